@@ -1,0 +1,178 @@
+// quillum-cli: renders a photo through the same controller the window uses, headless.
+
+#include "controller/zent3controller.h"
+#include "platform/ImageDecoder.h"
+#include "platform/ImageEncoder.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+using namespace quillum;
+
+namespace {
+
+const char* kUsage =
+    "Usage: quillum-cli render IN OUT [options]\n"
+    "\n"
+    "Crops IN, applies the chosen output settings exactly as Quillum does, and writes OUT\n"
+    "(JPEG, PNG or TIFF by its extension). Prints the status line.\n"
+    "\n"
+    "Options:\n"
+    "  --crop x,y,w,h     crop rectangle in pixels, origin at the bottom-left corner\n"
+    "                     (default: the whole picture)\n"
+    "  --width N          fixed output width\n"
+    "  --height N         fixed output height\n"
+    "  --stretch          with both sizes fixed, stretch instead of fitting\n"
+    "  --autolevels       auto levels\n"
+    "  --lock             lock the auto levels (reuse the first computed levels)\n"
+    "  --gamma G          picture correction gamma (turns correction on; default 1)\n"
+    "  --contrast T       picture correction contrast (turns correction on; default 0)\n"
+    "  --flip-v           mirror upside down\n"
+    "  --flip-h           mirror left to right\n"
+    "  --invert           invert the colours\n"
+    "  --mode M           color, bw or sepia\n"
+    "  --sharpen K        sharpen level (0 none, 1 half, 2.. passes)\n"
+    "  --quality Q        JPEG quality 1..100 (default 90)\n"
+    "  --help             this text\n";
+
+int fail(const QString& message)
+{
+    std::fprintf(stderr, "quillum-cli: %s\n", qPrintable(message));
+    return 2;
+}
+
+std::optional<double> number(const QString& text)
+{
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args.size() < 3 || args[0] != QLatin1String("render")) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const QString in = args[1], out = args[2];
+
+    zent3controller controller;
+    std::optional<Rect> crop;
+    int quality = 90;
+    for (int i = 3; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&]() -> std::optional<QString> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        auto numeric = [&](double min, double max) -> std::optional<double> {
+            const auto text = value();
+            if (!text)
+                return std::nullopt;
+            const auto v = number(*text);
+            if (!v || *v < min || *v > max)
+                return std::nullopt;
+            return v;
+        };
+        if (a == QLatin1String("--crop")) {
+            const auto text = value();
+            const QStringList parts = text ? text->split(QLatin1Char(',')) : QStringList();
+            std::optional<double> v[4];
+            if (parts.size() == 4)
+                for (int k = 0; k < 4; ++k)
+                    v[k] = number(parts[k]);
+            if (parts.size() != 4 || !v[0] || !v[1] || !v[2] || !v[3] || *v[2] <= 0 || *v[3] <= 0)
+                return fail(QStringLiteral("--crop wants x,y,w,h with a positive width and height"));
+            crop = Rect{*v[0], *v[1], *v[2], *v[3]};
+        } else if (a == QLatin1String("--width") || a == QLatin1String("--height")) {
+            const auto v = numeric(1, kMaxOutputSide);
+            if (!v)
+                return fail(QStringLiteral("%1 wants a whole number from 1 to %2").arg(a).arg(kMaxOutputSide));
+            if (a == QLatin1String("--width")) {
+                controller.setOutputWidthIsFixed(true);
+                controller.setOutputWidthVal(int(*v));
+            } else {
+                controller.setOutputHeightIsFixed(true);
+                controller.setOutputHeighVal(int(*v));
+            }
+        } else if (a == QLatin1String("--stretch")) {
+            controller.setOutputSizeUnproportionalStretch(true);
+        } else if (a == QLatin1String("--autolevels")) {
+            controller.setAutoLevelsIsOn(true);
+        } else if (a == QLatin1String("--lock")) {
+            controller.setAutoLevelsIsLocked(true);
+        } else if (a == QLatin1String("--gamma") || a == QLatin1String("--contrast")) {
+            const auto v = a == QLatin1String("--gamma") ? numeric(0.01, 10) : numeric(-1, 10);
+            if (!v)
+                return fail(a == QLatin1String("--gamma") ? QStringLiteral("--gamma wants a number from 0.01 to 10")
+                                                          : QStringLiteral("--contrast wants a number from -1 to 10"));
+            controller.setPictureCorrectionIsOn(true);
+            if (a == QLatin1String("--gamma"))
+                controller.setGammaValue(float(*v));
+            else
+                controller.setContrastValue(float(*v));
+        } else if (a == QLatin1String("--flip-v")) {
+            controller.setFlipVertical(true);
+        } else if (a == QLatin1String("--flip-h")) {
+            controller.setFlipHorizontal(true);
+        } else if (a == QLatin1String("--invert")) {
+            controller.setInvertIsOn(true);
+        } else if (a == QLatin1String("--mode")) {
+            const auto text = value();
+            if (text == QLatin1String("color"))
+                controller.setOutputModeTag(OutputModeColor);
+            else if (text == QLatin1String("bw"))
+                controller.setOutputModeTag(OutputModeBlackAndWhite);
+            else if (text == QLatin1String("sepia"))
+                controller.setOutputModeTag(OutputModeSepia);
+            else
+                return fail(QStringLiteral("--mode wants color, bw or sepia"));
+        } else if (a == QLatin1String("--sharpen")) {
+            const auto v = numeric(0, 20);
+            if (!v)
+                return fail(QStringLiteral("--sharpen wants a level from 0 to 20"));
+            controller.setSharpenLevel(int(*v));
+        } else if (a == QLatin1String("--quality")) {
+            const auto v = numeric(1, 100);
+            if (!v)
+                return fail(QStringLiteral("--quality wants a number from 1 to 100"));
+            quality = int(*v);
+        } else {
+            return fail(QStringLiteral("unknown option %1 (see --help)").arg(a));
+        }
+    }
+
+    Result<DecodedBitmap> decoded = decodeImageFile(in);
+    if (!decoded)
+        return fail(decoded.error());
+    const double w = decoded->bitmap.pixelsWide(), h = decoded->bitmap.pixelsHigh();
+    controller.setSourcePicture(std::move(decoded->bitmap), decoded->properties, in);
+    controller.leftPanel().selRect()->setFrame(crop.value_or(Rect{0, 0, w, h}));
+    controller.redrawOutput();
+    if (!controller.outPict())
+        return fail(QStringLiteral("the crop rectangle lies outside the %1 × %2 picture").arg(w).arg(h));
+
+    EncodeOptions options;
+    options.jpegQuality = quality;
+    const Status written = writeWorkingBitmap(*controller.outPict(), out, options);
+    if (!written)
+        return fail(written.error());
+    std::printf("%s\n", qPrintable(controller.operationTimeLabel()));
+    return 0;
+}

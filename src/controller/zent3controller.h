@@ -1,0 +1,236 @@
+#pragma once
+// The one controller: owns every piece of editing state (the source, the working bitmap,
+// the output, all output settings) and renders the output after every change. Main thread
+// only. Links Qt Core and Gui, never Widgets: widgets mirror its state through key-value
+// announcements (observeKey) and call its setters and commands.
+//
+// Its operations are split by concern over several files: zent3controller.cpp (state,
+// wiring, stopwatch), zent3controllerMainDraw.cpp (conversion, render, output size, output
+// zoom).
+
+#include "cropframe/PkCenterImageView.h"
+#include "cropframe/PkCroppingImageView.h"
+#include "imaging/Effects.h"
+#include "imaging/OutputSize.h"
+#include "platform/BitmapImageRep.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Result.h"
+
+#include <QString>
+#include <QVariantMap>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+namespace quillum {
+
+// Commands take the control that sent them; most ignore it.
+struct Sender {
+    int tag = 0;
+    int intValue = 0;
+    double doubleValue = 0.0;
+    bool state = false;
+    QString title;
+};
+
+// Draws the decorations into the finished, premultiplied output (borders, logo,
+// captions, in that order). Each method decides from the settings whether it draws.
+class OutputDecorator {
+public:
+    virtual ~OutputDecorator() = default;
+    virtual void drawBorders(BitmapImageRep& output) = 0;
+    virtual void drawLogo(BitmapImageRep& output) = 0;
+    virtual void drawCaptions(BitmapImageRep& output) = 0;
+};
+
+class zent3controller : public KeyValueObservable {
+public:
+    explicit zent3controller(NotificationCenter& center = NotificationCenter::defaultCenter());
+    ~zent3controller();
+    zent3controller(const zent3controller&) = delete;
+    zent3controller& operator=(const zent3controller&) = delete;
+
+    // --- The source picture ----------------------------------------------------------
+    // Makes `bitmap` the current source (the left panel's picture) with its file's
+    // property dictionary; discards the backup, records the description. Does not render.
+    void setSourcePicture(BitmapImageRep bitmap, const QVariantMap& properties = {}, const QString& path = {});
+    bool hasSource() const { return m_srcImageRep != nullptr; }
+    const BitmapImageRep* srcImageRep() const { return m_srcImageRep.get(); }
+    const BitmapImageRep* backupSrcImageRep() const { return m_backupSrcImageRep.get(); }
+    const QVariantMap& sourceProperties() const { return m_sourceProperties; }
+    const QString& sourcePath() const { return m_sourcePath; }
+    const QString& imageInfo() const { return m_imageInfo; }
+    int sourcePixelsHigh() const { return m_sourcePixelsHigh; }
+    int sourcePixelsWide() const { return m_sourcePixelsWide; }
+    int sourceSamplesPerPixel() const { return m_sourceSamplesPerPixel; }
+    const QString& sourceColorSpaceName() const { return m_sourceColorSpaceName; }
+
+    PkCroppingImageView& leftPanel() { return m_leftPanel; }
+    PkCenterImageView& rightPanel() { return m_rightPanel; }
+
+    // --- MainDraw: conversion ----------------------------------------------------------
+    void safeConstructrefImageRepByFromRect(const BitmapImageRep& source, const Rect& rect);
+    void safeBackupSrcRGBToARGBImageRep();
+    static BitmapImageRep constructARGBImageRep(const BitmapImageRep& bitmap);
+    static Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& bitmap);
+    static bool isInteger(const BitmapImageRep& bitmap);
+
+    // --- MainDraw: the render ----------------------------------------------------------
+    void redrawOutput(const Sender& sender = {});
+    void selectionDidChange(const Notification& notification);
+    void mainDrawProcedure(Rect rect);
+    const BitmapImageRep* refImageRep() const { return m_refImageRep.get(); }
+    // The finished output, premultiplied A,R,G,B; what the save command writes.
+    std::shared_ptr<const BitmapImageRep> outPict() const { return m_outPict; }
+    const QString& operationTimeLabel() const { return m_operationTimeLabel; }
+    bool outputFileSavedLabelIsHidden() const { return m_outputFileSavedLabelHidden; }
+    void outputFileSavedLabelHidden(bool hidden);
+    void setOutputDecorator(OutputDecorator* decorator) { m_decorator = decorator; }
+
+    // Stopwatch.
+    void startMyTimer();
+    void timerAction();
+    double elapsedTimeInterval() const { return m_elapsedTimeInterval; }
+
+    // Defers rendering until the outermost batch ends, which renders once.
+    class RenderBatch {
+    public:
+        explicit RenderBatch(zent3controller& c) : m_c(c) { ++m_c.m_renderBatchDepth; }
+        ~RenderBatch();
+        RenderBatch(const RenderBatch&) = delete;
+        RenderBatch& operator=(const RenderBatch&) = delete;
+
+    private:
+        zent3controller& m_c;
+    };
+
+    // --- Output size ---------------------------------------------------------------------
+    int outputWidthVal() const { return m_outputWidthVal; }
+    int outputHeighVal() const { return m_outputHeighVal; }
+    bool outputWidthIsFixed() const { return m_outputWidthIsFixed; }
+    bool outputHeightIsFixed() const { return m_outputHeightIsFixed; }
+    bool outputSizeUnproportionalStretch() const { return m_outputSizeUnproportionalStretch; }
+    void setOutputWidthVal(int value);
+    void setOutputHeighVal(int value);
+    void setOutputWidthIsFixed(bool fixed);
+    void setOutputHeightIsFixed(bool fixed);
+    void setOutputSizeUnproportionalStretch(bool stretch);
+    // The quick-resize panel's width and height cases (0 free, 11 fixed by hand).
+    int quickResizeWidthCase() const { return m_quickResizeWidthCase; }
+    int quickResizeHeightCase() const { return m_quickResizeHeightCase; }
+
+    // --- Pixel effects (control states read at render time) ----------------------------
+    bool autoLevelsIsOn() const { return m_autoLevelsIsOn; }
+    bool autoLevelsIsLocked() const { return m_autoLevelsIsLocked; }
+    const HistoVals& histoVals() const { return m_histoVals; }
+    bool pictureCorrectionIsOn() const { return m_pictureCorrectionIsOn; }
+    float gammaValue() const { return m_gammaValue; }
+    float contrastValue() const { return m_contrastValue; }
+    float redValue() const { return m_redValue; }
+    float greenValue() const { return m_greenValue; }
+    float blueValue() const { return m_blueValue; }
+    bool flipVertical() const { return m_flipVertical; }
+    bool flipHorizontal() const { return m_flipHorizontal; }
+    bool invertIsOn() const { return m_invertIsOn; }
+    int outputModeTag() const { return m_outputModeTag; }
+    int sharpenLevel() const { return m_sharpenLevel; }
+    void setAutoLevelsIsOn(bool on);
+    void setAutoLevelsIsLocked(bool locked);
+    void setPictureCorrectionIsOn(bool on);
+    void setGammaValue(float gamma);
+    void setContrastValue(float contrast);
+    void setRedValue(float v);
+    void setGreenValue(float v);
+    void setBlueValue(float v);
+    void setFlipVertical(bool on);
+    void setFlipHorizontal(bool on);
+    void setInvertIsOn(bool on);
+    void setOutputModeTag(int tag);
+    void setSharpenLevel(int level);
+
+    // --- Aspect fields (shown from the frame while the fixed aspect is off) ------------
+    bool fixedAspectIsOn() const { return m_fixedAspectIsOn; }
+    void setFixedAspectIsOn(bool on) { m_fixedAspectIsOn = on; }
+    int aspectXValue() const { return m_aspectXValue; }
+    int aspectYValue() const { return m_aspectYValue; }
+
+    // --- View state ------------------------------------------------------------------
+    bool dontShowCropFlag() const { return m_dontShowCropFlag; }
+    void setDontShowCropFlag(bool flag);
+    bool keepRightFitToView() const { return m_keepRightFitToView; }
+    void fitOutputImageToView(const Sender& sender = {});
+    void fitOutputImageTo100(const Sender& sender = {});
+    void scaleOutputPicture();
+    Point findRightCenterPoint() const { return m_rightPanel.findCenterPoint(); }
+
+private:
+    template <typename T>
+    void setAndRender(T& member, T value, const char* key);
+    void wireNotifications();
+    void showOutputPicture();
+
+    NotificationCenter& m_center;
+    std::vector<NotificationCenter::ObserverId> m_observers;
+
+    // Source.
+    std::unique_ptr<BitmapImageRep> m_srcImageRep;
+    std::unique_ptr<BitmapImageRep> m_backupSrcImageRep;
+    QVariantMap m_sourceProperties;
+    QString m_sourcePath;
+    QString m_imageInfo;
+    int m_sourcePixelsHigh = 0;
+    int m_sourcePixelsWide = 0;
+    int m_sourceSamplesPerPixel = 0;
+    QString m_sourceColorSpaceName;
+
+    // Working bitmap and output: after a render both hold the same bitmap.
+    std::shared_ptr<BitmapImageRep> m_refImageRep;
+    std::shared_ptr<BitmapImageRep> m_outPict;
+    QString m_operationTimeLabel;
+    bool m_outputFileSavedLabelHidden = true;
+    OutputDecorator* m_decorator = nullptr; // borrowed
+    int m_renderBatchDepth = 0;
+    bool m_renderPending = false;
+
+    // Output size.
+    int m_outputWidthVal = 300;
+    int m_outputHeighVal = 300;
+    bool m_outputWidthIsFixed = false;
+    bool m_outputHeightIsFixed = false;
+    bool m_outputSizeUnproportionalStretch = false;
+    int m_quickResizeWidthCase = 0;
+    int m_quickResizeHeightCase = 0;
+
+    // Effects.
+    bool m_autoLevelsIsOn = false;
+    bool m_autoLevelsIsLocked = false;
+    HistoVals m_histoVals;
+    bool m_pictureCorrectionIsOn = false;
+    float m_gammaValue = 1.0f;
+    float m_contrastValue = 0.0f;
+    float m_redValue = 0.0f;
+    float m_greenValue = 0.0f;
+    float m_blueValue = 0.0f;
+    bool m_flipVertical = false;
+    bool m_flipHorizontal = false;
+    bool m_invertIsOn = false;
+    int m_outputModeTag = OutputModeColor;
+    int m_sharpenLevel = 0;
+
+    bool m_fixedAspectIsOn = false;
+    int m_aspectXValue = 0;
+    int m_aspectYValue = 0;
+
+    // Views.
+    PkCroppingImageView m_leftPanel;
+    PkCenterImageView m_rightPanel;
+    bool m_dontShowCropFlag = false;
+    bool m_keepRightFitToView = true;
+
+    // Stopwatch.
+    std::chrono::steady_clock::time_point m_startDate;
+    double m_elapsedTimeInterval = 0.0;
+};
+
+} // namespace quillum

@@ -1,0 +1,271 @@
+// MainDraw: the working-bitmap conversions, the output render, the output size setters and
+// the right panel's zoom.
+
+#include "zent3controller.h"
+
+#include "imaging/WorkingBitmap.h"
+#include "platform/TextFormats.h"
+#include "platform/vimage.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace quillum {
+
+void zent3controller::safeConstructrefImageRepByFromRect(const BitmapImageRep& source, const Rect& rect)
+{
+    if (source.colorSpace() == ColorSpace::DeviceCMYK) {
+        Result<BitmapImageRep> rgb = convertCMYKToRGB(source);
+        if (!rgb) {
+            m_refImageRep.reset();
+            return;
+        }
+        m_refImageRep = std::make_shared<BitmapImageRep>(convertToWorkingBitmap(*rgb, rect));
+    } else {
+        m_refImageRep = std::make_shared<BitmapImageRep>(convertToWorkingBitmap(source, rect));
+    }
+    if (m_refImageRep->isNull())
+        m_refImageRep.reset();
+}
+
+void zent3controller::safeBackupSrcRGBToARGBImageRep()
+{
+    if (!m_srcImageRep)
+        return;
+    if (m_srcImageRep->colorSpace() == ColorSpace::DeviceCMYK) {
+        Result<BitmapImageRep> rgb = convertCMYKToRGB(*m_srcImageRep);
+        if (!rgb)
+            return;
+        m_srcImageRep = std::make_unique<BitmapImageRep>(std::move(*rgb));
+    }
+    const BitmapImageRep& src = *m_srcImageRep;
+    BitmapImageRep backup =
+        convertToWorkingBitmap(src, Rect{0, 0, double(src.pixelsWide()), double(src.pixelsHigh())});
+    if (backup.isNull())
+        return;
+    m_backupSrcImageRep = std::make_unique<BitmapImageRep>(std::move(backup));
+}
+
+BitmapImageRep zent3controller::constructARGBImageRep(const BitmapImageRep& bitmap)
+{
+    return convertToWorkingBitmap(bitmap, Rect{0, 0, double(bitmap.pixelsWide()), double(bitmap.pixelsHigh())});
+}
+
+Result<BitmapImageRep> zent3controller::convertCMYKToRGB(const BitmapImageRep& bitmap)
+{
+    return quillum::convertCMYKToRGB(bitmap);
+}
+
+bool zent3controller::isInteger(const BitmapImageRep& bitmap)
+{
+    return quillum::isInteger(bitmap);
+}
+
+void zent3controller::redrawOutput(const Sender&)
+{
+    if (m_renderBatchDepth > 0) {
+        m_renderPending = true;
+        return;
+    }
+    const ZentCropBorder* frame = m_leftPanel.selRect();
+    mainDrawProcedure(frame ? frame->frame() : Rect{});
+}
+
+void zent3controller::selectionDidChange(const Notification& notification)
+{
+    const auto* frame = static_cast<const ZentCropBorder*>(notification.object);
+    mainDrawProcedure(frame ? frame->frame() : Rect{});
+}
+
+void zent3controller::outputFileSavedLabelHidden(bool hidden)
+{
+    if (m_outputFileSavedLabelHidden == hidden)
+        return;
+    m_outputFileSavedLabelHidden = hidden;
+    didChangeValueForKey(QStringLiteral("outputFileSavedLabelHidden"));
+}
+
+void zent3controller::mainDrawProcedure(Rect rect)
+{
+    // 1. The aspect fields follow the frame while the aspect is free.
+    if (!m_fixedAspectIsOn && std::isfinite(rect.width) && std::isfinite(rect.height)) {
+        m_aspectXValue = int(std::clamp(std::trunc(rect.width), -2.0e9, 2.0e9));
+        m_aspectYValue = int(std::clamp(std::trunc(rect.height), -2.0e9, 2.0e9));
+        didChangeValueForKey(QStringLiteral("aspectFields"));
+    }
+    // 2. The output panel is too narrow to be worth rendering into.
+    if (m_dontShowCropFlag)
+        return;
+    // 3.
+    outputFileSavedLabelHidden(true);
+    if (!m_srcImageRep)
+        return;
+    // 4. Clip to the source; NaN never survives the comparisons below.
+    if (!std::isfinite(rect.x) || !std::isfinite(rect.y) || !std::isfinite(rect.width) || !std::isfinite(rect.height))
+        return;
+    const Size S = m_leftPanel.pictureSize();
+    if (rect.x < 0) {
+        rect.width += rect.x;
+        rect.x = 0;
+    }
+    if (rect.y < 0) {
+        rect.height += rect.y;
+        rect.y = 0;
+    }
+    if (rect.x + rect.width > S.width)
+        rect.width = S.width - rect.x;
+    if (rect.y + rect.height > S.height)
+        rect.height = S.height - rect.y;
+    if (rect.width <= 0 || rect.height <= 0)
+        return;
+    // 5.
+    startMyTimer();
+    // 6. A crop narrower than one pixel truncates to nothing: keep the previous output.
+    m_refImageRep.reset();
+    safeConstructrefImageRepByFromRect(*m_srcImageRep, rect);
+    if (!m_refImageRep)
+        return;
+    // 7.
+    if (m_autoLevelsIsOn)
+        applyAutoLevels(*m_refImageRep, m_histoVals, m_autoLevelsIsLocked);
+    // 8.
+    const OutputSizeSettings sizeSettings{m_outputWidthVal, m_outputHeighVal, m_outputWidthIsFixed,
+                                          m_outputHeightIsFixed, m_outputSizeUnproportionalStretch};
+    const OutputSize size = outputSizeFor(m_refImageRep->pixelsWide(), m_refImageRep->pixelsHigh(), sizeSettings);
+    if (size.scales) {
+        auto scaled = std::make_shared<BitmapImageRep>(BitmapImageRep::makeARGB(size.width, size.height));
+        if (scaled->isNull())
+            return;
+        scaled->setColorProfile(m_srcImageRep->colorProfile());
+        vImage_Buffer src = bufferFor(*m_refImageRep);
+        vImage_Buffer dst = bufferFor(*scaled);
+        if (vImageScale_ARGB8888(&src, &dst, nullptr, kvImageHighQualityResampling | kvImageDoNotTile
+                                                          | kvImageLeaveAlphaUnchanged)
+            != kvImageNoError)
+            std::memset(scaled->bitmapData(), 0, scaled->bytesPerRow() * std::size_t(size.height));
+        m_refImageRep = std::move(scaled);
+    }
+    BitmapImageRep& work = *m_refImageRep;
+    // 9 - 13.
+    if (m_pictureCorrectionIsOn)
+        applyPictureCorrection(work, m_gammaValue, m_contrastValue, m_redValue, m_greenValue, m_blueValue);
+    applyMirror(work, m_flipVertical, m_flipHorizontal);
+    if (m_invertIsOn)
+        applyInvert(work);
+    applyOutputMode(work, m_outputModeTag);
+    applySharpen(work, m_sharpenLevel);
+    // 14.
+    premultiply(work);
+    // 15. The output holds the working bitmap itself.
+    m_outPict = m_refImageRep;
+    // 16 - 18.
+    if (m_decorator) {
+        m_decorator->drawBorders(work);
+        m_decorator->drawLogo(work);
+        m_decorator->drawCaptions(work);
+    }
+    // 19. Stored directly: the setters would render again.
+    if (size.writesBackSize) {
+        m_outputWidthVal = work.pixelsWide();
+        didChangeValueForKey(QStringLiteral("outputWidthVal"));
+        m_outputHeighVal = work.pixelsHigh();
+        didChangeValueForKey(QStringLiteral("outputHeighVal"));
+    }
+    // 20.
+    showOutputPicture();
+    // 21.
+    timerAction();
+    m_operationTimeLabel = QString::asprintf(" [%1.0f : %1.0f]-[%1.0f x %1.0f]  Cropped:[%ld x %ld]  Time: ", rect.x,
+                                             rect.y, rect.width, rect.height, long(work.pixelsWide()),
+                                             long(work.pixelsHigh()))
+        + stringForTimeInterval(float(m_elapsedTimeInterval));
+    didChangeValueForKey(QStringLiteral("operationTimeLabel"));
+}
+
+void zent3controller::showOutputPicture()
+{
+    m_rightPanel.setPictureSize({double(m_outPict->pixelsWide()), double(m_outPict->pixelsHigh())});
+    didChangeValueForKey(QStringLiteral("outPict"));
+}
+
+// --- Output size ------------------------------------------------------------------------
+
+void zent3controller::setOutputWidthVal(int value)
+{
+    if (value == m_outputWidthVal)
+        return;
+    m_outputWidthVal = std::max(value, 1);
+    didChangeValueForKey(QStringLiteral("outputWidthVal"));
+    redrawOutput();
+}
+
+void zent3controller::setOutputHeighVal(int value)
+{
+    if (value == m_outputHeighVal)
+        return;
+    m_outputHeighVal = std::max(value, 1);
+    didChangeValueForKey(QStringLiteral("outputHeighVal"));
+    redrawOutput();
+}
+
+void zent3controller::setOutputSizeUnproportionalStretch(bool stretch)
+{
+    if (stretch == m_outputSizeUnproportionalStretch)
+        return;
+    m_outputSizeUnproportionalStretch = stretch;
+    didChangeValueForKey(QStringLiteral("outputSizeUnproportionalStretch"));
+    redrawOutput();
+}
+
+void zent3controller::setOutputWidthIsFixed(bool fixed)
+{
+    if (fixed == m_outputWidthIsFixed)
+        return;
+    m_outputWidthIsFixed = fixed;
+    didChangeValueForKey(QStringLiteral("outputWidthIsFixed"));
+    // Turning it on takes effect at the next render (for example when a width is entered).
+    m_quickResizeWidthCase = fixed ? 11 : 0;
+    didChangeValueForKey(QStringLiteral("quickResizeWidthCase"));
+    if (!fixed)
+        redrawOutput();
+}
+
+void zent3controller::setOutputHeightIsFixed(bool fixed)
+{
+    if (fixed == m_outputHeightIsFixed)
+        return;
+    m_outputHeightIsFixed = fixed;
+    didChangeValueForKey(QStringLiteral("outputHeightIsFixed"));
+    m_quickResizeHeightCase = fixed ? 11 : 0;
+    didChangeValueForKey(QStringLiteral("quickResizeHeightCase"));
+    if (!fixed)
+        redrawOutput();
+}
+
+// --- Right panel zoom ---------------------------------------------------------------------
+
+void zent3controller::fitOutputImageToView(const Sender&)
+{
+    m_keepRightFitToView = true;
+    scaleOutputPicture();
+}
+
+void zent3controller::fitOutputImageTo100(const Sender&)
+{
+    m_keepRightFitToView = false;
+    m_rightPanel.setViewCenterPoint(findRightCenterPoint());
+    m_rightPanel.setScale(1.0f);
+    scaleOutputPicture();
+}
+
+void zent3controller::scaleOutputPicture()
+{
+    if (!m_srcImageRep || !m_rightPanel.hasPicture())
+        return;
+    if (m_keepRightFitToView)
+        m_rightPanel.setScale(m_rightPanel.fitScale());
+    m_rightPanel.applyScale();
+    didChangeValueForKey(QStringLiteral("rightPanelScale"));
+}
+
+} // namespace quillum

@@ -1,0 +1,173 @@
+#include "Effects.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace quillum {
+
+ChannelLevels levelsForHistogram(const vImagePixelCount counts[256])
+{
+    std::uint32_t total = 0; // the pixel count, as a 32-bit value
+    for (int i = 0; i < 256; ++i)
+        total += std::uint32_t(counts[i]);
+    const int clip = int(std::roundf(float(total) * 0.01f));
+    ChannelLevels levels;
+    if (clip > 0) {
+        vImagePixelCount sum = 0;
+        int low = 0;
+        while (low < 256 && sum < vImagePixelCount(clip))
+            sum += counts[low++];
+        sum = 0;
+        int level = 256;
+        while (level > 0 && sum < vImagePixelCount(clip))
+            sum += counts[--level];
+        levels.low = low;
+        levels.high = level - 1;
+    }
+    levels.low = std::min(levels.low, 254);
+    levels.high = std::max(levels.high, levels.low + 1);
+    levels.scale = 255.0f / float(levels.high - levels.low);
+    return levels;
+}
+
+LookupTable levelsTable(int low, float scale)
+{
+    LookupTable t;
+    for (int i = 0; i < 256; ++i) {
+        const float v = std::truncf(std::roundf(float(i - low) * scale));
+        t[std::size_t(i)] = std::uint8_t(std::clamp(v, 0.0f, 255.0f));
+    }
+    return t;
+}
+
+void applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked)
+{
+    vImage_Buffer buffer = bufferFor(bitmap);
+    if (!(locked && record.stored)) {
+        vImagePixelCount counts[4][256];
+        vImagePixelCount* histogram[4] = {counts[0], counts[1], counts[2], counts[3]};
+        if (vImageHistogramCalculation_ARGB8888(&buffer, histogram, kvImageNoFlags) != kvImageNoError)
+            return;
+        const ChannelLevels blue = levelsForHistogram(counts[3]);
+        const ChannelLevels green = levelsForHistogram(counts[2]);
+        const ChannelLevels red = levelsForHistogram(counts[1]);
+        record.redScale = red.scale, record.redLow = red.low, record.redHigh = red.high;
+        record.greenScale = green.scale, record.greenLow = green.low, record.greenHigh = green.high;
+        record.blueScale = blue.scale, record.blueLow = blue.low, record.blueHigh = blue.high;
+    }
+    const LookupTable r = levelsTable(record.redLow, record.redScale);
+    const LookupTable g = levelsTable(record.greenLow, record.greenScale);
+    const LookupTable b = levelsTable(record.blueLow, record.blueScale);
+    vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, r.data(), g.data(), b.data(), kvImageNoFlags);
+    record.stored = true;
+}
+
+namespace {
+
+// The curve value before it becomes a byte: v in single precision.
+float correctionValue(int i, float gamma, float contrast)
+{
+    const float x = float(i) / 255.0f;
+    const float d = float(std::min(i, 79)) * 0.00625f - 0.5f;
+    const float p = float(std::pow(double(x), double(gamma + d)));
+    return float((double(p) - 0.5) * (double(contrast) + 1.0) + 0.5);
+}
+
+std::uint8_t toByte(float v)
+{
+    if (!std::isfinite(v))
+        return v > 0 ? 255 : 0;
+    const float r = std::roundf(v * 255.0f);
+    return std::uint8_t(std::clamp(r, 0.0f, 255.0f));
+}
+
+} // namespace
+
+LookupTable correctionTable(float gamma, float contrast)
+{
+    LookupTable t;
+    for (int i = 0; i < 256; ++i)
+        t[std::size_t(i)] = toByte(correctionValue(i, gamma, contrast));
+    return t;
+}
+
+void applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green,
+                            float blue)
+{
+    LookupTable channel[3];
+    const float gains[3] = {1.0f + red, 1.0f + green, 1.0f + blue};
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < 256; ++i)
+            channel[c][std::size_t(i)] = toByte(correctionValue(i, gamma, contrast) * std::max(gains[c], 0.0f));
+    vImage_Buffer buffer = bufferFor(bitmap);
+    vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, channel[0].data(), channel[1].data(), channel[2].data(),
+                               kvImageNoFlags);
+}
+
+void applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal)
+{
+    vImage_Buffer buffer = bufferFor(bitmap);
+    if (vertical)
+        vImageVerticalReflect_ARGB8888(&buffer, &buffer, kvImageNoFlags);
+    if (horizontal)
+        vImageHorizontalReflect_ARGB8888(&buffer, &buffer, kvImageNoFlags);
+}
+
+void applyInvert(BitmapImageRep& bitmap)
+{
+    LookupTable t;
+    for (int i = 0; i < 256; ++i)
+        t[std::size_t(i)] = std::uint8_t(255 - i);
+    vImage_Buffer buffer = bufferFor(bitmap);
+    vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, t.data(), t.data(), t.data(), kvImageNoFlags);
+}
+
+void applyOutputMode(BitmapImageRep& bitmap, int modeTag)
+{
+    if (modeTag != OutputModeBlackAndWhite && modeTag != OutputModeSepia)
+        return;
+    static const std::int16_t matrix[16] = {
+        256, 0,   0,   0,   //
+        0,   61,  61,  61,  //
+        0,   174, 174, 174, //
+        0,   21,  21,  21,
+    };
+    static const std::int32_t sepiaBias[4] = {256, 5120, 0, -5120};
+    vImage_Buffer buffer = bufferFor(bitmap);
+    vImageMatrixMultiply_ARGB8888(&buffer, &buffer, matrix, 256, nullptr,
+                                  modeTag == OutputModeSepia ? sepiaBias : nullptr, kvImageNoFlags);
+}
+
+void applySharpen(BitmapImageRep& bitmap, int level)
+{
+    if (level <= 0)
+        return;
+    static const std::int16_t kernel[9] = {-1, -1, -1, -1, 16, -1, -1, -1, -1};
+    const Pixel_8888 background = {255, 0, 0, 0};
+    const std::size_t bytes = bitmap.bytesPerRow() * std::size_t(bitmap.pixelsHigh());
+    auto scratch = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+    vImage_Buffer work = bufferFor(bitmap);
+    vImage_Buffer other = work;
+    other.data = scratch.get();
+    if (level == 1) {
+        vImageConvolve_ARGB8888(&work, &other, nullptr, 0, 0, kernel, 3, 3, 8, background, kvImageCopyInPlace);
+        vImagePremultiplyData_ARGB8888(&work, &work, kvImageNoFlags);
+        vImagePremultipliedConstAlphaBlend_ARGB8888(&work, 127, &other, &work, kvImageNoFlags);
+        return;
+    }
+    for (int pass = 1; pass < level; ++pass) {
+        // Each pass reads the whole previous result.
+        std::memcpy(other.data, work.data, bytes);
+        vImageConvolve_ARGB8888(&other, &work, nullptr, 0, 0, kernel, 3, 3, 8, background, kvImageCopyInPlace);
+    }
+}
+
+void premultiply(BitmapImageRep& bitmap)
+{
+    vImage_Buffer buffer = bufferFor(bitmap);
+    vImagePremultiplyData_ARGB8888(&buffer, &buffer, kvImageNoFlags);
+}
+
+} // namespace quillum

@@ -1,0 +1,63 @@
+#pragma once
+// The pixel effects of the output render. Each works in place on a working bitmap
+// (WorkingBitmap.h) and leaves alpha as it is unless it says otherwise.
+
+#include "platform/BitmapImageRep.h"
+#include "platform/vimage.h"
+
+#include <array>
+
+namespace quillum {
+
+using LookupTable = std::array<std::uint8_t, 256>;
+
+// The auto-levels lock record: the levels last computed, reused while the lock is on.
+struct HistoVals {
+    float redScale = 1.0f, greenScale = 1.0f, blueScale = 1.0f;
+    int redLow = 0, greenLow = 0, blueLow = 0;
+    int redHigh = 255, greenHigh = 255, blueHigh = 255;
+    bool stored = false;
+};
+
+struct ChannelLevels {
+    int low = 0;
+    int high = 255;
+    float scale = 1.0f;
+};
+
+// 1 % of the channel's pixels clip at each end; see applyAutoLevels.
+ChannelLevels levelsForHistogram(const vImagePixelCount counts[256]);
+// table[i] = clamp(trunc(roundf((i - low) * scale)), 0, 255)
+LookupTable levelsTable(int low, float scale);
+
+// Stretches each colour channel. With `locked` and a stored record, reuses the record;
+// otherwise computes the levels from this bitmap's histogram and stores them.
+void applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked);
+
+// The gamma/contrast curve with lifted shadows, for i = 0..255.
+LookupTable correctionTable(float gamma, float contrast);
+// The curve, then a per-channel gain of (1 + red/green/blue) on R, G and B: the colour
+// sliders sit at 0 for no change.
+void applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green,
+                            float blue);
+
+void applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal);
+void applyInvert(BitmapImageRep& bitmap);
+
+enum OutputModeTag { OutputModeColor = 1, OutputModeBlackAndWhite = 2, OutputModeSepia = 3 };
+// Tag 2 black and white, 3 sepia, anything else leaves the colours unchanged.
+void applyOutputMode(BitmapImageRep& bitmap, int modeTag);
+
+// Level 0 none, 1 half strength (blend), k >= 2 is k - 1 full passes.
+void applySharpen(BitmapImageRep& bitmap, int level);
+
+// Colour multiplied by alpha, once, after all effects.
+void premultiply(BitmapImageRep& bitmap);
+
+inline vImage_Buffer bufferFor(BitmapImageRep& bitmap)
+{
+    return {bitmap.bitmapData(), std::size_t(bitmap.pixelsHigh()), std::size_t(bitmap.pixelsWide()),
+            bitmap.bytesPerRow()};
+}
+
+} // namespace quillum

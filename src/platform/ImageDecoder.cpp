@@ -1,0 +1,551 @@
+#include "ImageDecoder.h"
+
+#include "VipsRuntime.h"
+
+#include <exiv2/exiv2.hpp>
+#include <vips/vips.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <optional>
+
+namespace quillum {
+namespace {
+
+struct VipsImageUnref {
+    void operator()(VipsImage* image) const { g_object_unref(image); }
+};
+using VipsImagePtr = std::unique_ptr<VipsImage, VipsImageUnref>;
+
+// Who a message is about: “name.jpg” for a file, "The pasted image" for pasted data.
+struct Subject {
+    QString name;
+    bool pasted = false;
+};
+
+Error failure(const Subject& subject, const QString& rest)
+{
+    return Error(subject.name + rest);
+}
+
+// The first line of the vips error buffer (later lines repeat it per layer), which is
+// then cleared so the next failure on any thread starts clean.
+QString takeVipsReason()
+{
+    char* raw = vips_error_buffer_copy();
+    const QString text = QString::fromUtf8(raw);
+    g_free(raw);
+    vips_error_clear();
+    QString line = text.section(QLatin1Char('\n'), 0, 0, QString::SectionSkipEmpty).trimmed();
+    static const QRegularExpression domain(QStringLiteral("^[A-Za-z0-9_]+: "));
+    line.remove(domain);
+    while (line.endsWith(QLatin1Char('.')))
+        line.chop(1);
+    return line.isEmpty() ? QStringLiteral("no reason given") : line;
+}
+
+Error damaged(const Subject& subject)
+{
+    return failure(subject, QStringLiteral(" is damaged or incomplete (%1).").arg(takeVipsReason()));
+}
+
+Error unreadableFormat(const Subject& subject)
+{
+    vips_error_clear();
+    return failure(subject,
+        subject.pasted ? QStringLiteral(" is in a format Quillum cannot read.")
+                       : QStringLiteral(" is not an image file Quillum can read."));
+}
+
+// Text formats of numbers (CSV, matrix) would turn any such text file into an "image".
+bool isTextTableLoader(const char* loader)
+{
+    return std::strstr(loader, "Csv") != nullptr || std::strstr(loader, "Matrix") != nullptr;
+}
+
+std::optional<Error> checkDimensions(const Subject& subject, VipsImage* image, const DecodeOptions& options)
+{
+    const int width = vips_image_get_width(image);
+    const int height = vips_image_get_height(image);
+    if (width <= 0 || height <= 0)
+        return failure(subject, QStringLiteral(" could not be opened: the image has no pixels."));
+    if (qint64(width) * qint64(height) > options.maxPixels) {
+        const QString limit = QString::number(double(options.maxPixels) / 1e6, 'g', 4);
+        return failure(subject,
+            QStringLiteral(" is too large: %1 × %2 pixels (the limit is %3 megapixels).")
+                .arg(width)
+                .arg(height)
+                .arg(limit));
+    }
+    return std::nullopt;
+}
+
+// Replaces image by op(image); false (vips error set) when op fails.
+template <typename Op> bool apply(VipsImagePtr& image, Op op)
+{
+    VipsImage* out = nullptr;
+    if (op(image.get(), &out) != 0)
+        return false;
+    image.reset(out);
+    return true;
+}
+
+enum class Family { Grey, RGB, CMYK };
+
+bool isColorimetric(VipsInterpretation interpretation)
+{
+    switch (interpretation) {
+    case VIPS_INTERPRETATION_XYZ:
+    case VIPS_INTERPRETATION_LAB:
+    case VIPS_INTERPRETATION_LABQ:
+    case VIPS_INTERPRETATION_LABS:
+    case VIPS_INTERPRETATION_LCH:
+    case VIPS_INTERPRETATION_CMC:
+    case VIPS_INTERPRETATION_YXY:
+    case VIPS_INTERPRETATION_scRGB:
+    case VIPS_INTERPRETATION_HSV:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Scales samples to 8 bits. Unsigned integers keep their top byte (a straight cast would
+// clip 16-bit data to white); other formats are taken as already 0..255.
+bool toEightBit(VipsImagePtr& image)
+{
+    const VipsBandFormat format = vips_image_get_format(image.get());
+    if (format == VIPS_FORMAT_UCHAR)
+        return true;
+    const int shift = format == VIPS_FORMAT_USHORT ? 8 : format == VIPS_FORMAT_UINT ? 24 : 0;
+    if (shift > 0 && !apply(image, [shift](VipsImage* in, VipsImage** out) {
+            return vips_rshift_const1(in, out, shift, nullptr);
+        }))
+        return false;
+    return apply(image, [](VipsImage* in, VipsImage** out) { return vips_cast_uchar(in, out, nullptr); });
+}
+
+struct Prepared {
+    Family family = Family::RGB;
+    bool hasAlpha = false;
+    bool keepProfile = true;
+};
+
+// Brings the loaded image to 8-bit grey[+alpha], RGB[A] or CMYK; false with the vips
+// error set on failure.
+bool prepareForCopy(VipsImagePtr& image, Prepared& prepared)
+{
+    if (image->Coding != VIPS_CODING_NONE
+        && !apply(image, [](VipsImage* in, VipsImage** out) { return vips_image_decode(in, out); }))
+        return false;
+
+    const VipsInterpretation interpretation = vips_image_guess_interpretation(image.get());
+    const int bands = vips_image_get_bands(image.get());
+    if (interpretation == VIPS_INTERPRETATION_CMYK && bands >= 4)
+        prepared.family = Family::CMYK;
+    else if (bands <= 2 || interpretation == VIPS_INTERPRETATION_B_W || interpretation == VIPS_INTERPRETATION_GREY16)
+        prepared.family = Family::Grey;
+    else
+        prepared.family = Family::RGB;
+
+    if (prepared.family == Family::RGB && isColorimetric(interpretation) && vips_colourspace_issupported(image.get())) {
+        if (!apply(image, [](VipsImage* in, VipsImage** out) {
+                return vips_colourspace(in, out, VIPS_INTERPRETATION_sRGB, nullptr);
+            }))
+            return false;
+        // The pixels are now sRGB; a profile describing the old space would mislead.
+        prepared.keepProfile = false;
+    }
+
+    // Bands past the first alpha (CMYK+alpha, extra channels) carry nothing we show.
+    const int current = vips_image_get_bands(image.get());
+    int wanted = 3;
+    switch (prepared.family) {
+    case Family::Grey:
+        wanted = current >= 2 ? 2 : 1;
+        break;
+    case Family::RGB:
+        wanted = current >= 4 ? 4 : 3;
+        break;
+    case Family::CMYK:
+        wanted = 4;
+        break;
+    }
+    if (current > wanted && !apply(image, [wanted](VipsImage* in, VipsImage** out) {
+            return vips_extract_band(in, out, 0, "n", wanted, nullptr);
+        }))
+        return false;
+    prepared.hasAlpha = prepared.family != Family::CMYK && (wanted == 2 || wanted == 4);
+    return toEightBit(image);
+}
+
+BitmapImageRep::Layout layoutFor(const Prepared& prepared, int width, int height, int bands)
+{
+    BitmapImageRep::Layout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.samplesPerPixel = bands;
+    layout.bitsPerSample = 8;
+    layout.bitsPerPixel = bands * 8;
+    layout.bytesPerRow = std::size_t(width) * std::size_t(bands);
+    layout.hasAlpha = prepared.hasAlpha;
+    layout.planar = false;
+    // Straight alpha, as the files hold it: the render multiplies colour by alpha once, last.
+    layout.formatFlags = prepared.hasAlpha ? BitmapFormatAlphaNonpremultiplied : 0u;
+    layout.colorSpace = prepared.family == Family::Grey ? ColorSpace::CalibratedWhite
+        : prepared.family == Family::CMYK               ? ColorSpace::DeviceCMYK
+                                                        : ColorSpace::CalibratedRGB;
+    return layout;
+}
+
+struct CopyTarget {
+    BitmapImageRep* bitmap = nullptr;
+    int bands = 0;
+};
+
+void copyRows(const VipsRegion* region, const VipsRect& area, const CopyTarget& target)
+{
+    const std::size_t bands = std::size_t(target.bands);
+    const std::size_t rowBytes = std::size_t(area.width) * bands;
+    for (int y = 0; y < area.height; ++y) {
+        const auto* source = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(region, area.left, area.top + y));
+        std::uint8_t* dest = target.bitmap->bitmapData() + std::size_t(area.top + y) * target.bitmap->bytesPerRow()
+            + std::size_t(area.left) * bands;
+        std::memcpy(dest, source, rowBytes);
+    }
+}
+
+// Pulls the pixels strip by strip, top to bottom, on this thread. vips_sink_disc would
+// spread the work over its pool but can lose a decode error raised in a worker.
+bool copyPixels(VipsImage* image, const CopyTarget& target)
+{
+    VipsRegion* region = vips_region_new(image);
+    const int width = vips_image_get_width(image);
+    const int height = vips_image_get_height(image);
+    constexpr int stripRows = 64;
+    bool ok = true;
+    for (int top = 0; ok && top < height; top += stripRows) {
+        const VipsRect area { 0, top, width, std::min(stripRows, height - top) };
+        VipsRect request = area;
+        ok = vips_region_prepare(region, &request) == 0;
+        if (ok)
+            copyRows(region, area, target);
+    }
+    g_object_unref(region);
+    return ok;
+}
+
+QByteArray iccProfileOf(VipsImage* image)
+{
+    if (vips_image_get_typeof(image, VIPS_META_ICC_NAME) == 0)
+        return {};
+    const void* data = nullptr;
+    std::size_t length = 0;
+    if (vips_image_get_blob(image, VIPS_META_ICC_NAME, &data, &length) != 0) {
+        vips_error_clear();
+        return {};
+    }
+    return QByteArray(static_cast<const char*>(data), qsizetype(length));
+}
+
+// The orientation libvips read from the file's own EXIF, for formats Exiv2 cannot parse.
+std::optional<int> vipsOrientation(VipsImage* image)
+{
+    int orientation = 0;
+    if (vips_image_get_typeof(image, "exif-ifd0-Orientation") == 0
+        || vips_image_get_typeof(image, VIPS_META_ORIENTATION) == 0
+        || vips_image_get_int(image, VIPS_META_ORIENTATION, &orientation) != 0) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+    if (orientation < 1 || orientation > 8)
+        return std::nullopt;
+    return orientation;
+}
+
+// ---- Exiv2 ----
+
+void ensureExiv2Ready()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // The XMP toolkit must be set up once before threads parse concurrently.
+        Exiv2::XmpParser::initialize();
+        // Damaged metadata is common and harmless to us; keep it off stderr.
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+    });
+}
+
+QVariant integerVariant(long value)
+{
+    if (value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max())
+        return int(value);
+    return qlonglong(value);
+}
+
+QString exifText(const Exiv2::Exifdatum& datum)
+{
+    QString text = QString::fromStdString(datum.toString());
+    while (text.endsWith(QChar(0)))
+        text.chop(1);
+    return text.trimmed();
+}
+
+// Numbers become int or double (a list when the tag holds several), everything else text.
+QVariant exifValue(const Exiv2::Exifdatum& datum)
+{
+    const long count = datum.count();
+    QVariantList values;
+    switch (datum.typeId()) {
+    case Exiv2::unsignedByte:
+    case Exiv2::unsignedShort:
+    case Exiv2::unsignedLong:
+    case Exiv2::signedByte:
+    case Exiv2::signedShort:
+    case Exiv2::signedLong:
+        for (long i = 0; i < count; ++i)
+            values.append(integerVariant(datum.toLong(i)));
+        break;
+    case Exiv2::unsignedRational:
+    case Exiv2::signedRational:
+        for (long i = 0; i < count; ++i) {
+            const Exiv2::Rational r = datum.toRational(i);
+            if (r.second == 0)
+                return exifText(datum);
+            values.append(double(r.first) / double(r.second));
+        }
+        break;
+    case Exiv2::tiffFloat:
+    case Exiv2::tiffDouble:
+        for (long i = 0; i < count; ++i)
+            values.append(double(datum.toFloat(i)));
+        break;
+    default:
+        return exifText(datum);
+    }
+    if (values.isEmpty())
+        return exifText(datum);
+    return values.size() == 1 ? values.front() : QVariant(values);
+}
+
+bool isStructuralTag(const std::string& name)
+{
+    return name == "ExifTag" || name == "GPSTag" || name == "InteroperabilityTag";
+}
+
+struct MetadataRead {
+    QVariantMap tiff;
+    QVariantMap exif;
+    std::optional<int> orientation;
+};
+
+void collectMetadata(Exiv2::Image& image, MetadataRead& read)
+{
+    image.readMetadata();
+    for (const Exiv2::Exifdatum& datum : image.exifData()) {
+        // Opaque blobs (MakerNote and kin) and oversized values mean nothing as text.
+        if (datum.typeId() == Exiv2::undefined || datum.size() > 1024)
+            continue;
+        const std::string group = datum.groupName();
+        QVariantMap* target = group == "Image" ? &read.tiff : group == "Photo" ? &read.exif : nullptr;
+        const std::string name = datum.tagName();
+        if (!target || isStructuralTag(name))
+            continue;
+        target->insert(QString::fromStdString(name), exifValue(datum));
+        if (group == "Image" && name == "Orientation" && datum.count() == 1) {
+            const long value = datum.toLong(0);
+            if (value >= 1 && value <= 8)
+                read.orientation = int(value);
+        }
+    }
+    if (!read.orientation) {
+        const auto xmp = image.xmpData().findKey(Exiv2::XmpKey("Xmp.tiff.Orientation"));
+        if (xmp != image.xmpData().end()) {
+            const long value = xmp->toLong(0);
+            if (value >= 1 && value <= 8)
+                read.orientation = int(value);
+        }
+    }
+}
+
+// Exiv2 reports problems by throwing; none of them may leave this function.
+template <typename OpenImage> MetadataRead readMetadata(OpenImage open)
+{
+    MetadataRead read;
+    try {
+        ensureExiv2Ready();
+        auto image = open();
+        if (image.get())
+            collectMetadata(*image, read);
+    } catch (const Exiv2::AnyError&) {
+    } catch (const std::exception&) {
+    } catch (...) { }
+    return read;
+}
+
+MetadataRead readFileMetadata(const QString& path)
+{
+    const std::string name = QFile::encodeName(path).toStdString();
+    return readMetadata([&name] { return Exiv2::ImageFactory::open(name, false); });
+}
+
+MetadataRead readDataMetadata(const QByteArray& data)
+{
+    return readMetadata([&data] {
+        return Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(data.constData()), long(data.size()));
+    });
+}
+
+QVariantMap makeProperties(MetadataRead metadata, int width, int height, std::optional<int> fallbackOrientation)
+{
+    QVariantMap properties;
+    const std::optional<int> orientation = metadata.orientation ? metadata.orientation : fallbackOrientation;
+    if (orientation)
+        properties.insert(QStringLiteral("Orientation"), *orientation);
+    if (width > 0 && height > 0) {
+        properties.insert(QStringLiteral("PixelWidth"), width);
+        properties.insert(QStringLiteral("PixelHeight"), height);
+    }
+    if (!metadata.tiff.isEmpty())
+        properties.insert(QStringLiteral("{TIFF}"), metadata.tiff);
+    if (!metadata.exif.isEmpty())
+        properties.insert(QStringLiteral("{Exif}"), metadata.exif);
+    return properties;
+}
+
+// ---- loading ----
+
+// The loader's header pass only: pixels are decoded later, on demand.
+VipsImage* openFileHeader(const QByteArray& fileName, const char* loader)
+{
+    VipsImage* image = nullptr;
+    if (vips_call(loader, fileName.constData(), &image, "access", VIPS_ACCESS_SEQUENTIAL, "fail_on",
+            VIPS_FAIL_ON_TRUNCATED, nullptr)
+        != 0)
+        return nullptr;
+    return image;
+}
+
+VipsImage* openDataHeader(const QByteArray& data)
+{
+    return vips_image_new_from_buffer(data.constData(), std::size_t(data.size()), "", "access", VIPS_ACCESS_SEQUENTIAL,
+        "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr);
+}
+
+Result<BitmapImageRep> decodePixels(const Subject& subject, VipsImagePtr image, const DecodeOptions& options)
+{
+    if (auto refused = checkDimensions(subject, image.get(), options))
+        return *refused;
+    const QByteArray profile = iccProfileOf(image.get());
+
+    Prepared prepared;
+    if (!prepareForCopy(image, prepared))
+        return damaged(subject);
+    const int width = vips_image_get_width(image.get());
+    const int height = vips_image_get_height(image.get());
+    const int bands = vips_image_get_bands(image.get());
+
+    std::optional<BitmapImageRep> bitmap;
+    try {
+        bitmap.emplace(layoutFor(prepared, width, height, bands));
+    } catch (const std::bad_alloc&) { }
+    if (!bitmap || bitmap->isNull())
+        return failure(subject,
+            QStringLiteral(" could not be opened: there is not enough memory for %1 × %2 pixels.")
+                .arg(width)
+                .arg(height));
+
+    if (!copyPixels(image.get(), CopyTarget { &*bitmap, bands }))
+        return damaged(subject);
+    if (prepared.keepProfile)
+        bitmap->setColorProfile(profile);
+    return std::move(*bitmap);
+}
+
+// Takes ownership of header (null when the loader failed and left its reason in vips).
+template <typename LoadMetadata>
+Result<DecodedBitmap> decode(
+    const Subject& subject, VipsImage* header, const DecodeOptions& options, LoadMetadata loadMetadata)
+{
+    if (!header)
+        return damaged(subject);
+    VipsImagePtr image(header);
+    const std::optional<int> orientation = vipsOrientation(image.get());
+    Result<BitmapImageRep> pixels = decodePixels(subject, std::move(image), options);
+    if (!pixels)
+        return Error(pixels.error());
+    QVariantMap properties = makeProperties(loadMetadata(), pixels->pixelsWide(), pixels->pixelsHigh(), orientation);
+    return DecodedBitmap { std::move(pixels.value()), std::move(properties) };
+}
+
+} // namespace
+
+Result<DecodedBitmap> decodeImageFile(const QString& path, const DecodeOptions& options)
+{
+    const QFileInfo info(path);
+    const Subject subject { QStringLiteral("“%1”").arg(info.fileName().isEmpty() ? path : info.fileName()) };
+    if (!info.exists())
+        return failure(subject, QStringLiteral(" does not exist."));
+    if (info.isDir())
+        return failure(subject, QStringLiteral(" is a folder, not an image file."));
+    if (!info.isReadable())
+        return failure(subject, QStringLiteral(" cannot be read (permission denied)."));
+    if (info.size() == 0)
+        return failure(subject, QStringLiteral(" could not be opened: the file is empty."));
+
+    ensureVipsStarted();
+    const QByteArray fileName = QFile::encodeName(info.absoluteFilePath());
+    // A trailing "[]" stops vips reading a name like "x[1]" as file "x" with options "1".
+    const char* loader = vips_foreign_find_load((fileName + "[]").constData());
+    if (!loader || isTextTableLoader(loader))
+        return unreadableFormat(subject);
+    return decode(subject, openFileHeader(fileName, loader), options,
+        [&info] { return readFileMetadata(info.absoluteFilePath()); });
+}
+
+Result<DecodedBitmap> decodeImageData(const QByteArray& data, const DecodeOptions& options)
+{
+    const Subject subject { QStringLiteral("The pasted image"), true };
+    if (data.isEmpty())
+        return failure(subject, QStringLiteral(" is empty."));
+
+    ensureVipsStarted();
+    const char* loader = vips_foreign_find_load_buffer(data.constData(), std::size_t(data.size()));
+    if (!loader || isTextTableLoader(loader))
+        return unreadableFormat(subject);
+    return decode(subject, openDataHeader(data), options, [&data] { return readDataMetadata(data); });
+}
+
+QVariantMap readImageProperties(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable() || info.size() == 0)
+        return {};
+    ensureVipsStarted();
+    const QByteArray fileName = QFile::encodeName(info.absoluteFilePath());
+    int width = 0;
+    int height = 0;
+    std::optional<int> orientation;
+    const char* loader = vips_foreign_find_load((fileName + "[]").constData());
+    if (loader && !isTextTableLoader(loader)) {
+        if (VipsImage* header = openFileHeader(fileName, loader)) {
+            VipsImagePtr image(header);
+            width = vips_image_get_width(header);
+            height = vips_image_get_height(header);
+            orientation = vipsOrientation(header);
+        }
+    }
+    vips_error_clear();
+
+    return makeProperties(readFileMetadata(info.absoluteFilePath()), width, height, orientation);
+}
+
+} // namespace quillum

@@ -1,0 +1,560 @@
+#include "vimage.h"
+
+#include "VipsRuntime.h"
+
+#include <vips/vips.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace quillum {
+namespace {
+
+constexpr std::size_t kParallelPixels = std::size_t(1) << 20;
+
+// Runs fn(firstRow, endRow) over [0, height), on two threads when the buffer is large.
+template <typename Fn>
+void forRows(std::size_t height, std::size_t width, Fn&& fn)
+{
+    if (height < 2 || height * width < kParallelPixels) {
+        fn(std::size_t(0), height);
+        return;
+    }
+    const std::size_t half = height / 2;
+    std::thread worker([&] { fn(half, height); });
+    fn(std::size_t(0), half);
+    worker.join();
+}
+
+bool valid(const vImage_Buffer* b, std::size_t bytesPerPixel)
+{
+    return b && b->data && b->width > 0 && b->height > 0 && b->rowBytes >= b->width * bytesPerPixel;
+}
+
+bool sameSize(const vImage_Buffer* a, const vImage_Buffer* b)
+{
+    return a->width == b->width && a->height == b->height;
+}
+
+bool overlaps(const vImage_Buffer* a, const vImage_Buffer* b)
+{
+    auto* a0 = static_cast<const std::uint8_t*>(a->data);
+    auto* b0 = static_cast<const std::uint8_t*>(b->data);
+    const std::uint8_t* a1 = a0 + a->rowBytes * a->height;
+    const std::uint8_t* b1 = b0 + b->rowBytes * b->height;
+    return a0 < b1 && b0 < a1;
+}
+
+inline std::uint8_t* row(const vImage_Buffer* b, std::size_t y)
+{
+    return static_cast<std::uint8_t*>(b->data) + y * b->rowBytes;
+}
+
+inline std::uint8_t clamp255(int v) { return std::uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+
+// floor(n / d + 1/2) for d > 0, also for negative n.
+inline std::int64_t divRound(std::int64_t n, std::int64_t d)
+{
+    const std::int64_t t = n * 2 + d;
+    const std::int64_t q = t / (2 * d);
+    return (t % (2 * d) < 0) ? q - 1 : q;
+}
+
+// rounded(x * a / 255) for x, a in 0..255, exact.
+inline std::uint8_t mul255(unsigned x, unsigned a)
+{
+    const unsigned t = x * a + 128;
+    return std::uint8_t((t + (t >> 8)) >> 8);
+}
+
+} // namespace
+
+vImage_Error vImagePermuteChannels_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
+                                            const std::uint8_t permuteMap[4], vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest) || !permuteMap)
+        return kvImageInvalidParameter;
+    const unsigned m0 = permuteMap[0] & 3, m1 = permuteMap[1] & 3, m2 = permuteMap[2] & 3, m3 = permuteMap[3] & 3;
+    const bool identity = m0 == 0 && m1 == 1 && m2 == 2 && m3 == 3;
+    forRows(src->height, src->width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            const std::uint8_t* s = row(src, y);
+            std::uint8_t* d = row(dest, y);
+            if (identity) {
+                if (s != d)
+                    std::memmove(d, s, src->width * 4);
+                continue;
+            }
+            for (std::size_t x = 0; x < src->width; ++x, s += 4, d += 4) {
+                const std::uint8_t p[4] = {s[0], s[1], s[2], s[3]};
+                d[0] = p[m0];
+                d[1] = p[m1];
+                d[2] = p[m2];
+                d[3] = p[m3];
+            }
+        }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImageConvert_RGB888toARGB8888(const vImage_Buffer* rgbSrc, const vImage_Buffer* aSrc,
+                                            std::uint8_t alpha, const vImage_Buffer* dest, bool premultiply,
+                                            vImage_Flags)
+{
+    if (!valid(rgbSrc, 3) || !valid(dest, 4) || !sameSize(rgbSrc, dest) || overlaps(rgbSrc, dest))
+        return kvImageInvalidParameter;
+    if (aSrc && (!valid(aSrc, 1) || !sameSize(aSrc, dest)))
+        return kvImageInvalidParameter;
+    const std::size_t width = dest->width;
+    forRows(dest->height, width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            const std::uint8_t* s = row(rgbSrc, y);
+            const std::uint8_t* a = aSrc ? row(aSrc, y) : nullptr;
+            std::uint8_t* d = row(dest, y);
+            if (!a && (!premultiply || alpha == 255)) {
+                // Hot path for photos: a plain byte shuffle the compiler vectorises.
+                for (std::size_t x = 0; x < width; ++x) {
+                    d[4 * x] = alpha;
+                    d[4 * x + 1] = s[3 * x];
+                    d[4 * x + 2] = s[3 * x + 1];
+                    d[4 * x + 3] = s[3 * x + 2];
+                }
+                continue;
+            }
+            for (std::size_t x = 0; x < width; ++x) {
+                const std::uint8_t av = a ? a[x] : alpha;
+                d[4 * x] = av;
+                for (int c = 0; c < 3; ++c)
+                    d[4 * x + 1 + c] = premultiply ? mul255(s[3 * x + c], av) : s[3 * x + c];
+            }
+        }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImageHistogramCalculation_ARGB8888(const vImage_Buffer* src, vImagePixelCount* histogram[4],
+                                                 vImage_Flags)
+{
+    if (!valid(src, 4) || !histogram || !histogram[0] || !histogram[1] || !histogram[2] || !histogram[3])
+        return kvImageInvalidParameter;
+    // Per-thread counts; two interleaved tables per channel break the store-to-load chain
+    // when neighbouring pixels share a level.
+    struct Counts {
+        std::uint32_t c[2][4][256];
+    };
+    auto count = [&](std::size_t y0, std::size_t y1, Counts& counts) {
+        std::memset(&counts, 0, sizeof counts);
+        for (std::size_t y = y0; y < y1; ++y) {
+            const std::uint8_t* s = row(src, y);
+            std::size_t x = 0;
+            for (; x + 1 < src->width; x += 2, s += 8) {
+                for (int ch = 0; ch < 4; ++ch) {
+                    ++counts.c[0][ch][s[ch]];
+                    ++counts.c[1][ch][s[4 + ch]];
+                }
+            }
+            if (x < src->width)
+                for (int ch = 0; ch < 4; ++ch)
+                    ++counts.c[0][ch][s[ch]];
+        }
+    };
+    // 32-bit counters are safe per half as long as a half holds fewer than 2^32 pixels.
+    std::vector<Counts> parts(2);
+    forRows(src->height, src->width, [&](std::size_t y0, std::size_t y1) {
+        count(y0, y1, parts[y0 == 0 ? 0 : 1]);
+    });
+    if (src->height < 2 || src->height * src->width < kParallelPixels)
+        std::memset(&parts[1], 0, sizeof(Counts));
+    for (int ch = 0; ch < 4; ++ch)
+        for (int v = 0; v < 256; ++v) {
+            vImagePixelCount n = 0;
+            for (const Counts& p : parts)
+                n += vImagePixelCount(p.c[0][ch][v]) + p.c[1][ch][v];
+            histogram[ch][v] = n;
+        }
+    return kvImageNoError;
+}
+
+vImage_Error vImageTableLookUp_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
+                                        const std::uint8_t alphaTable[256], const std::uint8_t redTable[256],
+                                        const std::uint8_t greenTable[256], const std::uint8_t blueTable[256],
+                                        vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest))
+        return kvImageInvalidParameter;
+    std::uint8_t identity[256];
+    for (int i = 0; i < 256; ++i)
+        identity[i] = std::uint8_t(i);
+    const std::uint8_t* t[4] = {alphaTable ? alphaTable : identity, redTable ? redTable : identity,
+                                greenTable ? greenTable : identity, blueTable ? blueTable : identity};
+    forRows(src->height, src->width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            const std::uint8_t* s = row(src, y);
+            std::uint8_t* d = row(dest, y);
+            for (std::size_t x = 0; x < src->width; ++x, s += 4, d += 4) {
+                const std::uint8_t a = t[0][s[0]], r = t[1][s[1]], g = t[2][s[2]], b = t[3][s[3]];
+                d[0] = a;
+                d[1] = r;
+                d[2] = g;
+                d[3] = b;
+            }
+        }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImageMatrixMultiply_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
+                                           const std::int16_t matrix[16], std::int32_t divisor,
+                                           const std::int16_t preBias[4], const std::int32_t postBias[4],
+                                           vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest) || !matrix || divisor <= 0)
+        return kvImageInvalidParameter;
+    std::int32_t pre[4] = {0, 0, 0, 0};
+    std::int64_t post[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        if (preBias)
+            pre[i] = preBias[i];
+        if (postBias)
+            post[i] = postBias[i];
+    }
+    forRows(src->height, src->width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            const std::uint8_t* s = row(src, y);
+            std::uint8_t* d = row(dest, y);
+            for (std::size_t x = 0; x < src->width; ++x, s += 4, d += 4) {
+                std::int32_t in[4];
+                for (int i = 0; i < 4; ++i)
+                    in[i] = s[i] + pre[i];
+                for (int j = 0; j < 4; ++j) {
+                    std::int64_t sum = post[j];
+                    for (int i = 0; i < 4; ++i)
+                        sum += std::int64_t(in[i]) * matrix[4 * i + j];
+                    const std::int64_t v = divRound(sum, divisor);
+                    d[j] = std::uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+                }
+            }
+        }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImageConvolve_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, void*,
+                                     std::size_t roiX, std::size_t roiY, const std::int16_t* kernel,
+                                     std::uint32_t kernelHeight, std::uint32_t kernelWidth, std::int32_t divisor,
+                                     const Pixel_8888 backgroundColor, vImage_Flags flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || !kernel || divisor <= 0 || kernelHeight % 2 == 0
+        || kernelWidth % 2 == 0 || overlaps(src, dest))
+        return kvImageInvalidParameter;
+    if (roiX + dest->width > src->width || roiY + dest->height > src->height)
+        return kvImageInvalidParameter;
+    const long kh = long(kernelHeight) / 2, kw = long(kernelWidth) / 2;
+    const long sw = long(src->width), sh = long(src->height);
+    const std::uint8_t zero[4] = {0, 0, 0, 0};
+    const std::uint8_t* bg = backgroundColor ? backgroundColor : zero;
+    const bool copyEdges = (flags & kvImageCopyInPlace) || !(flags & (kvImageBackgroundColorFill | kvImageEdgeExtend));
+    const bool extend = flags & kvImageEdgeExtend;
+
+    forRows(dest->height, dest->width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            const long sy = long(y + roiY);
+            std::uint8_t* d = row(dest, y);
+            for (std::size_t x = 0; x < dest->width; ++x, d += 4) {
+                const long sx = long(x + roiX);
+                const bool inside = sx - kw >= 0 && sx + kw < sw && sy - kh >= 0 && sy + kh < sh;
+                if (!inside && copyEdges) {
+                    std::memcpy(d, row(src, std::size_t(sy)) + 4 * sx, 4);
+                    continue;
+                }
+                std::int64_t sum[4] = {0, 0, 0, 0};
+                const std::int16_t* k = kernel;
+                for (long ky = -kh; ky <= kh; ++ky) {
+                    for (long kx = -kw; kx <= kw; ++kx, ++k) {
+                        long py = sy + ky, px = sx + kx;
+                        const std::uint8_t* p;
+                        if (py < 0 || py >= sh || px < 0 || px >= sw) {
+                            if (extend) {
+                                py = std::clamp(py, 0L, sh - 1);
+                                px = std::clamp(px, 0L, sw - 1);
+                                p = row(src, std::size_t(py)) + 4 * px;
+                            } else {
+                                p = bg;
+                            }
+                        } else {
+                            p = row(src, std::size_t(py)) + 4 * px;
+                        }
+                        for (int c = 0; c < 4; ++c)
+                            sum[c] += std::int64_t(p[c]) * *k;
+                    }
+                }
+                for (int c = 0; c < 4; ++c) {
+                    const std::int64_t v = divRound(sum[c], divisor);
+                    d[c] = std::uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+                }
+            }
+        }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImageVerticalReflect_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest))
+        return kvImageInvalidParameter;
+    const std::size_t bytes = src->width * 4;
+    const std::size_t h = src->height;
+    if (src->data == dest->data && src->rowBytes == dest->rowBytes) {
+        std::vector<std::uint8_t> tmp(bytes);
+        for (std::size_t y = 0; y < h / 2; ++y) {
+            std::memcpy(tmp.data(), row(src, y), bytes);
+            std::memcpy(row(dest, y), row(src, h - 1 - y), bytes);
+            std::memcpy(row(dest, h - 1 - y), tmp.data(), bytes);
+        }
+        return kvImageNoError;
+    }
+    if (overlaps(src, dest))
+        return kvImageInvalidParameter;
+    for (std::size_t y = 0; y < h; ++y)
+        std::memcpy(row(dest, y), row(src, h - 1 - y), bytes);
+    return kvImageNoError;
+}
+
+vImage_Error vImageHorizontalReflect_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest))
+        return kvImageInvalidParameter;
+    const bool inPlace = src->data == dest->data && src->rowBytes == dest->rowBytes;
+    if (!inPlace && overlaps(src, dest))
+        return kvImageInvalidParameter;
+    const std::size_t w = src->width;
+    forRows(src->height, w, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            auto* s = reinterpret_cast<const std::uint8_t*>(row(src, y));
+            auto* d = row(dest, y);
+            for (std::size_t x = 0; x < (inPlace ? w / 2 : w); ++x) {
+                std::uint8_t left[4], right[4];
+                std::memcpy(left, s + 4 * x, 4);
+                std::memcpy(right, s + 4 * (w - 1 - x), 4);
+                std::memcpy(d + 4 * x, right, 4);
+                std::memcpy(d + 4 * (w - 1 - x), left, 4);
+            }
+        }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImageRotate90_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
+                                     std::uint8_t rotationConstant, const Pixel_8888, vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || rotationConstant > 3 || overlaps(src, dest))
+        return kvImageInvalidParameter;
+    const bool swaps = rotationConstant == 1 || rotationConstant == 3;
+    const std::size_t w = src->width, h = src->height;
+    if (swaps ? (dest->width != h || dest->height != w) : !sameSize(src, dest))
+        return kvImageInvalidParameter;
+    forRows(dest->height, dest->width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t dy = y0; dy < y1; ++dy) {
+            std::uint8_t* d = row(dest, dy);
+            for (std::size_t dx = 0; dx < dest->width; ++dx, d += 4) {
+                std::size_t sx = dx, sy = dy;
+                switch (rotationConstant) {
+                case 1: sx = w - 1 - dy; sy = dx; break;           // counter-clockwise
+                case 2: sx = w - 1 - dx; sy = h - 1 - dy; break;
+                case 3: sx = dy; sy = h - 1 - dx; break;           // clockwise
+                default: break;
+                }
+                std::memcpy(d, row(src, sy) + 4 * sx, 4);
+            }
+        }
+    });
+    return kvImageNoError;
+}
+
+namespace {
+
+// Wraps a buffer as a vips image without copying. Multiband, not sRGB: vips would take the
+// last band for alpha (ours is first) and premultiply it.
+VipsImage* wrap(const vImage_Buffer* b)
+{
+    if (b->rowBytes == b->width * 4)
+        return vips_image_new_from_memory(b->data, b->rowBytes * b->height, int(b->width), int(b->height), 4,
+                                          VIPS_FORMAT_UCHAR);
+    return nullptr;
+}
+
+// Evaluates `image` straight into dest's memory.
+vImage_Error writeInto(VipsImage* image, const vImage_Buffer* dest)
+{
+    if (!image)
+        return kvImageInternalError;
+    vImage_Error result = kvImageNoError;
+    if (dest->rowBytes == dest->width * 4) {
+        VipsImage* out = vips_image_new_from_memory(dest->data, dest->rowBytes * dest->height, int(dest->width),
+                                                    int(dest->height), 4, VIPS_FORMAT_UCHAR);
+        if (!out || vips_image_write(image, out) != 0)
+            result = kvImageInternalError;
+        if (out)
+            g_object_unref(out);
+    } else {
+        std::size_t size = 0;
+        void* mem = vips_image_write_to_memory(image, &size);
+        if (!mem || size != dest->width * dest->height * 4) {
+            result = kvImageInternalError;
+        } else {
+            for (std::size_t y = 0; y < dest->height; ++y)
+                std::memcpy(row(dest, y), static_cast<std::uint8_t*>(mem) + y * dest->width * 4, dest->width * 4);
+        }
+        g_free(mem);
+    }
+    if (result != kvImageNoError)
+        vips_error_clear();
+    return result;
+}
+
+// A tightly packed copy when src has row padding (vips wants packed rows).
+struct Packed {
+    std::vector<std::uint8_t> bytes;
+    vImage_Buffer buffer;
+    explicit Packed(const vImage_Buffer* src) : buffer(*src)
+    {
+        if (src->rowBytes == src->width * 4)
+            return;
+        bytes.resize(src->width * src->height * 4);
+        for (std::size_t y = 0; y < src->height; ++y)
+            std::memcpy(bytes.data() + y * src->width * 4, row(src, y), src->width * 4);
+        buffer.data = bytes.data();
+        buffer.rowBytes = src->width * 4;
+    }
+};
+
+} // namespace
+
+vImage_Error vImageRotate_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, void*,
+                                   float angleInRadians, const Pixel_8888 backColor, vImage_Flags flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || overlaps(src, dest) || !std::isfinite(angleInRadians))
+        return kvImageInvalidParameter;
+    ensureVipsStarted();
+    Packed packed(src);
+    VipsImage* in = wrap(&packed.buffer);
+    if (!in)
+        return kvImageInternalError;
+    // Screen y points down, so a counter-clockwise turn on screen is a clockwise turn
+    // in vips' matrix terms: [cos sin; -sin cos].
+    const double c = std::cos(double(angleInRadians)), s = std::sin(double(angleInRadians));
+    const std::uint8_t zero[4] = {0, 0, 0, 0};
+    const std::uint8_t* bg = (flags & kvImageBackgroundColorFill) && backColor ? backColor : zero;
+    double bgValues[4] = {double(bg[0]), double(bg[1]), double(bg[2]), double(bg[3])};
+    VipsArrayDouble* background = vips_array_double_new(bgValues, 4);
+    VipsArrayInt* area = vips_array_int_newv(4, 0, 0, int(dest->width), int(dest->height));
+    VipsInterpolate* bilinear = vips_interpolate_new("bilinear");
+    VipsImage* out = nullptr;
+    const int failed = vips_affine(in, &out, c, s, -s, c, "oarea", area, "idx", -(double(src->width) - 1) / 2,
+                                   "idy", -(double(src->height) - 1) / 2, "odx", (double(dest->width) - 1) / 2,
+                                   "ody", (double(dest->height) - 1) / 2, "extend", VIPS_EXTEND_BACKGROUND,
+                                   "background", background, "interpolate", bilinear, nullptr);
+    vips_area_unref(VIPS_AREA(background));
+    vips_area_unref(VIPS_AREA(area));
+    g_object_unref(bilinear);
+    vImage_Error result = failed ? kvImageInternalError : writeInto(out, dest);
+    if (out)
+        g_object_unref(out);
+    g_object_unref(in);
+    if (failed)
+        vips_error_clear();
+    return result;
+}
+
+vImage_Error vImagePremultiplyData_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest))
+        return kvImageInvalidParameter;
+    forRows(src->height, src->width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            const std::uint8_t* s = row(src, y);
+            std::uint8_t* d = row(dest, y);
+            for (std::size_t x = 0; x < src->width; ++x, s += 4, d += 4) {
+                const unsigned a = s[0];
+                if (a == 255) {
+                    if (s != d)
+                        std::memcpy(d, s, 4);
+                    continue;
+                }
+                d[1] = mul255(s[1], a);
+                d[2] = mul255(s[2], a);
+                d[3] = mul255(s[3], a);
+                d[0] = std::uint8_t(a);
+            }
+        }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImagePremultipliedConstAlphaBlend_ARGB8888(const vImage_Buffer* srcTop, std::uint8_t constAlpha,
+                                                         const vImage_Buffer* srcBottom,
+                                                         const vImage_Buffer* dest, vImage_Flags)
+{
+    if (!valid(srcTop, 4) || !valid(srcBottom, 4) || !valid(dest, 4) || !sameSize(srcTop, dest)
+        || !sameSize(srcBottom, dest))
+        return kvImageInvalidParameter;
+    const unsigned ca = constAlpha;
+    forRows(dest->height, dest->width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            const std::uint8_t* t = row(srcTop, y);
+            const std::uint8_t* b = row(srcBottom, y);
+            std::uint8_t* d = row(dest, y);
+            for (std::size_t x = 0; x < dest->width; ++x, t += 4, b += 4, d += 4) {
+                const unsigned inv = 255 - mul255(t[0], ca);
+                std::uint8_t out[4];
+                for (int c = 0; c < 4; ++c) {
+                    const unsigned v = (t[c] * ca + b[c] * inv + 127) / 255;
+                    out[c] = std::uint8_t(v > 255 ? 255 : v);
+                }
+                std::memcpy(d, out, 4);
+            }
+        }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImageScale_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, void*, vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || overlaps(src, dest))
+        return kvImageInvalidParameter;
+    if (src->width > INT32_MAX || src->height > INT32_MAX || dest->width > INT32_MAX || dest->height > INT32_MAX)
+        return kvImageInvalidParameter;
+    if (sameSize(src, dest)) {
+        for (std::size_t y = 0; y < src->height; ++y)
+            std::memcpy(row(dest, y), row(src, y), src->width * 4);
+        return kvImageNoError;
+    }
+    ensureVipsStarted();
+    Packed packed(src);
+    VipsImage* in = wrap(&packed.buffer);
+    if (!in)
+        return kvImageInternalError;
+    VipsImage* out = nullptr;
+    const double hscale = double(dest->width) / double(src->width);
+    const double vscale = double(dest->height) / double(src->height);
+    // gap 0 keeps this a true Lanczos3 reduce, but below a third it darkens (a flat 100 x 100
+    // becomes 247 of 255 at 1 x 1); there a box pre-shrink (gap 2) keeps flat areas flat.
+    // Both give exactly dest's size (checked on 1,500 random pairs).
+    const double gap = (hscale < 1.0 / 3 || vscale < 1.0 / 3) ? 2.0 : 0.0;
+    const int failed = vips_resize(in, &out, hscale, "vscale", vscale, "kernel", VIPS_KERNEL_LANCZOS3, "gap", gap,
+                                   nullptr);
+    vImage_Error result = kvImageInternalError;
+    if (!failed && out && out->Xsize == int(dest->width) && out->Ysize == int(dest->height))
+        result = writeInto(out, dest);
+    if (out)
+        g_object_unref(out);
+    g_object_unref(in);
+    if (failed)
+        vips_error_clear();
+    return result;
+}
+
+} // namespace quillum

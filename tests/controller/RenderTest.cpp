@@ -1,0 +1,270 @@
+// The render through the controller: clipping, sizes, write-back, status line, stops.
+
+#include "controller/zent3controller.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <limits>
+
+#include "TestSupport.h"
+
+using namespace quillum;
+
+namespace {
+
+BitmapImageRep gradient(int w, int h)
+{
+    BitmapImageRep::Layout l;
+    l.width = w;
+    l.height = h;
+    l.samplesPerPixel = 3;
+    l.bitsPerPixel = 24;
+    l.hasAlpha = false;
+    l.formatFlags = 0;
+    BitmapImageRep rep(l);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = rep.bitmapData() + std::size_t(y) * rep.bytesPerRow() + std::size_t(x) * 3;
+            p[0] = std::uint8_t(x), p[1] = std::uint8_t(y), p[2] = 128;
+        }
+    return rep;
+}
+
+struct Fixture : ::testing::Test {
+    NotificationCenter center;
+    zent3controller c{center};
+    int renders = 0;
+    Fixture()
+    {
+        c.observeKey(QStringLiteral("operationTimeLabel"), [this](const QString&) { ++renders; });
+    }
+    void load(int w, int h) { c.setSourcePicture(gradient(w, h)); }
+    void render(Rect r)
+    {
+        c.leftPanel().selRect()->setFrame(r);
+        c.redrawOutput();
+    }
+    int outW() const { return c.outPict() ? c.outPict()->pixelsWide() : 0; }
+    int outH() const { return c.outPict() ? c.outPict()->pixelsHigh() : 0; }
+};
+
+} // namespace
+
+TEST_F(Fixture, OutputSizesAndWriteBack)
+{
+    struct Row {
+        const char* name;
+        int srcW, srcH;
+        bool fixW, fixH, stretch;
+        int W, H;
+        int outW, outH, fieldW, fieldH;
+    } rows[] = {
+        {"free: fields read the crop", 1000, 500, false, false, false, 300, 300, 1000, 500, 1000, 500},
+        {"fixed width 800", 1000, 500, true, false, false, 800, 300, 800, 400, 800, 400},
+        {"fixed height 400 truncates 800.8", 1001, 500, false, true, false, 300, 400, 800, 400, 800, 400},
+        {"both fixed, fitted: fields keep the box", 1000, 500, true, true, false, 800, 800, 800, 400, 800, 800},
+        {"both fixed, stretched", 1000, 500, true, true, true, 800, 800, 800, 800, 800, 800},
+    };
+    for (const Row& r : rows) {
+        zent3controller fresh{center};
+        fresh.setSourcePicture(gradient(r.srcW, r.srcH));
+        fresh.setOutputWidthIsFixed(r.fixW);
+        fresh.setOutputHeightIsFixed(r.fixH);
+        fresh.setOutputSizeUnproportionalStretch(r.stretch);
+        fresh.setOutputWidthVal(r.W);
+        fresh.setOutputHeighVal(r.H);
+        fresh.leftPanel().selRect()->setFrame({0, 0, double(r.srcW), double(r.srcH)});
+        fresh.redrawOutput();
+        ASSERT_TRUE(fresh.outPict()) << r.name;
+        EXPECT_EQ(fresh.outPict()->pixelsWide(), r.outW) << r.name;
+        EXPECT_EQ(fresh.outPict()->pixelsHigh(), r.outH) << r.name;
+        EXPECT_EQ(fresh.outputWidthVal(), r.fieldW) << r.name;
+        EXPECT_EQ(fresh.outputHeighVal(), r.fieldH) << r.name;
+    }
+}
+
+TEST_F(Fixture, ClipsToTheSourceAndShowsTheClippedRectangle)
+{
+    load(200, 100);
+    render({-10, 20, 100, 50});
+    EXPECT_EQ(outW(), 90);
+    EXPECT_EQ(outH(), 50);
+    EXPECT_EQ(c.outPict()->bitmapData()[1], 0) << "first column is source column 0";
+    EXPECT_TRUE(c.operationTimeLabel().startsWith(QStringLiteral(" [0 : 20]-[90 x 50]  Cropped:[90 x 50]  Time: ")))
+        << c.operationTimeLabel().toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("Time: [0-9,.]+ (ms|s)$")).match(c.operationTimeLabel()).hasMatch());
+    EXPECT_EQ(c.aspectXValue(), 100) << "aspect fields show the frame before clipping";
+
+    render({150, 80, 100, 100});
+    EXPECT_EQ(outW(), 50);
+    EXPECT_EQ(outH(), 20);
+}
+
+TEST_F(Fixture, BadRectanglesKeepThePreviousOutput)
+{
+    load(64, 48);
+    render({0, 0, 32, 16});
+    const auto previous = c.outPict();
+    const QString status = c.operationTimeLabel();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const Rect bad[] = {{100, 0, 10, 10}, {0, -50, 10, 10}, {0, 0, -5, 10}, {0, 0, 0, 0},
+                        {nan, 0, 10, 10}, {0, 0, nan, 10}, {0, 0, inf, 10}, {10, 10, 0.4, 5}};
+    for (const Rect& r : bad) {
+        render(r);
+        EXPECT_EQ(c.outPict(), previous);
+        EXPECT_EQ(c.operationTimeLabel(), status);
+    }
+    render({0, 0, 1, 1});
+    EXPECT_EQ(outW(), 1);
+    c.setSharpenLevel(3);
+    render({0, 0, 2, 2});
+    EXPECT_EQ(outW(), 2) << "sharpen on a 2 x 2 crop";
+}
+
+TEST_F(Fixture, SettersAndTheRenderTheyCause)
+{
+    load(100, 80);
+    render({0, 0, 100, 80});
+    c.setOutputWidthIsFixed(true);
+    const int afterFix = renders;
+    EXPECT_EQ(afterFix, 1) << "fixing the width waits for the next render";
+    c.setOutputWidthVal(0);
+    EXPECT_EQ(c.outputWidthVal(), 1) << "below 1 stores 1";
+    c.setOutputWidthVal(-7);
+    EXPECT_EQ(c.outputWidthVal(), 1);
+    EXPECT_EQ(renders, afterFix + 2);
+    c.setOutputWidthVal(1);
+    EXPECT_EQ(renders, afterFix + 2) << "the stored value again does not render";
+    c.setOutputWidthVal(50);
+    EXPECT_EQ(outW(), 50);
+    EXPECT_EQ(outH(), 40);
+
+    // Fixing the height waits for the next render; freeing the width renders at once.
+    const int before = renders;
+    c.setOutputHeightIsFixed(true);
+    EXPECT_EQ(renders, before);
+    EXPECT_EQ(c.quickResizeHeightCase(), 11);
+    c.setOutputWidthIsFixed(false);
+    EXPECT_EQ(renders, before + 1);
+    EXPECT_EQ(c.quickResizeWidthCase(), 0);
+
+    // A batch renders once at its end.
+    const int batchStart = renders;
+    {
+        zent3controller::RenderBatch batch(c);
+        c.setInvertIsOn(true);
+        c.setOutputModeTag(OutputModeSepia);
+        c.setGammaValue(1.2f);
+        EXPECT_EQ(renders, batchStart);
+    }
+    EXPECT_EQ(renders, batchStart + 1);
+}
+
+TEST_F(Fixture, NarrowPanelStopsTheRenderUntilWidened)
+{
+    load(100, 80);
+    c.leftPanel().selRect()->setFrame({0, 0, 40, 30});
+    c.setDontShowCropFlag(true);
+    c.redrawOutput();
+    EXPECT_FALSE(c.outPict());
+    EXPECT_EQ(c.aspectXValue(), 40) << "step 1 still runs";
+    c.setDontShowCropFlag(false);
+    EXPECT_EQ(outW(), 40) << "widening renders";
+}
+
+TEST_F(Fixture, ChangeNotificationRendersTheFrameItCarries)
+{
+    load(100, 80);
+    ZentCropBorder frame;
+    frame.setFrame({10, 10, 20, 30});
+    center.postNotificationName(QStringLiteral("SelRectDidChangeNotification"), &frame);
+    EXPECT_EQ(outW(), 20);
+    EXPECT_EQ(outH(), 30);
+    center.postNotificationName(QStringLiteral("OutputMustBeRedrawn"));
+    EXPECT_EQ(outW(), 20) << "redraw takes the left panel's frame, empty here: the output stays";
+}
+
+TEST_F(Fixture, DecorationsRunInOrderOnThePremultipliedOutput)
+{
+    struct Recorder : OutputDecorator {
+        QString calls;
+        void drawBorders(BitmapImageRep&) override { calls += QLatin1Char('b'); }
+        void drawLogo(BitmapImageRep&) override { calls += QLatin1Char('l'); }
+        void drawCaptions(BitmapImageRep&) override { calls += QLatin1Char('c'); }
+    } recorder;
+    c.setOutputDecorator(&recorder);
+    load(10, 10);
+    render({0, 0, 10, 10});
+    EXPECT_EQ(recorder.calls, QStringLiteral("blc"));
+}
+
+TEST_F(Fixture, LockKeepsLevelsAcrossPicturesAndSwitches)
+{
+    load(100, 100);
+    c.setAutoLevelsIsLocked(true);
+    c.setAutoLevelsIsOn(true);
+    render({0, 0, 100, 100});
+    const HistoVals first = c.histoVals();
+    ASSERT_TRUE(first.stored);
+    c.setAutoLevelsIsOn(false);
+    c.setSourcePicture(gradient(30, 20));
+    render({0, 0, 30, 20});
+    c.setAutoLevelsIsOn(true);
+    EXPECT_EQ(c.histoVals().redLow, first.redLow);
+    EXPECT_EQ(c.histoVals().greenHigh, first.greenHigh);
+    c.setAutoLevelsIsLocked(false);
+    EXPECT_NE(c.histoVals().greenHigh, first.greenHigh) << "unlocked: levels of this picture";
+}
+
+TEST_F(Fixture, RightPanelZoom)
+{
+    load(400, 300);
+    render({0, 0, 400, 300});
+    c.rightPanel().setScrollViewFrameSize({200, 300});
+    c.fitOutputImageToView();
+    EXPECT_FLOAT_EQ(c.rightPanel().scale(), 0.5f);
+    EXPECT_EQ(c.rightPanel().frameSize(), (Size{200, 150}));
+    c.rightPanel().setScrollViewFrameSize({1000, 800});
+    c.fitOutputImageTo100();
+    EXPECT_FALSE(c.keepRightFitToView());
+    EXPECT_FLOAT_EQ(c.rightPanel().scale(), 1.0f);
+    EXPECT_EQ(c.rightPanel().clipView().boundsOrigin(), (Point{-300, -250})) << "a smaller picture sits centred";
+    EXPECT_EQ(c.rightPanel().clipView().centerPoint(), (Point{200, 150}));
+}
+
+TEST(Cli, RendersASampleAndRefusesBadInput)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.jpg"));
+    QProcess cli;
+    cli.start(QStringLiteral(QUILLUM_CLI),
+              {QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--width"),
+               QStringLiteral("200"), QStringLiteral("--autolevels"), QStringLiteral("--sharpen"), QStringLiteral("1"),
+               QStringLiteral("--mode"), QStringLiteral("sepia")});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardOutput()).contains(QStringLiteral("Cropped:[200 x ")));
+    EXPECT_GT(QFileInfo(out).size(), 1000);
+
+    const QStringList bad[] = {
+        {QStringLiteral("render"), test::dataPath("truncated.jpg"), out},
+        {QStringLiteral("render"), test::dataPath("missing.jpg"), out},
+        {QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--width"), QStringLiteral("x")},
+        {QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--bogus")},
+        {QStringLiteral("render"), test::samplePath("coffee.jpg"), dir.filePath(QStringLiteral("no/such/dir/o.jpg"))},
+        {QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--crop"), QStringLiteral("1e6,0,5,5")},
+        {QStringLiteral("render")},
+    };
+    for (const QStringList& args : bad) {
+        cli.start(QStringLiteral(QUILLUM_CLI), args);
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        EXPECT_NE(cli.exitCode(), 0) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_FALSE(cli.readAllStandardError().isEmpty());
+    }
+}
