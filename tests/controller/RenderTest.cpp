@@ -1,6 +1,7 @@
 // The render through the controller: clipping, sizes, write-back, status line, stops.
 
 #include "controller/zent3controller.h"
+#include "platform/ImageDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -266,5 +267,40 @@ TEST(Cli, RendersASampleAndRefusesBadInput)
         ASSERT_TRUE(cli.waitForFinished(60000));
         EXPECT_NE(cli.exitCode(), 0) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_FALSE(cli.readAllStandardError().isEmpty());
+    }
+}
+
+TEST(RenderFiles, EveryDecodableLayoutRendersPremultiplied)
+{
+    struct Row {
+        const char* file;
+        int x, row;            // a pixel of the output, rows top first
+        std::vector<int> argb; // expected, premultiplied
+        int tolerance;
+    } rows[] = {
+        {"one-pixel.png", 0, 0, {255, 200, 100, 50}, 0},
+        {"grey.jpg", 2, 2, {255, 64, 64, 64}, 2},
+        {"grey-alpha.png", 3, 1, {128, 50, 50, 50}, 0},
+        {"rgba.png", 1, 0, {128, 0, 128, 0}, 0},
+        {"rgba.png", 2, 0, {0, 0, 0, 0}, 0},
+        {"sixteen-bit.png", 0, 0, {255, 255, 128, 0}, 0},
+        {"cmyk-profile.jpg", 2, 2, {255, 3, 255, 255}, 10}, // cyan through its own (test) profile
+        {"cmyk-noprofile.jpg", 28, 20, {255, 35, 31, 32}, 40},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.file);
+        NotificationCenter center;
+        zent3controller c{center};
+        Result<DecodedBitmap> decoded = decodeImageFile(test::dataPath(r.file));
+        ASSERT_TRUE(decoded.ok()) << decoded.error().toStdString();
+        const int w = decoded->bitmap.pixelsWide(), h = decoded->bitmap.pixelsHigh();
+        c.setSourcePicture(std::move(decoded->bitmap));
+        c.leftPanel().selRect()->setFrame({0, 0, double(w), double(h)});
+        c.redrawOutput();
+        ASSERT_TRUE(c.outPict());
+        ASSERT_EQ(c.outPict()->pixelsWide(), w);
+        const std::uint8_t* p = c.outPict()->bitmapData() + std::size_t(r.row) * c.outPict()->bytesPerRow() + 4 * r.x;
+        for (int k = 0; k < 4; ++k)
+            EXPECT_NEAR(p[k], r.argb[std::size_t(k)], r.tolerance) << "channel " << k;
     }
 }
