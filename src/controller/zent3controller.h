@@ -169,6 +169,7 @@ private:
     void setAndRender(T& member, T value, const char* key);
     void wireNotifications();
     void showOutputPicture();
+    void renderScaledInOnePass(const BitmapImageRep& source, const Rect& rect, int width, int height);
 
     NotificationCenter& m_center;
     std::vector<NotificationCenter::ObserverId> m_observers;

@@ -7,7 +7,9 @@
 #include "platform/TextFormats.h"
 #include "platform/vimage.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 
 namespace quillum {
@@ -120,30 +122,37 @@ void zent3controller::mainDrawProcedure(Rect rect)
         return;
     // 5.
     startMyTimer();
-    // 6. A crop narrower than one pixel truncates to nothing: keep the previous output.
+    // 6 - 8. A crop narrower than one pixel truncates to nothing: keep the previous output.
     m_refImageRep.reset();
-    safeConstructrefImageRepByFromRect(*m_srcImageRep, rect);
-    if (!m_refImageRep)
+    const BitmapImageRep& source = *m_srcImageRep;
+    const PixelRect pixels = pixelRectFor(rect, source.pixelsHigh());
+    if (pixels.width <= 0 || pixels.height <= 0)
         return;
-    // 7.
-    if (m_autoLevelsIsOn)
-        applyAutoLevels(*m_refImageRep, m_histoVals, m_autoLevelsIsLocked);
-    // 8.
     const OutputSizeSettings sizeSettings{m_outputWidthVal, m_outputHeighVal, m_outputWidthIsFixed,
                                           m_outputHeightIsFixed, m_outputSizeUnproportionalStretch};
-    const OutputSize size = outputSizeFor(m_refImageRep->pixelsWide(), m_refImageRep->pixelsHigh(), sizeSettings);
-    if (size.scales) {
-        auto scaled = std::make_shared<BitmapImageRep>(BitmapImageRep::makeARGB(size.width, size.height));
-        if (scaled->isNull())
+    const OutputSize size = outputSizeFor(int(pixels.width), int(pixels.height), sizeSettings);
+    const bool opaque = convertsOpaque(source);
+    if (size.scales && opaque)
+        renderScaledInOnePass(source, rect, size.width, size.height);
+    if (!m_refImageRep) {
+        safeConstructrefImageRepByFromRect(source, rect);
+        if (!m_refImageRep)
             return;
-        scaled->setColorProfile(m_srcImageRep->colorProfile());
-        vImage_Buffer src = bufferFor(*m_refImageRep);
-        vImage_Buffer dst = bufferFor(*scaled);
-        if (vImageScale_ARGB8888(&src, &dst, nullptr, kvImageHighQualityResampling | kvImageDoNotTile
-                                                          | kvImageLeaveAlphaUnchanged)
-            != kvImageNoError)
-            std::memset(scaled->bitmapData(), 0, scaled->bytesPerRow() * std::size_t(size.height));
-        m_refImageRep = std::move(scaled);
+        if (m_autoLevelsIsOn)
+            applyAutoLevels(*m_refImageRep, m_histoVals, m_autoLevelsIsLocked);
+        if (size.scales) {
+            auto scaled = std::make_shared<BitmapImageRep>(BitmapImageRep::makeARGB(size.width, size.height));
+            if (scaled->isNull())
+                return;
+            scaled->setColorProfile(source.colorProfile());
+            vImage_Buffer src = bufferFor(*m_refImageRep);
+            vImage_Buffer dst = bufferFor(*scaled);
+            if (vImageScale_ARGB8888(&src, &dst, nullptr,
+                                     kvImageHighQualityResampling | kvImageDoNotTile | kvImageLeaveAlphaUnchanged)
+                != kvImageNoError)
+                std::memset(scaled->bitmapData(), 0, scaled->bytesPerRow() * std::size_t(size.height));
+            m_refImageRep = std::move(scaled);
+        }
     }
     BitmapImageRep& work = *m_refImageRep;
     // 9 - 13.
@@ -154,8 +163,9 @@ void zent3controller::mainDrawProcedure(Rect rect)
         applyInvert(work);
     applyOutputMode(work, m_outputModeTag);
     applySharpen(work, m_sharpenLevel);
-    // 14.
-    premultiply(work);
+    // 14. Multiplying by an alpha of 255 changes nothing: opaque pictures skip the pass.
+    if (!opaque)
+        premultiply(work);
     // 15. The output holds the working bitmap itself.
     m_outPict = m_refImageRep;
     // 16 - 18.
@@ -180,6 +190,26 @@ void zent3controller::mainDrawProcedure(Rect rect)
                                              long(work.pixelsHigh()))
         + stringForTimeInterval(float(m_elapsedTimeInterval));
     didChangeValueForKey(QStringLiteral("operationTimeLabel"));
+}
+
+// Steps 6 to 8 for an opaque source that is scaled: the histogram comes from the source
+// rectangle and the levels tables are applied while resampling, so the full-size working
+// bitmap is never made. The pixels are those of the step-by-step path.
+void zent3controller::renderScaledInOnePass(const BitmapImageRep& source, const Rect& rect, int width, int height)
+{
+    std::array<LookupTable, 3> tables;
+    if (m_autoLevelsIsOn) {
+        if (autoLevelsNeedHistogram(m_histoVals, m_autoLevelsIsLocked)) {
+            vImagePixelCount counts[3][256];
+            if (!sourceHistograms(source, rect, counts[0], counts[1], counts[2]))
+                return;
+            storeAutoLevels(m_histoVals, counts[0], counts[1], counts[2]);
+        }
+        tables = autoLevelsTables(m_histoVals);
+    }
+    BitmapImageRep scaled = convertLookUpAndScale(source, rect, m_autoLevelsIsOn ? &tables : nullptr, width, height);
+    if (!scaled.isNull())
+        m_refImageRep = std::make_shared<BitmapImageRep>(std::move(scaled));
 }
 
 void zent3controller::showOutputPicture()

@@ -42,26 +42,37 @@ LookupTable levelsTable(int low, float scale)
     return t;
 }
 
+void storeAutoLevels(HistoVals& record, const vImagePixelCount red[256], const vImagePixelCount green[256],
+                     const vImagePixelCount blue[256])
+{
+    const ChannelLevels b = levelsForHistogram(blue);
+    const ChannelLevels g = levelsForHistogram(green);
+    const ChannelLevels r = levelsForHistogram(red);
+    record.redScale = r.scale, record.redLow = r.low, record.redHigh = r.high;
+    record.greenScale = g.scale, record.greenLow = g.low, record.greenHigh = g.high;
+    record.blueScale = b.scale, record.blueLow = b.low, record.blueHigh = b.high;
+    record.stored = true;
+}
+
+std::array<LookupTable, 3> autoLevelsTables(const HistoVals& record)
+{
+    return {levelsTable(record.redLow, record.redScale), levelsTable(record.greenLow, record.greenScale),
+            levelsTable(record.blueLow, record.blueScale)};
+}
+
 void applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked)
 {
     vImage_Buffer buffer = bufferFor(bitmap);
-    if (!(locked && record.stored)) {
+    if (autoLevelsNeedHistogram(record, locked)) {
         vImagePixelCount counts[4][256];
         vImagePixelCount* histogram[4] = {counts[0], counts[1], counts[2], counts[3]};
         if (vImageHistogramCalculation_ARGB8888(&buffer, histogram, kvImageNoFlags) != kvImageNoError)
             return;
-        const ChannelLevels blue = levelsForHistogram(counts[3]);
-        const ChannelLevels green = levelsForHistogram(counts[2]);
-        const ChannelLevels red = levelsForHistogram(counts[1]);
-        record.redScale = red.scale, record.redLow = red.low, record.redHigh = red.high;
-        record.greenScale = green.scale, record.greenLow = green.low, record.greenHigh = green.high;
-        record.blueScale = blue.scale, record.blueLow = blue.low, record.blueHigh = blue.high;
+        storeAutoLevels(record, counts[1], counts[2], counts[3]);
     }
-    const LookupTable r = levelsTable(record.redLow, record.redScale);
-    const LookupTable g = levelsTable(record.greenLow, record.greenScale);
-    const LookupTable b = levelsTable(record.blueLow, record.blueScale);
-    vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, r.data(), g.data(), b.data(), kvImageNoFlags);
-    record.stored = true;
+    const auto tables = autoLevelsTables(record);
+    vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, tables[0].data(), tables[1].data(), tables[2].data(),
+                               kvImageNoFlags);
 }
 
 namespace {

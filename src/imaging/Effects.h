@@ -34,6 +34,12 @@ LookupTable levelsTable(int low, float scale);
 // otherwise computes the levels from this bitmap's histogram and stores them.
 void applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked);
 
+// The same in parts, for callers that take the histogram elsewhere (from the source).
+inline bool autoLevelsNeedHistogram(const HistoVals& record, bool locked) { return !(locked && record.stored); }
+void storeAutoLevels(HistoVals& record, const vImagePixelCount red[256], const vImagePixelCount green[256],
+                     const vImagePixelCount blue[256]);
+std::array<LookupTable, 3> autoLevelsTables(const HistoVals& record);
+
 // The gamma/contrast curve with lifted shadows, for i = 0..255.
 LookupTable correctionTable(float gamma, float contrast);
 // The curve, then a per-channel gain of (1 + red/green/blue) on R, G and B: the colour

@@ -114,6 +114,78 @@ BitmapImageRep convertToWorkingBitmap(const BitmapImageRep& source, const Rect& 
     return dst;
 }
 
+bool convertsOpaque(const BitmapImageRep& source)
+{
+    const bool paddedRGB = !source.isPlanar() && source.samplesPerPixel() == 3 && source.bitsPerPixel() == 32;
+    return !source.hasAlpha() && !paddedRGB;
+}
+
+namespace {
+
+// The packed 1- or 3-sample layouts the one-pass paths read; 0 for any other.
+std::size_t packedChannels(const BitmapImageRep& s)
+{
+    if (s.isNull() || s.isPlanar() || s.hasAlpha() || s.layout().bitsPerSample != 8 || !isInteger(s))
+        return 0;
+    const int spp = s.samplesPerPixel();
+    if ((spp == 3 && s.bitsPerPixel() == 24) || (spp == 1 && s.bitsPerPixel() == 8))
+        return s.bytesPerRow() == std::size_t(s.pixelsWide()) * std::size_t(spp) ? std::size_t(spp) : 0;
+    return 0;
+}
+
+bool insideSource(const PixelRect& r, const BitmapImageRep& s)
+{
+    return r.width > 0 && r.height > 0 && r.x >= 0 && r.top >= 0 && r.x + r.width <= s.pixelsWide()
+        && r.top + r.height <= s.pixelsHigh();
+}
+
+} // namespace
+
+BitmapImageRep convertLookUpAndScale(const BitmapImageRep& source, const Rect& rect,
+                                     const std::array<LookupTable, 3>* tables, int width, int height)
+{
+    const std::size_t channels = packedChannels(source);
+    const PixelRect r = pixelRectFor(rect, source.pixelsHigh());
+    if (!channels || !insideSource(r, source) || width <= 0 || height <= 0)
+        return {};
+    BitmapImageRep dst = BitmapImageRep::makeARGB(width, height);
+    if (dst.isNull())
+        return {};
+    dst.setColorProfile(source.colorProfile());
+    const vImage_Buffer in{const_cast<std::uint8_t*>(source.bitmapData()), std::size_t(source.pixelsHigh()),
+                           std::size_t(source.pixelsWide()), source.bytesPerRow()};
+    const vImage_Buffer out = bufferFor(dst);
+    const std::uint8_t* t[3] = {nullptr, nullptr, nullptr};
+    if (tables)
+        for (int c = 0; c < 3; ++c)
+            t[c] = (*tables)[std::size_t(c)].data();
+    if (vImageScaleLookUp_Packed8toARGB8888(&in, channels, std::size_t(r.x), std::size_t(r.top), std::size_t(r.width),
+                                            std::size_t(r.height), tables ? t : nullptr, &out, kvImageNoFlags)
+        != kvImageNoError)
+        return {};
+    return dst;
+}
+
+bool sourceHistograms(const BitmapImageRep& source, const Rect& rect, vImagePixelCount* red, vImagePixelCount* green,
+                      vImagePixelCount* blue)
+{
+    const std::size_t channels = packedChannels(source);
+    const PixelRect r = pixelRectFor(rect, source.pixelsHigh());
+    if (!channels || !insideSource(r, source))
+        return false;
+    const vImage_Buffer in{const_cast<std::uint8_t*>(source.bitmapData()) + std::size_t(r.top) * source.bytesPerRow()
+                               + std::size_t(r.x) * channels,
+                           std::size_t(r.height), std::size_t(r.width), source.bytesPerRow()};
+    vImagePixelCount* histogram[3] = {red, green, blue};
+    if (vImageHistogramCalculation_Packed8(&in, channels, histogram, kvImageNoFlags) != kvImageNoError)
+        return false;
+    if (channels == 1) { // grey: R = G = B
+        std::copy(red, red + 256, green);
+        std::copy(red, red + 256, blue);
+    }
+    return true;
+}
+
 Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& cmyk)
 {
     return convertCMYKBitmapToRGBA(cmyk);

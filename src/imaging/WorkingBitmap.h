@@ -3,11 +3,14 @@
 // one conversion that brings any decoded bitmap, or a rectangle of it, into that format.
 // Rectangles are in source pixels, origin bottom-left (platform/Geometry.h).
 
+#include "imaging/Effects.h"
 #include "platform/BitmapImageRep.h"
 #include "platform/Geometry.h"
 #include "platform/Result.h"
 
 #include <QString>
+
+#include <array>
 
 namespace quillum {
 
@@ -25,6 +28,21 @@ PixelRect pixelRectFor(const Rect& rect, int sourceHeight);
 // profile. CMYK sources must be converted first (convertCMYKToRGB). Samples other than
 // 8-bit integers, and rectangles not inside the source once truncated, give a null bitmap.
 BitmapImageRep convertToWorkingBitmap(const BitmapImageRep& source, const Rect& rect);
+
+// True when the conversion gives every pixel of `source` alpha 255 (no alpha sample and
+// no padding byte to take it from). The effects keep such a bitmap opaque.
+bool convertsOpaque(const BitmapImageRep& source);
+
+// The crop of an opaque packed-RGB or grey source, each colour channel through its table
+// (null: none), scaled to exactly width x height as a working bitmap: the same pixels as
+// converting, looking up and scaling one after the other, in one pass without the
+// full-size intermediate. Null when the layout has no such path.
+BitmapImageRep convertLookUpAndScale(const BitmapImageRep& source, const Rect& rect,
+                                     const std::array<LookupTable, 3>* tables, int width, int height);
+// The histograms of R, G and B of what convertToWorkingBitmap(source, rect) would give,
+// taken from the source directly; false when the layout has no such path.
+bool sourceHistograms(const BitmapImageRep& source, const Rect& rect, vImagePixelCount* red, vImagePixelCount* green,
+                      vImagePixelCount* blue);
 
 // A same-size RGBA bitmap for a CMYK one, colour-managed (platform/ColorManagement.h).
 Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& cmyk);

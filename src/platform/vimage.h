@@ -123,4 +123,22 @@ vImage_Error vImagePremultipliedConstAlphaBlend_ARGB8888(const vImage_Buffer* sr
 vImage_Error vImageScale_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, void* tempBuffer,
                                   vImage_Flags flags);
 
+// --- Extensions without a counterpart in the family above --------------------------------
+
+// Histograms of a packed 8-bit buffer of `channels` (1 or 3) interleaved samples per pixel;
+// histogram[c] receives the 256 counts of channel c.
+vImage_Error vImageHistogramCalculation_Packed8(const vImage_Buffer* src, std::size_t channels,
+                                               vImagePixelCount* histogram[], vImage_Flags flags);
+
+// One pass from an opaque packed source (`channels` 1 = grey or 3 = R,G,B samples per
+// pixel, rows tightly packed) to an ARGB8888 dest: the region of interest is cut out, each
+// channel goes through its table (tables null: unchanged; grey uses tables[0]), the result
+// is resampled as vImageScale_ARGB8888 does to exactly dest's size, and A is 255. Grey is
+// replicated into R, G and B. The same pixels as converting, looking up and scaling in
+// three steps, without the full-size intermediate.
+vImage_Error vImageScaleLookUp_Packed8toARGB8888(const vImage_Buffer* src, std::size_t channels, std::size_t roiX,
+                                                 std::size_t roiY, std::size_t roiWidth, std::size_t roiHeight,
+                                                 const std::uint8_t* const tables[3], const vImage_Buffer* dest,
+                                                 vImage_Flags flags);
+
 } // namespace quillum

@@ -304,3 +304,83 @@ TEST(RenderFiles, EveryDecodableLayoutRendersPremultiplied)
             EXPECT_NEAR(p[k], r.argb[std::size_t(k)], r.tolerance) << "channel " << k;
     }
 }
+
+TEST(RenderFiles, BackupOfACmykSourceReplacesTheSourceByRgb)
+{
+    NotificationCenter center;
+    zent3controller c{center};
+    Result<DecodedBitmap> decoded = decodeImageFile(test::dataPath("cmyk-noprofile.jpg"));
+    ASSERT_TRUE(decoded.ok());
+    c.setSourcePicture(std::move(decoded->bitmap));
+    c.safeBackupSrcRGBToARGBImageRep();
+    ASSERT_TRUE(c.backupSrcImageRep());
+    EXPECT_TRUE(c.backupSrcImageRep()->isWorkingFormat());
+    EXPECT_EQ(c.srcImageRep()->colorSpace(), ColorSpace::CalibratedRGB);
+    EXPECT_EQ(c.backupSrcImageRep()->pixelsWide(), 32);
+    const BitmapImageRep logo = zent3controller::constructARGBImageRep(*c.srcImageRep());
+    EXPECT_EQ(std::vector<std::uint8_t>(logo.bitmapData(), logo.bitmapData() + logo.planeBytes()),
+              std::vector<std::uint8_t>(c.backupSrcImageRep()->bitmapData(),
+                                        c.backupSrcImageRep()->bitmapData() + logo.planeBytes()));
+}
+
+TEST(RenderPaths, OnePassScalingMatchesTheStepByStepPath)
+{
+    // The same picture as packed RGB (one-pass path) and as opaque ARGB (step by step).
+    auto pair = [](int w, int h, bool grey) {
+        BitmapImageRep::Layout l;
+        l.width = w, l.height = h, l.hasAlpha = false, l.formatFlags = 0;
+        l.samplesPerPixel = grey ? 1 : 3;
+        l.bitsPerPixel = grey ? 8 : 24;
+        l.colorSpace = grey ? ColorSpace::CalibratedWhite : ColorSpace::CalibratedRGB;
+        BitmapImageRep packed(l);
+        BitmapImageRep argb = BitmapImageRep::makeARGB(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int i = y * w + x;
+                const std::uint8_t r = std::uint8_t(40 + (x * 7 + y * 3) % 150), g = std::uint8_t((x * y) % 200),
+                                   b = std::uint8_t(90 + (x ^ y) % 60);
+                std::uint8_t* a = argb.bitmapData() + 4 * i;
+                if (grey) {
+                    packed.bitmapData()[i] = r;
+                    a[0] = 255, a[1] = a[2] = a[3] = r;
+                } else {
+                    std::uint8_t* p = packed.bitmapData() + 3 * i;
+                    p[0] = r, p[1] = g, p[2] = b;
+                    a[0] = 255, a[1] = r, a[2] = g, a[3] = b;
+                }
+            }
+        return std::pair{std::move(packed), std::move(argb)};
+    };
+    struct Row {
+        const char* name;
+        bool grey, autoLevels;
+        int outWidth;
+        Rect crop;
+    } rows[] = {
+        {"reduce with levels", false, true, 97, {13, 7, 300, 200}},
+        {"reduce far, no levels", false, false, 9, {0, 0, 320, 240}},
+        {"enlarge with levels", false, true, 700, {100, 50, 60, 40}},
+        {"grey with levels", true, true, 150, {5, 5, 310, 230}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        auto [packed, argb] = pair(320, 240, r.grey);
+        std::vector<std::uint8_t> out[2];
+        int index = 0;
+        for (BitmapImageRep* source : {&packed, &argb}) {
+            NotificationCenter center;
+            zent3controller c{center};
+            c.setAutoLevelsIsOn(r.autoLevels);
+            c.setSharpenLevel(1);
+            c.setOutputWidthIsFixed(true);
+            c.setOutputWidthVal(r.outWidth);
+            c.setSourcePicture(std::move(*source));
+            c.leftPanel().selRect()->setFrame(r.crop);
+            c.redrawOutput();
+            ASSERT_TRUE(c.outPict());
+            EXPECT_EQ(c.outPict()->pixelsWide(), r.outWidth);
+            out[index++].assign(c.outPict()->bitmapData(), c.outPict()->bitmapData() + c.outPict()->planeBytes());
+        }
+        EXPECT_EQ(out[0], out[1]);
+    }
+}

@@ -1,0 +1,185 @@
+// quillum-bench: medians of the decode, the working-bitmap conversion and the output
+// render on the benchmark photo (PhotoMaker.h). Prints timings only; asserts none.
+//
+//   quillum-bench [--photo PATH] [Google Benchmark flags]   (makes the photo if missing)
+//   quillum-bench --make-photo PATH                         (makes the photo and exits)
+
+#include "PhotoMaker.h"
+
+#include "controller/zent3controller.h"
+#include "imaging/WorkingBitmap.h"
+#include "platform/ImageDecoder.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+using namespace quillum;
+
+namespace {
+
+std::string g_photoPath = QUILLUM_BENCH_PHOTO;
+
+// Decoded once: every benchmark but the decode starts from the same bitmap.
+const DecodedBitmap* decodedPhoto()
+{
+    static std::unique_ptr<DecodedBitmap> photo = []() -> std::unique_ptr<DecodedBitmap> {
+        Result<DecodedBitmap> decoded = decodeImageFile(QString::fromStdString(g_photoPath));
+        if (!decoded) {
+            std::fprintf(stderr, "quillum-bench: %s\n", qPrintable(decoded.error()));
+            return nullptr;
+        }
+        return std::make_unique<DecodedBitmap>(std::move(*decoded));
+    }();
+    return photo.get();
+}
+
+Rect wholePicture(const BitmapImageRep& bitmap)
+{
+    return Rect{0, 0, double(bitmap.pixelsWide()), double(bitmap.pixelsHigh())};
+}
+
+void BM_decode(benchmark::State& state)
+{
+    const QString path = QString::fromStdString(g_photoPath);
+    for (auto _ : state) {
+        Result<DecodedBitmap> decoded = decodeImageFile(path);
+        if (!decoded) {
+            state.SkipWithError(qPrintable(decoded.error()));
+            break;
+        }
+        benchmark::DoNotOptimize(decoded->bitmap.bitmapData());
+    }
+}
+
+void BM_convert(benchmark::State& state)
+{
+    const DecodedBitmap* photo = decodedPhoto();
+    if (!photo) {
+        state.SkipWithError("the photo did not decode");
+        return;
+    }
+    const Rect whole = wholePicture(photo->bitmap);
+    for (auto _ : state) {
+        BitmapImageRep working = convertToWorkingBitmap(photo->bitmap, whole);
+        if (working.isNull()) {
+            state.SkipWithError("the conversion gave a null bitmap");
+            break;
+        }
+        benchmark::DoNotOptimize(working.bitmapData());
+    }
+}
+
+struct RenderSettings {
+    bool autoLevels = false;
+    bool pictureCorrection = false;
+    int sharpen = 0;
+    int fixedWidth = 0; // 0: no scaling
+};
+
+void BM_render(benchmark::State& state, RenderSettings settings)
+{
+    const DecodedBitmap* photo = decodedPhoto();
+    if (!photo) {
+        state.SkipWithError("the photo did not decode");
+        return;
+    }
+    zent3controller controller;
+    controller.setSourcePicture(photo->bitmap.clone(), photo->properties, QString::fromStdString(g_photoPath));
+    controller.leftPanel().selRect()->setFrame(wholePicture(photo->bitmap));
+    {
+        // One render for all the settings instead of one per setter.
+        zent3controller::RenderBatch batch(controller);
+        controller.setAutoLevelsIsOn(settings.autoLevels);
+        controller.setPictureCorrectionIsOn(settings.pictureCorrection);
+        controller.setGammaValue(1.0f);
+        controller.setSharpenLevel(settings.sharpen);
+        if (settings.fixedWidth > 0) {
+            controller.setOutputWidthIsFixed(true);
+            controller.setOutputWidthVal(settings.fixedWidth);
+        }
+    }
+    // Also a warm-up: the first render pays for first-touch page faults of its buffers.
+    controller.redrawOutput();
+    const auto out = controller.outPict();
+    const int expectedWidth = settings.fixedWidth > 0 ? settings.fixedWidth : photo->bitmap.pixelsWide();
+    if (!out || out->pixelsWide() != expectedWidth) {
+        state.SkipWithError("the render did not give the expected output");
+        return;
+    }
+    state.SetLabel(std::to_string(out->pixelsWide()) + "x" + std::to_string(out->pixelsHigh()));
+    for (auto _ : state) {
+        controller.redrawOutput();
+        benchmark::DoNotOptimize(controller.outPict().get());
+    }
+}
+
+void configure(benchmark::internal::Benchmark* b)
+{
+    // Work runs on two threads, so CPU time would overstate it; medians of 7 repetitions.
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
+}
+
+void registerBenchmarks()
+{
+    configure(benchmark::RegisterBenchmark("decode", BM_decode));
+    configure(benchmark::RegisterBenchmark("convert/whole", BM_convert));
+    configure(benchmark::RegisterBenchmark("render/whole/autolevels", BM_render,
+                                           RenderSettings{.autoLevels = true}));
+    configure(benchmark::RegisterBenchmark("render/w1920/autolevels+correction+sharpen1", BM_render,
+                                           RenderSettings{.autoLevels = true,
+                                                          .pictureCorrection = true,
+                                                          .sharpen = 1,
+                                                          .fixedWidth = 1920}));
+    configure(benchmark::RegisterBenchmark("render/w1920/plain", BM_render, RenderSettings{.fixedWidth = 1920}));
+}
+
+// Takes "--NAME VALUE" or "--NAME=VALUE" out of argv; Google Benchmark rejects flags it does not know.
+bool takeFlag(int& argc, char** argv, const char* name, std::string& value)
+{
+    const std::size_t n = std::strlen(name);
+    for (int i = 1; i < argc; ++i) {
+        int used = 0;
+        if (!std::strcmp(argv[i], name) && i + 1 < argc) {
+            value = argv[i + 1];
+            used = 2;
+        } else if (!std::strncmp(argv[i], name, n) && argv[i][n] == '=') {
+            value = argv[i] + n + 1;
+            used = 1;
+        }
+        if (used) {
+            for (int j = i; j + used <= argc; ++j)
+                argv[j] = argv[j + used];
+            argc -= used;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string makePath;
+    if (takeFlag(argc, argv, "--make-photo", makePath))
+        return quillumbench::makePhoto(makePath, argv[0]) ? 0 : 1;
+    takeFlag(argc, argv, "--photo", g_photoPath);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+    if (!std::filesystem::exists(g_photoPath)) {
+        std::fprintf(stderr, "quillum-bench: making %s\n", g_photoPath.c_str());
+        if (!quillumbench::makePhoto(g_photoPath, argv[0]))
+            return 1;
+    }
+    registerBenchmarks();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

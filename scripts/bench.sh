@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# `make bench`: quillum-bench's medians, then the end-to-end render of the same photo by
+# quillum-cli, by libvips alone (vips-pipeline) and by ImageMagick, and a Markdown summary.
+# Timings are reported, never asserted: a missed target does not fail the script.
+#
+#   scripts/bench.sh BUILD_DIR        (BENCH_RUNS=N for more end-to-end runs; default 5)
+set -euo pipefail
+# EPOCHREALTIME and awk must use '.' as the decimal point.
+export LC_ALL=C
+
+build=${1:-build}
+runs=${BENCH_RUNS:-5}
+[[ -d $build ]] || { echo "bench: no build folder $build" >&2; exit 2; }
+build=$(cd "$build" && pwd)
+[[ $runs =~ ^[0-9]+$ && $runs -ge 5 ]] || { echo "bench: BENCH_RUNS must be 5 or more" >&2; exit 2; }
+
+bench="$build/bench/quillum-bench"
+pipeline="$build/bench/vips-pipeline"
+cli="$build/quillum-cli"
+for tool in "$bench" "$pipeline" "$cli"; do
+  [[ -x $tool ]] || { echo "bench: $tool is missing (configure with -DQUILLUM_BENCH=ON and build)" >&2; exit 2; }
+done
+magick=$(command -v convert-im6.q16 || true)
+gnutime=""
+[[ -x /usr/bin/time ]] && gnutime=/usr/bin/time
+
+photo="$build/bench-data/photo-6000x4000.jpg"
+if [[ ! -f $photo ]]; then
+  echo "bench: making $photo"
+  "$bench" --make-photo "$photo"
+fi
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillum-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# --- 1. Component medians ---------------------------------------------------------------
+echo "== quillum-bench ($(basename "$photo"), $(($(stat -c %s "$photo") / 1000)) kB)"
+"$bench" --photo "$photo" --benchmark_format=console \
+  --benchmark_out="$work/bench.csv" --benchmark_out_format=csv
+
+# median_of PREFIX: the real-time median of the benchmark whose name starts with PREFIX.
+median_of() {
+  awk -F, -v p="\"$1/" 'index($1, p) == 1 && $1 ~ /_median"$/ && $9 == "" { printf "%.1f", $3; found = 1 }
+                        END { if (!found) printf "n/a" }' "$work/bench.csv"
+}
+
+# --- 2. End to end ----------------------------------------------------------------------
+# run_timed NAME CMD...: one run; appends its wall ms to NAME.ms and its peak RSS (kB) to NAME.rss.
+run_timed() {
+  local name=$1 start end
+  shift
+  start=${EPOCHREALTIME/[.,]/}
+  if [[ -n $gnutime ]]; then
+    "$gnutime" -f %M -o "$work/$name.last" "$@" >/dev/null
+  else
+    # Without GNU time, sample the child's high-water mark until it exits.
+    "$@" >/dev/null &
+    local pid=$! hwm=0 v
+    while kill -0 "$pid" 2>/dev/null; do
+      v=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
+      [[ -n $v ]] && hwm=$v
+      sleep 0.01
+    done
+    wait "$pid"
+    echo "$hwm" >"$work/$name.last"
+  fi
+  end=${EPOCHREALTIME/[.,]/}
+  echo $(((end - start) / 1000)) >>"$work/$name.ms"
+  tail -n 1 "$work/$name.last" >>"$work/$name.rss"
+}
+
+median_file() {
+  sort -n "$1" | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+# Peak over all runs, in MB (10^6 bytes) from kB (1024 bytes).
+peak_mb() { sort -n "$1" | tail -n 1 | awk '{ printf "%.0f", $1 * 1024 / 1e6 }'; }
+
+echo
+echo "== end to end: $(basename "$photo") -> 1920 wide, auto levels, sharpen, JPEG q90 ($runs runs each)"
+quillum_cmd=("$cli" render "$photo" "$work/quillum.jpg" --width 1920 --autolevels --sharpen 1 --quality 90)
+vips_cmd=("$pipeline" "$photo" "$work/vips.jpg" --width 1920 --quality 90)
+magick_cmd=("$magick" "$photo" -auto-level -resize 1920x -sharpen 0x1 -quality 90 "$work/magick.jpg")
+# One untimed run each of the fast tools settles the page cache and the dynamic loader.
+"${quillum_cmd[@]}" >/dev/null
+"${vips_cmd[@]}" >/dev/null
+# Round robin, so background load falls on all three alike.
+for ((i = 1; i <= runs; i++)); do
+  run_timed quillum "${quillum_cmd[@]}"
+  run_timed vips "${vips_cmd[@]}"
+  [[ -n $magick ]] && run_timed magick "${magick_cmd[@]}"
+  printf '.'
+done
+echo
+
+q_ms=$(median_file "$work/quillum.ms")
+v_ms=$(median_file "$work/vips.ms")
+q_mb=$(peak_mb "$work/quillum.rss")
+v_mb=$(peak_mb "$work/vips.rss")
+m_ms="n/a" m_mb="n/a"
+if [[ -n $magick ]]; then
+  m_ms=$(median_file "$work/magick.ms")
+  m_mb=$(peak_mb "$work/magick.rss")
+fi
+rss_note=""
+[[ -z $gnutime ]] && rss_note=" (sampled)"
+
+# --- 3. Summary -------------------------------------------------------------------------
+# verdict VALUE LIMIT: "met", "missed", or "n/a" when the value is missing.
+verdict() { awk -v v="$1" -v l="$2" 'BEGIN { if (v == "n/a") { print "n/a"; exit }; print (v + 0 <= l + 0) ? "met" : "missed" }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b == "n/a" || b + 0 == 0) print "n/a"; else printf "%.2f", a / b }'; }
+
+decode=$(median_of decode)
+convert=$(median_of convert/whole)
+whole=$(median_of render/whole/autolevels)
+full=$(median_of "render/w1920/autolevels+correction+sharpen1")
+plain=$(median_of render/w1920/plain)
+r_vips=$(ratio "$q_ms" "$v_ms")
+r_magick=$(ratio "$q_ms" "$m_ms")
+full_verdict="$(verdict "$full" 150), stretch $(verdict "$full" 100)"
+
+echo
+echo "| measurement | median ms | peak RSS MB | target |"
+echo "| --- | ---: | ---: | --- |"
+echo "| decode 6000 × 4000 JPEG q92 | $decode | | |"
+echo "| convert to working bitmap, whole picture | $convert | | ≤ 20 ms: $(verdict "$convert" 20) |"
+echo "| render whole, auto levels | $whole | | ≤ 60 ms: $(verdict "$whole" 60) |"
+echo "| render → 1920 wide, auto levels + correction + sharpen 1 | $full | | ≤ 150 ms (stretch ≤ 100 ms): $full_verdict |"
+echo "| render → 1920 wide, nothing else | $plain | | |"
+echo "| end to end: quillum-cli | $q_ms | $q_mb$rss_note | peak RSS ≤ 400 MB: $(verdict "$q_mb" 400) |"
+echo "| end to end: libvips (vips-pipeline) | $v_ms | $v_mb$rss_note | |"
+echo "| end to end: ImageMagick (convert-im6.q16) | $m_ms | $m_mb$rss_note | |"
+echo "| quillum / libvips | ${r_vips} × | | ≤ 1.0 ×: $(verdict "$r_vips" 1.0) |"
+echo "| quillum / ImageMagick | ${r_magick} × | | ≤ 0.2 ×: $(verdict "$r_magick" 0.2) |"
+[[ -n $magick ]] || echo "(convert-im6.q16 not found: ImageMagick rows skipped)"
