@@ -17,10 +17,13 @@ VImage lerp(const VImage& t, const std::vector<double>& a, const std::vector<dou
     std::vector<double> d(3);
     for (int i = 0; i < 3; ++i)
         d[i] = b[i] - a[i];
-    return VImage::bandjoin({t, t, t}).linear(d, a);
+    return VImage::bandjoin({ t, t, t }).linear(d, a);
 }
 
-VImage clamp01(const VImage& v) { return (v < 0).ifthenelse(0, (v > 1).ifthenelse(1, v)); }
+VImage clamp01(const VImage& v)
+{
+    return (v < 0).ifthenelse(0, (v > 1).ifthenelse(1, v));
+}
 
 VImage perlin(int cell, int seed)
 {
@@ -29,8 +32,8 @@ VImage perlin(int cell, int seed)
 
 VImage noise(double sigma, int seed)
 {
-    return VImage::gaussnoise(kPhotoWidth, kPhotoHeight,
-                              VImage::option()->set("sigma", sigma)->set("mean", 0.0)->set("seed", seed));
+    return VImage::gaussnoise(
+        kPhotoWidth, kPhotoHeight, VImage::option()->set("sigma", sigma)->set("mean", 0.0)->set("seed", seed));
 }
 
 } // namespace
@@ -51,37 +54,37 @@ bool makePhoto(const std::string& path, const char* argv0)
         VImage isGround = y > horizon;
 
         VImage clouds = perlin(512, 1) + perlin(128, 2) * 0.5 + perlin(32, 3) * 0.15;
-        VImage sky = lerp(clamp01(y / (H * 0.6)), {55, 105, 185}, {195, 212, 232});
+        VImage sky = lerp(clamp01(y / (H * 0.6)), { 55, 105, 185 }, { 195, 212, 232 });
         sky = sky + clamp01(clouds - 0.1) * 140.0;
 
         VImage texture = perlin(96, 4) * 0.25 + perlin(24, 5) * 0.15 + perlin(6, 6) * 0.08 + 1.0;
-        VImage ground = lerp(clamp01((y - H * 0.5) / (H * 0.5)), {105, 130, 62}, {58, 72, 34}) * texture;
+        VImage ground = lerp(clamp01((y - H * 0.5) / (H * 0.5)), { 105, 130, 62 }, { 58, 72, 34 }) * texture;
 
         VImage scene = isGround.ifthenelse(ground, sky).cast(VIPS_FORMAT_UCHAR).copy_memory();
 
         // Hard edges: a sun, a few houses with windows, some round stones.
-        scene.draw_circle({250, 240, 205}, int(W * 0.8), int(H * 0.16), 210, VImage::option()->set("fill", true));
+        scene.draw_circle({ 250, 240, 205 }, int(W * 0.8), int(H * 0.16), 210, VImage::option()->set("fill", true));
         for (int i = 0; i < 7; ++i) {
             const int left = 300 + i * 820, width = 420 + (i % 3) * 90, height = 380 + (i % 4) * 110;
             const int base = int(H * 0.8) + (i % 2) * 140;
-            scene.draw_rect({150.0 + 12 * i, 90.0 + 9 * (i % 3), 70.0 + 15 * (i % 4)}, left, base - height, width,
-                            height, VImage::option()->set("fill", true));
-            scene.draw_rect({110, 40, 35}, left - 30, base - height - 120, width + 60, 120,
-                            VImage::option()->set("fill", true));
+            scene.draw_rect({ 150.0 + 12 * i, 90.0 + 9 * (i % 3), 70.0 + 15 * (i % 4) }, left, base - height, width,
+                height, VImage::option()->set("fill", true));
+            scene.draw_rect(
+                { 110, 40, 35 }, left - 30, base - height - 120, width + 60, 120, VImage::option()->set("fill", true));
             for (int wx = left + 40; wx + 60 < left + width; wx += 110)
                 for (int wy = base - height + 50; wy + 70 < base - 60; wy += 130)
-                    scene.draw_rect({225, 215, 150}, wx, wy, 60, 70, VImage::option()->set("fill", true));
+                    scene.draw_rect({ 225, 215, 150 }, wx, wy, 60, 70, VImage::option()->set("fill", true));
         }
         for (int i = 0; i < 24; ++i) {
             const double g = 90 + (i * 37) % 110;
-            scene.draw_circle({g, g * 0.95, g * 0.85}, 150 + (i * 977) % 5700, int(H * 0.9) + (i * 131) % 380,
-                              25 + (i * 53) % 70, VImage::option()->set("fill", true));
+            scene.draw_circle({ g, g * 0.95, g * 0.85 }, 150 + (i * 977) % 5700, int(H * 0.9) + (i * 131) % 380,
+                25 + (i * 53) % 70, VImage::option()->set("fill", true));
         }
 
         // A lens-like softening, then luminance and a little colour noise.
         VImage soft = scene.gaussblur(0.7, VImage::option()->set("precision", VIPS_PRECISION_FLOAT));
         VImage luma = noise(4.0, 7);
-        VImage chroma = VImage::bandjoin({noise(1.5, 8), noise(1.5, 9), noise(1.5, 10)});
+        VImage chroma = VImage::bandjoin({ noise(1.5, 8), noise(1.5, 9), noise(1.5, 10) });
         VImage photo = (soft + luma + chroma).cast(VIPS_FORMAT_UCHAR);
         photo = photo.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 

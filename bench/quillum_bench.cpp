@@ -40,7 +40,7 @@ const DecodedBitmap* decodedPhoto()
 
 Rect wholePicture(const BitmapImageRep& bitmap)
 {
-    return Rect{0, 0, double(bitmap.pixelsWide()), double(bitmap.pixelsHigh())};
+    return Rect { 0, 0, double(bitmap.pixelsWide()), double(bitmap.pixelsHigh()) };
 }
 
 void BM_decode(benchmark::State& state)
@@ -128,14 +128,11 @@ void registerBenchmarks()
 {
     configure(benchmark::RegisterBenchmark("decode", BM_decode));
     configure(benchmark::RegisterBenchmark("convert/whole", BM_convert));
-    configure(benchmark::RegisterBenchmark("render/whole/autolevels", BM_render,
-                                           RenderSettings{.autoLevels = true}));
+    configure(
+        benchmark::RegisterBenchmark("render/whole/autolevels", BM_render, RenderSettings { .autoLevels = true }));
     configure(benchmark::RegisterBenchmark("render/w1920/autolevels+correction+sharpen1", BM_render,
-                                           RenderSettings{.autoLevels = true,
-                                                          .pictureCorrection = true,
-                                                          .sharpen = 1,
-                                                          .fixedWidth = 1920}));
-    configure(benchmark::RegisterBenchmark("render/w1920/plain", BM_render, RenderSettings{.fixedWidth = 1920}));
+        RenderSettings { .autoLevels = true, .pictureCorrection = true, .sharpen = 1, .fixedWidth = 1920 }));
+    configure(benchmark::RegisterBenchmark("render/w1920/plain", BM_render, RenderSettings { .fixedWidth = 1920 }));
 }
 
 // Takes "--NAME VALUE" or "--NAME=VALUE" out of argv; Google Benchmark rejects flags it does not know.

@@ -55,8 +55,7 @@ int main(int argc, char** argv)
             if (!parseInt(argv[++i], 1, quality) || quality > 100)
                 return usage();
         } else if (!std::strcmp(argv[i], "--crop") && hasValue) {
-            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &cx, &cy, &cw, &ch) != 4 || cx < 0 || cy < 0 || cw < 1
-                || ch < 1)
+            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &cx, &cy, &cw, &ch) != 4 || cx < 0 || cy < 0 || cw < 1 || ch < 1)
                 return usage();
             cropped = true;
         } else {
@@ -75,7 +74,7 @@ int main(int argc, char** argv)
             const int top = image.height() - cy - ch;
             if (top < 0 || cx + cw > image.width()) {
                 std::fprintf(stderr, "vips-pipeline: the crop lies outside the %d x %d picture\n", image.width(),
-                             image.height());
+                    image.height());
                 return 2;
             }
             image = image.crop(cx, top, cw, ch);

@@ -5,7 +5,7 @@
 
 namespace quillum::test {
 
-QString dataPath(const char* name);   // tests/data/<name>
+QString dataPath(const char* name); // tests/data/<name>
 QString samplePath(const char* name); // samples/<name>
 
 } // namespace quillum::test

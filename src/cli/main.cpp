@@ -15,29 +15,28 @@ using namespace quillum;
 
 namespace {
 
-const char* kUsage =
-    "Usage: quillum-cli render IN OUT [options]\n"
-    "\n"
-    "Crops IN, applies the chosen output settings exactly as Quillum does, and writes OUT\n"
-    "(JPEG, PNG or TIFF by its extension). Prints the status line.\n"
-    "\n"
-    "Options:\n"
-    "  --crop x,y,w,h     crop rectangle in pixels, origin at the bottom-left corner\n"
-    "                     (default: the whole picture)\n"
-    "  --width N          fixed output width\n"
-    "  --height N         fixed output height\n"
-    "  --stretch          with both sizes fixed, stretch instead of fitting\n"
-    "  --autolevels       auto levels\n"
-    "  --lock             lock the auto levels (reuse the first computed levels)\n"
-    "  --gamma G          picture correction gamma (turns correction on; default 1)\n"
-    "  --contrast T       picture correction contrast (turns correction on; default 0)\n"
-    "  --flip-v           mirror upside down\n"
-    "  --flip-h           mirror left to right\n"
-    "  --invert           invert the colours\n"
-    "  --mode M           color, bw or sepia\n"
-    "  --sharpen K        sharpen level (0 none, 1 half, 2.. passes)\n"
-    "  --quality Q        JPEG quality 1..100 (default 90)\n"
-    "  --help             this text\n";
+const char* kUsage = "Usage: quillum-cli render IN OUT [options]\n"
+                     "\n"
+                     "Crops IN, applies the chosen output settings exactly as Quillum does, and writes OUT\n"
+                     "(JPEG, PNG or TIFF by its extension). Prints the status line.\n"
+                     "\n"
+                     "Options:\n"
+                     "  --crop x,y,w,h     crop rectangle in pixels, origin at the bottom-left corner\n"
+                     "                     (default: the whole picture)\n"
+                     "  --width N          fixed output width\n"
+                     "  --height N         fixed output height\n"
+                     "  --stretch          with both sizes fixed, stretch instead of fitting\n"
+                     "  --autolevels       auto levels\n"
+                     "  --lock             lock the auto levels (reuse the first computed levels)\n"
+                     "  --gamma G          picture correction gamma (turns correction on; default 1)\n"
+                     "  --contrast T       picture correction contrast (turns correction on; default 0)\n"
+                     "  --flip-v           mirror upside down\n"
+                     "  --flip-h           mirror left to right\n"
+                     "  --invert           invert the colours\n"
+                     "  --mode M           color, bw or sepia\n"
+                     "  --sharpen K        sharpen level (0 none, 1 half, 2.. passes)\n"
+                     "  --quality Q        JPEG quality 1..100 (default 90)\n"
+                     "  --help             this text\n";
 
 int fail(const QString& message)
 {
@@ -99,7 +98,7 @@ int main(int argc, char** argv)
                     v[k] = number(parts[k]);
             if (parts.size() != 4 || !v[0] || !v[1] || !v[2] || !v[3] || *v[2] <= 0 || *v[3] <= 0)
                 return fail(QStringLiteral("--crop wants x,y,w,h with a positive width and height"));
-            crop = Rect{*v[0], *v[1], *v[2], *v[3]};
+            crop = Rect { *v[0], *v[1], *v[2], *v[3] };
         } else if (a == QLatin1String("--width") || a == QLatin1String("--height")) {
             const auto v = numeric(1, kMaxOutputSide);
             if (!v)
@@ -163,7 +162,7 @@ int main(int argc, char** argv)
         return fail(decoded.error());
     const double w = decoded->bitmap.pixelsWide(), h = decoded->bitmap.pixelsHigh();
     controller.setSourcePicture(std::move(decoded->bitmap), decoded->properties, in);
-    controller.leftPanel().selRect()->setFrame(crop.value_or(Rect{0, 0, w, h}));
+    controller.leftPanel().selRect()->setFrame(crop.value_or(Rect { 0, 0, w, h }));
     controller.redrawOutput();
     if (!controller.outPict())
         return fail(QStringLiteral("the crop rectangle lies outside the %1 × %2 picture").arg(w).arg(h));

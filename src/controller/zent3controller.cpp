@@ -4,7 +4,8 @@
 
 namespace quillum {
 
-zent3controller::zent3controller(NotificationCenter& center) : m_center(center)
+zent3controller::zent3controller(NotificationCenter& center)
+    : m_center(center)
 {
     wireNotifications();
 }
@@ -18,9 +19,9 @@ zent3controller::~zent3controller()
 void zent3controller::wireNotifications()
 {
     m_observers.push_back(m_center.addObserver(QStringLiteral("SelRectDidChangeNotification"), nullptr,
-                                               [this](const Notification& n) { selectionDidChange(n); }));
-    m_observers.push_back(m_center.addObserver(QStringLiteral("OutputMustBeRedrawn"), nullptr,
-                                               [this](const Notification&) { redrawOutput(); }));
+        [this](const Notification& n) { selectionDidChange(n); }));
+    m_observers.push_back(m_center.addObserver(
+        QStringLiteral("OutputMustBeRedrawn"), nullptr, [this](const Notification&) { redrawOutput(); }));
 }
 
 void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap& properties, const QString& path)
@@ -40,7 +41,7 @@ void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap&
         m_sourceSamplesPerPixel = bitmap.samplesPerPixel();
         m_sourceColorSpaceName = QString::fromLatin1(colorSpaceName(bitmap.colorSpace()));
         m_imageInfo = imageInfoFor(bitmap);
-        m_leftPanel.setPictureSize({double(bitmap.pixelsWide()), double(bitmap.pixelsHigh())});
+        m_leftPanel.setPictureSize({ double(bitmap.pixelsWide()), double(bitmap.pixelsHigh()) });
         m_srcImageRep = std::make_unique<BitmapImageRep>(std::move(bitmap));
     }
     didChangeValueForKey(QStringLiteral("imageInfo"));
@@ -64,8 +65,7 @@ zent3controller::RenderBatch::~RenderBatch()
     }
 }
 
-template <typename T>
-void zent3controller::setAndRender(T& member, T value, const char* key)
+template <typename T> void zent3controller::setAndRender(T& member, T value, const char* key)
 {
     if (member == value)
         return;
@@ -74,7 +74,10 @@ void zent3controller::setAndRender(T& member, T value, const char* key)
     redrawOutput();
 }
 
-void zent3controller::setAutoLevelsIsOn(bool on) { setAndRender(m_autoLevelsIsOn, on, "autoLevelsIsOn"); }
+void zent3controller::setAutoLevelsIsOn(bool on)
+{
+    setAndRender(m_autoLevelsIsOn, on, "autoLevelsIsOn");
+}
 void zent3controller::setAutoLevelsIsLocked(bool locked)
 {
     setAndRender(m_autoLevelsIsLocked, locked, "autoLevelsIsLocked");
@@ -83,16 +86,46 @@ void zent3controller::setPictureCorrectionIsOn(bool on)
 {
     setAndRender(m_pictureCorrectionIsOn, on, "pictureCorrectionIsOn");
 }
-void zent3controller::setGammaValue(float v) { setAndRender(m_gammaValue, v, "gammaValue"); }
-void zent3controller::setContrastValue(float v) { setAndRender(m_contrastValue, v, "contrastValue"); }
-void zent3controller::setRedValue(float v) { setAndRender(m_redValue, v, "redValue"); }
-void zent3controller::setGreenValue(float v) { setAndRender(m_greenValue, v, "greenValue"); }
-void zent3controller::setBlueValue(float v) { setAndRender(m_blueValue, v, "blueValue"); }
-void zent3controller::setFlipVertical(bool on) { setAndRender(m_flipVertical, on, "flipVertical"); }
-void zent3controller::setFlipHorizontal(bool on) { setAndRender(m_flipHorizontal, on, "flipHorizontal"); }
-void zent3controller::setInvertIsOn(bool on) { setAndRender(m_invertIsOn, on, "invertIsOn"); }
-void zent3controller::setOutputModeTag(int tag) { setAndRender(m_outputModeTag, tag, "outputModeTag"); }
-void zent3controller::setSharpenLevel(int level) { setAndRender(m_sharpenLevel, std::max(level, 0), "sharpenLevel"); }
+void zent3controller::setGammaValue(float v)
+{
+    setAndRender(m_gammaValue, v, "gammaValue");
+}
+void zent3controller::setContrastValue(float v)
+{
+    setAndRender(m_contrastValue, v, "contrastValue");
+}
+void zent3controller::setRedValue(float v)
+{
+    setAndRender(m_redValue, v, "redValue");
+}
+void zent3controller::setGreenValue(float v)
+{
+    setAndRender(m_greenValue, v, "greenValue");
+}
+void zent3controller::setBlueValue(float v)
+{
+    setAndRender(m_blueValue, v, "blueValue");
+}
+void zent3controller::setFlipVertical(bool on)
+{
+    setAndRender(m_flipVertical, on, "flipVertical");
+}
+void zent3controller::setFlipHorizontal(bool on)
+{
+    setAndRender(m_flipHorizontal, on, "flipHorizontal");
+}
+void zent3controller::setInvertIsOn(bool on)
+{
+    setAndRender(m_invertIsOn, on, "invertIsOn");
+}
+void zent3controller::setOutputModeTag(int tag)
+{
+    setAndRender(m_outputModeTag, tag, "outputModeTag");
+}
+void zent3controller::setSharpenLevel(int level)
+{
+    setAndRender(m_sharpenLevel, std::max(level, 0), "sharpenLevel");
+}
 
 void zent3controller::setDontShowCropFlag(bool flag)
 {

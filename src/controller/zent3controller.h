@@ -96,7 +96,11 @@ public:
     // Defers rendering until the outermost batch ends, which renders once.
     class RenderBatch {
     public:
-        explicit RenderBatch(zent3controller& c) : m_c(c) { ++m_c.m_renderBatchDepth; }
+        explicit RenderBatch(zent3controller& c)
+            : m_c(c)
+        {
+            ++m_c.m_renderBatchDepth;
+        }
         ~RenderBatch();
         RenderBatch(const RenderBatch&) = delete;
         RenderBatch& operator=(const RenderBatch&) = delete;
@@ -165,8 +169,7 @@ public:
     Point findRightCenterPoint() const { return m_rightPanel.findCenterPoint(); }
 
 private:
-    template <typename T>
-    void setAndRender(T& member, T value, const char* key);
+    template <typename T> void setAndRender(T& member, T value, const char* key);
     void wireNotifications();
     void showOutputPicture();
     void renderScaledInOnePass(const BitmapImageRep& source, const Rect& rect, int width, int height);

@@ -9,8 +9,8 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 
 namespace quillum {
 
@@ -41,8 +41,8 @@ void zent3controller::safeBackupSrcRGBToARGBImageRep()
         m_srcImageRep = std::make_unique<BitmapImageRep>(std::move(*rgb));
     }
     const BitmapImageRep& src = *m_srcImageRep;
-    BitmapImageRep backup =
-        convertToWorkingBitmap(src, Rect{0, 0, double(src.pixelsWide()), double(src.pixelsHigh())});
+    BitmapImageRep backup
+        = convertToWorkingBitmap(src, Rect { 0, 0, double(src.pixelsWide()), double(src.pixelsHigh()) });
     if (backup.isNull())
         return;
     m_backupSrcImageRep = std::make_unique<BitmapImageRep>(std::move(backup));
@@ -50,7 +50,7 @@ void zent3controller::safeBackupSrcRGBToARGBImageRep()
 
 BitmapImageRep zent3controller::constructARGBImageRep(const BitmapImageRep& bitmap)
 {
-    return convertToWorkingBitmap(bitmap, Rect{0, 0, double(bitmap.pixelsWide()), double(bitmap.pixelsHigh())});
+    return convertToWorkingBitmap(bitmap, Rect { 0, 0, double(bitmap.pixelsWide()), double(bitmap.pixelsHigh()) });
 }
 
 Result<BitmapImageRep> zent3controller::convertCMYKToRGB(const BitmapImageRep& bitmap)
@@ -70,13 +70,13 @@ void zent3controller::redrawOutput(const Sender&)
         return;
     }
     const ZentCropBorder* frame = m_leftPanel.selRect();
-    mainDrawProcedure(frame ? frame->frame() : Rect{});
+    mainDrawProcedure(frame ? frame->frame() : Rect {});
 }
 
 void zent3controller::selectionDidChange(const Notification& notification)
 {
     const auto* frame = static_cast<const ZentCropBorder*>(notification.object);
-    mainDrawProcedure(frame ? frame->frame() : Rect{});
+    mainDrawProcedure(frame ? frame->frame() : Rect {});
 }
 
 void zent3controller::outputFileSavedLabelHidden(bool hidden)
@@ -128,8 +128,8 @@ void zent3controller::mainDrawProcedure(Rect rect)
     const PixelRect pixels = pixelRectFor(rect, source.pixelsHigh());
     if (pixels.width <= 0 || pixels.height <= 0)
         return;
-    const OutputSizeSettings sizeSettings{m_outputWidthVal, m_outputHeighVal, m_outputWidthIsFixed,
-                                          m_outputHeightIsFixed, m_outputSizeUnproportionalStretch};
+    const OutputSizeSettings sizeSettings { m_outputWidthVal, m_outputHeighVal, m_outputWidthIsFixed,
+        m_outputHeightIsFixed, m_outputSizeUnproportionalStretch };
     const OutputSize size = outputSizeFor(int(pixels.width), int(pixels.height), sizeSettings);
     const bool opaque = convertsOpaque(source);
     if (size.scales && opaque)
@@ -147,8 +147,8 @@ void zent3controller::mainDrawProcedure(Rect rect)
             scaled->setColorProfile(source.colorProfile());
             vImage_Buffer src = bufferFor(*m_refImageRep);
             vImage_Buffer dst = bufferFor(*scaled);
-            if (vImageScale_ARGB8888(&src, &dst, nullptr,
-                                     kvImageHighQualityResampling | kvImageDoNotTile | kvImageLeaveAlphaUnchanged)
+            if (vImageScale_ARGB8888(
+                    &src, &dst, nullptr, kvImageHighQualityResampling | kvImageDoNotTile | kvImageLeaveAlphaUnchanged)
                 != kvImageNoError)
                 std::memset(scaled->bitmapData(), 0, scaled->bytesPerRow() * std::size_t(size.height));
             m_refImageRep = std::move(scaled);
@@ -186,8 +186,7 @@ void zent3controller::mainDrawProcedure(Rect rect)
     // 21.
     timerAction();
     m_operationTimeLabel = QString::asprintf(" [%1.0f : %1.0f]-[%1.0f x %1.0f]  Cropped:[%ld x %ld]  Time: ", rect.x,
-                                             rect.y, rect.width, rect.height, long(work.pixelsWide()),
-                                             long(work.pixelsHigh()))
+                               rect.y, rect.width, rect.height, long(work.pixelsWide()), long(work.pixelsHigh()))
         + stringForTimeInterval(float(m_elapsedTimeInterval));
     didChangeValueForKey(QStringLiteral("operationTimeLabel"));
 }
@@ -214,7 +213,7 @@ void zent3controller::renderScaledInOnePass(const BitmapImageRep& source, const 
 
 void zent3controller::showOutputPicture()
 {
-    m_rightPanel.setPictureSize({double(m_outPict->pixelsWide()), double(m_outPict->pixelsHigh())});
+    m_rightPanel.setPictureSize({ double(m_outPict->pixelsWide()), double(m_outPict->pixelsHigh()) });
     didChangeValueForKey(QStringLiteral("outPict"));
 }
 

@@ -16,8 +16,8 @@ Point CenteringClipView::centerPoint() const
     auto axis = [](double doc, double origin, double bounds) {
         return double(std::roundf(float(doc > bounds ? origin + bounds / 2 : doc / 2)));
     };
-    return {axis(m_documentSize.width, m_origin.x, m_frameSize.width),
-            axis(m_documentSize.height, m_origin.y, m_frameSize.height)};
+    return { axis(m_documentSize.width, m_origin.x, m_frameSize.width),
+        axis(m_documentSize.height, m_origin.y, m_frameSize.height) };
 }
 
 void CenteringClipView::setCenterPoint(Point p)
@@ -33,11 +33,11 @@ void CenteringClipView::setCenterPoint(Point p)
 Point CenteringClipView::constrainScrollPoint(Point p) const
 {
     auto axis = [](double point, double doc, double frame) {
-        const float v = doc > frame ? std::max(std::min(float(point), float(doc - frame)), 0.0f)
-                                    : float(doc - frame) / 2.0f;
+        const float v
+            = doc > frame ? std::max(std::min(float(point), float(doc - frame)), 0.0f) : float(doc - frame) / 2.0f;
         return double(std::roundf(v));
     };
-    return {axis(p.x, m_documentSize.width, m_frameSize.width), axis(p.y, m_documentSize.height, m_frameSize.height)};
+    return { axis(p.x, m_documentSize.width, m_frameSize.width), axis(p.y, m_documentSize.height, m_frameSize.height) };
 }
 
 } // namespace quillum

@@ -10,7 +10,9 @@ namespace quillum {
 
 class PkCroppingImageView : public PkCenterImageView {
 public:
-    PkCroppingImageView() : m_selRect(std::make_unique<ZentCropBorder>()) {}
+    PkCroppingImageView()
+        : m_selRect(std::make_unique<ZentCropBorder>())
+    { }
 
     ZentCropBorder* selRect() { return m_selRect.get(); }
     const ZentCropBorder* selRect() const { return m_selRect.get(); }

@@ -43,7 +43,7 @@ LookupTable levelsTable(int low, float scale)
 }
 
 void storeAutoLevels(HistoVals& record, const vImagePixelCount red[256], const vImagePixelCount green[256],
-                     const vImagePixelCount blue[256])
+    const vImagePixelCount blue[256])
 {
     const ChannelLevels b = levelsForHistogram(blue);
     const ChannelLevels g = levelsForHistogram(green);
@@ -56,8 +56,8 @@ void storeAutoLevels(HistoVals& record, const vImagePixelCount red[256], const v
 
 std::array<LookupTable, 3> autoLevelsTables(const HistoVals& record)
 {
-    return {levelsTable(record.redLow, record.redScale), levelsTable(record.greenLow, record.greenScale),
-            levelsTable(record.blueLow, record.blueScale)};
+    return { levelsTable(record.redLow, record.redScale), levelsTable(record.greenLow, record.greenScale),
+        levelsTable(record.blueLow, record.blueScale) };
 }
 
 void applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked)
@@ -65,14 +65,14 @@ void applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked)
     vImage_Buffer buffer = bufferFor(bitmap);
     if (autoLevelsNeedHistogram(record, locked)) {
         vImagePixelCount counts[4][256];
-        vImagePixelCount* histogram[4] = {counts[0], counts[1], counts[2], counts[3]};
+        vImagePixelCount* histogram[4] = { counts[0], counts[1], counts[2], counts[3] };
         if (vImageHistogramCalculation_ARGB8888(&buffer, histogram, kvImageNoFlags) != kvImageNoError)
             return;
         storeAutoLevels(record, counts[1], counts[2], counts[3]);
     }
     const auto tables = autoLevelsTables(record);
-    vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, tables[0].data(), tables[1].data(), tables[2].data(),
-                               kvImageNoFlags);
+    vImageTableLookUp_ARGB8888(
+        &buffer, &buffer, nullptr, tables[0].data(), tables[1].data(), tables[2].data(), kvImageNoFlags);
 }
 
 namespace {
@@ -104,17 +104,16 @@ LookupTable correctionTable(float gamma, float contrast)
     return t;
 }
 
-void applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green,
-                            float blue)
+void applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green, float blue)
 {
     LookupTable channel[3];
-    const float gains[3] = {1.0f + red, 1.0f + green, 1.0f + blue};
+    const float gains[3] = { 1.0f + red, 1.0f + green, 1.0f + blue };
     for (int c = 0; c < 3; ++c)
         for (int i = 0; i < 256; ++i)
             channel[c][std::size_t(i)] = toByte(correctionValue(i, gamma, contrast) * std::max(gains[c], 0.0f));
     vImage_Buffer buffer = bufferFor(bitmap);
-    vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, channel[0].data(), channel[1].data(), channel[2].data(),
-                               kvImageNoFlags);
+    vImageTableLookUp_ARGB8888(
+        &buffer, &buffer, nullptr, channel[0].data(), channel[1].data(), channel[2].data(), kvImageNoFlags);
 }
 
 void applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal)
@@ -140,23 +139,35 @@ void applyOutputMode(BitmapImageRep& bitmap, int modeTag)
     if (modeTag != OutputModeBlackAndWhite && modeTag != OutputModeSepia)
         return;
     static const std::int16_t matrix[16] = {
-        256, 0,   0,   0,   //
-        0,   61,  61,  61,  //
-        0,   174, 174, 174, //
-        0,   21,  21,  21,
+        256,
+        0,
+        0,
+        0, //
+        0,
+        61,
+        61,
+        61, //
+        0,
+        174,
+        174,
+        174, //
+        0,
+        21,
+        21,
+        21,
     };
-    static const std::int32_t sepiaBias[4] = {256, 5120, 0, -5120};
+    static const std::int32_t sepiaBias[4] = { 256, 5120, 0, -5120 };
     vImage_Buffer buffer = bufferFor(bitmap);
-    vImageMatrixMultiply_ARGB8888(&buffer, &buffer, matrix, 256, nullptr,
-                                  modeTag == OutputModeSepia ? sepiaBias : nullptr, kvImageNoFlags);
+    vImageMatrixMultiply_ARGB8888(
+        &buffer, &buffer, matrix, 256, nullptr, modeTag == OutputModeSepia ? sepiaBias : nullptr, kvImageNoFlags);
 }
 
 void applySharpen(BitmapImageRep& bitmap, int level)
 {
     if (level <= 0)
         return;
-    static const std::int16_t kernel[9] = {-1, -1, -1, -1, 16, -1, -1, -1, -1};
-    const Pixel_8888 background = {255, 0, 0, 0};
+    static const std::int16_t kernel[9] = { -1, -1, -1, -1, 16, -1, -1, -1, -1 };
+    const Pixel_8888 background = { 255, 0, 0, 0 };
     const std::size_t bytes = bitmap.bytesPerRow() * std::size_t(bitmap.pixelsHigh());
     auto scratch = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
     vImage_Buffer work = bufferFor(bitmap);

@@ -35,17 +35,19 @@ LookupTable levelsTable(int low, float scale);
 void applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked);
 
 // The same in parts, for callers that take the histogram elsewhere (from the source).
-inline bool autoLevelsNeedHistogram(const HistoVals& record, bool locked) { return !(locked && record.stored); }
+inline bool autoLevelsNeedHistogram(const HistoVals& record, bool locked)
+{
+    return !(locked && record.stored);
+}
 void storeAutoLevels(HistoVals& record, const vImagePixelCount red[256], const vImagePixelCount green[256],
-                     const vImagePixelCount blue[256]);
+    const vImagePixelCount blue[256]);
 std::array<LookupTable, 3> autoLevelsTables(const HistoVals& record);
 
 // The gamma/contrast curve with lifted shadows, for i = 0..255.
 LookupTable correctionTable(float gamma, float contrast);
 // The curve, then a per-channel gain of (1 + red/green/blue) on R, G and B: the colour
 // sliders sit at 0 for no change.
-void applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green,
-                            float blue);
+void applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green, float blue);
 
 void applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal);
 void applyInvert(BitmapImageRep& bitmap);
@@ -62,8 +64,8 @@ void premultiply(BitmapImageRep& bitmap);
 
 inline vImage_Buffer bufferFor(BitmapImageRep& bitmap)
 {
-    return {bitmap.bitmapData(), std::size_t(bitmap.pixelsHigh()), std::size_t(bitmap.pixelsWide()),
-            bitmap.bytesPerRow()};
+    return { bitmap.bitmapData(), std::size_t(bitmap.pixelsHigh()), std::size_t(bitmap.pixelsWide()),
+        bitmap.bytesPerRow() };
 }
 
 } // namespace quillum

@@ -17,7 +17,7 @@ int toInt(float v)
 
 OutputSize outputSizeFor(int w, int h, const OutputSizeSettings& s)
 {
-    OutputSize out{w, h, s.widthIsFixed || s.heightIsFixed, true};
+    OutputSize out { w, h, s.widthIsFixed || s.heightIsFixed, true };
     const float W = float(s.width), H = float(s.height);
     const float fw = float(w), fh = float(h);
     if (s.widthIsFixed && !s.heightIsFixed) {
@@ -47,8 +47,8 @@ OutputSize outputSizeFor(int w, int h, const OutputSizeSettings& s)
         return out;
     // Beyond the bounds: shrink both sides alike.
     const double area = double(out.width) * double(out.height);
-    const double k = std::min({1.0, kMaxOutputSide / double(out.width), kMaxOutputSide / double(out.height),
-                               std::sqrt(kMaxOutputPixels / area)});
+    const double k = std::min({ 1.0, kMaxOutputSide / double(out.width), kMaxOutputSide / double(out.height),
+        std::sqrt(kMaxOutputPixels / area) });
     if (k < 1.0) {
         out.width = std::max(1, int(out.width * k));
         out.height = std::max(1, int(out.height * k));

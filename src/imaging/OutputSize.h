@@ -5,7 +5,7 @@
 namespace quillum {
 
 struct OutputSizeSettings {
-    int width = 300;  // outputWidthVal
+    int width = 300; // outputWidthVal
     int height = 300; // outputHeighVal
     bool widthIsFixed = false;
     bool heightIsFixed = false;
@@ -15,8 +15,8 @@ struct OutputSizeSettings {
 struct OutputSize {
     int width = 0;
     int height = 0;
-    bool scales = false;          // at least one side is fixed: the crop is resampled
-    bool writesBackSize = true;   // false only when both are fixed with proportional fitting
+    bool scales = false; // at least one side is fixed: the crop is resampled
+    bool writesBackSize = true; // false only when both are fixed with proportional fitting
 };
 
 // Bounds on a scaled output: a larger request is shrunk, both sides alike, until it fits,

@@ -75,8 +75,7 @@ void copySampleBySample(const BitmapImageRep& src, const PixelRect& r, BitmapIma
 
 BitmapImageRep convertToWorkingBitmap(const BitmapImageRep& source, const Rect& rect)
 {
-    if (source.isNull() || source.layout().bitsPerSample != 8 || !isInteger(source)
-        || source.samplesPerPixel() < 1)
+    if (source.isNull() || source.layout().bitsPerSample != 8 || !isInteger(source) || source.samplesPerPixel() < 1)
         return {};
     const PixelRect r = pixelRectFor(rect, source.pixelsHigh());
     if (r.width <= 0 || r.height <= 0 || r.x < 0 || r.top < 0 || r.x + r.width > source.pixelsWide()
@@ -90,15 +89,15 @@ BitmapImageRep convertToWorkingBitmap(const BitmapImageRep& source, const Rect& 
     const int spp = source.samplesPerPixel();
     const int bpp = source.bitsPerPixel();
     const bool interleaved = !source.isPlanar();
-    vImage_Buffer out{dst.bitmapData(), std::size_t(r.height), std::size_t(r.width), dst.bytesPerRow()};
+    vImage_Buffer out { dst.bitmapData(), std::size_t(r.height), std::size_t(r.width), dst.bytesPerRow() };
     auto view = [&](std::size_t bytesPerPixel) {
-        return vImage_Buffer{const_cast<std::uint8_t*>(source.plane(0)) + std::size_t(r.top) * source.bytesPerRow()
-                                 + std::size_t(r.x) * bytesPerPixel,
-                             std::size_t(r.height), std::size_t(r.width), source.bytesPerRow()};
+        return vImage_Buffer { const_cast<std::uint8_t*>(source.plane(0)) + std::size_t(r.top) * source.bytesPerRow()
+                + std::size_t(r.x) * bytesPerPixel,
+            std::size_t(r.height), std::size_t(r.width), source.bytesPerRow() };
     };
     if (interleaved && spp == 4 && bpp == 32 && source.bitmapFormat() == BitmapFormatAlphaFirst) {
         const vImage_Buffer in = view(4);
-        const std::uint8_t identity[4] = {0, 1, 2, 3};
+        const std::uint8_t identity[4] = { 0, 1, 2, 3 };
         vImagePermuteChannels_ARGB8888(&in, &out, identity, kvImageNoFlags);
     } else if (interleaved && spp == 3 && bpp == 24) {
         const vImage_Buffer in = view(3);
@@ -106,7 +105,7 @@ BitmapImageRep convertToWorkingBitmap(const BitmapImageRep& source, const Rect& 
     } else if (interleaved && spp == 3 && bpp == 32) {
         // RGB padded to 32 bits: A takes the padding byte.
         const vImage_Buffer in = view(4);
-        const std::uint8_t map[4] = {3, 0, 1, 2};
+        const std::uint8_t map[4] = { 3, 0, 1, 2 };
         vImagePermuteChannels_ARGB8888(&in, &out, map, kvImageNoFlags);
     } else {
         copySampleBySample(source, r, dst);
@@ -141,8 +140,8 @@ bool insideSource(const PixelRect& r, const BitmapImageRep& s)
 
 } // namespace
 
-BitmapImageRep convertLookUpAndScale(const BitmapImageRep& source, const Rect& rect,
-                                     const std::array<LookupTable, 3>* tables, int width, int height)
+BitmapImageRep convertLookUpAndScale(
+    const BitmapImageRep& source, const Rect& rect, const std::array<LookupTable, 3>* tables, int width, int height)
 {
     const std::size_t channels = packedChannels(source);
     const PixelRect r = pixelRectFor(rect, source.pixelsHigh());
@@ -152,31 +151,31 @@ BitmapImageRep convertLookUpAndScale(const BitmapImageRep& source, const Rect& r
     if (dst.isNull())
         return {};
     dst.setColorProfile(source.colorProfile());
-    const vImage_Buffer in{const_cast<std::uint8_t*>(source.bitmapData()), std::size_t(source.pixelsHigh()),
-                           std::size_t(source.pixelsWide()), source.bytesPerRow()};
+    const vImage_Buffer in { const_cast<std::uint8_t*>(source.bitmapData()), std::size_t(source.pixelsHigh()),
+        std::size_t(source.pixelsWide()), source.bytesPerRow() };
     const vImage_Buffer out = bufferFor(dst);
-    const std::uint8_t* t[3] = {nullptr, nullptr, nullptr};
+    const std::uint8_t* t[3] = { nullptr, nullptr, nullptr };
     if (tables)
         for (int c = 0; c < 3; ++c)
             t[c] = (*tables)[std::size_t(c)].data();
     if (vImageScaleLookUp_Packed8toARGB8888(&in, channels, std::size_t(r.x), std::size_t(r.top), std::size_t(r.width),
-                                            std::size_t(r.height), tables ? t : nullptr, &out, kvImageNoFlags)
+            std::size_t(r.height), tables ? t : nullptr, &out, kvImageNoFlags)
         != kvImageNoError)
         return {};
     return dst;
 }
 
 bool sourceHistograms(const BitmapImageRep& source, const Rect& rect, vImagePixelCount* red, vImagePixelCount* green,
-                      vImagePixelCount* blue)
+    vImagePixelCount* blue)
 {
     const std::size_t channels = packedChannels(source);
     const PixelRect r = pixelRectFor(rect, source.pixelsHigh());
     if (!channels || !insideSource(r, source))
         return false;
-    const vImage_Buffer in{const_cast<std::uint8_t*>(source.bitmapData()) + std::size_t(r.top) * source.bytesPerRow()
-                               + std::size_t(r.x) * channels,
-                           std::size_t(r.height), std::size_t(r.width), source.bytesPerRow()};
-    vImagePixelCount* histogram[3] = {red, green, blue};
+    const vImage_Buffer in { const_cast<std::uint8_t*>(source.bitmapData()) + std::size_t(r.top) * source.bytesPerRow()
+            + std::size_t(r.x) * channels,
+        std::size_t(r.height), std::size_t(r.width), source.bytesPerRow() };
+    vImagePixelCount* histogram[3] = { red, green, blue };
     if (vImageHistogramCalculation_Packed8(&in, channels, histogram, kvImageNoFlags) != kvImageNoError)
         return false;
     if (channels == 1) { // grey: R = G = B
@@ -203,7 +202,7 @@ QString imageInfoFor(const BitmapImageRep& bitmap)
     const char* kind = isInteger(bitmap) ? "integer" : "floating point";
     const QByteArray space = QByteArray(colorSpaceName(bitmap.colorSpace())).left(255);
     return QString::asprintf("%i x %i (%i channels, %s, %s, %s)", bitmap.pixelsHigh(), bitmap.pixelsWide(),
-                             bitmap.samplesPerPixel(), layout, kind, space.constData());
+        bitmap.samplesPerPixel(), layout, kind, space.constData());
 }
 
 } // namespace quillum

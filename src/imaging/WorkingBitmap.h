@@ -37,12 +37,12 @@ bool convertsOpaque(const BitmapImageRep& source);
 // (null: none), scaled to exactly width x height as a working bitmap: the same pixels as
 // converting, looking up and scaling one after the other, in one pass without the
 // full-size intermediate. Null when the layout has no such path.
-BitmapImageRep convertLookUpAndScale(const BitmapImageRep& source, const Rect& rect,
-                                     const std::array<LookupTable, 3>* tables, int width, int height);
+BitmapImageRep convertLookUpAndScale(
+    const BitmapImageRep& source, const Rect& rect, const std::array<LookupTable, 3>* tables, int width, int height);
 // The histograms of R, G and B of what convertToWorkingBitmap(source, rect) would give,
 // taken from the source directly; false when the layout has no such path.
 bool sourceHistograms(const BitmapImageRep& source, const Rect& rect, vImagePixelCount* red, vImagePixelCount* green,
-                      vImagePixelCount* blue);
+    vImagePixelCount* blue);
 
 // A same-size RGBA bitmap for a CMYK one, colour-managed (platform/ColorManagement.h).
 Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& cmyk);

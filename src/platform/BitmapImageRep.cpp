@@ -82,16 +82,22 @@ void BitmapImageRep::releaseRecycledBuffers()
 const char* colorSpaceName(ColorSpace space)
 {
     switch (space) {
-    case ColorSpace::CalibratedRGB: return "Calibrated RGB";
-    case ColorSpace::DeviceRGB: return "Device RGB";
-    case ColorSpace::CalibratedWhite: return "Calibrated Gray";
-    case ColorSpace::DeviceCMYK: return "Device CMYK";
-    case ColorSpace::Other: break;
+    case ColorSpace::CalibratedRGB:
+        return "Calibrated RGB";
+    case ColorSpace::DeviceRGB:
+        return "Device RGB";
+    case ColorSpace::CalibratedWhite:
+        return "Calibrated Gray";
+    case ColorSpace::DeviceCMYK:
+        return "Device CMYK";
+    case ColorSpace::Other:
+        break;
     }
     return "Other";
 }
 
-BitmapImageRep::BitmapImageRep(const Layout& layout) : m_layout(layout)
+BitmapImageRep::BitmapImageRep(const Layout& layout)
+    : m_layout(layout)
 {
     if (layout.width <= 0 || layout.height <= 0 || layout.samplesPerPixel <= 0 || layout.bitsPerSample != 8)
         return;
@@ -111,7 +117,7 @@ BitmapImageRep::BitmapImageRep(const Layout& layout) : m_layout(layout)
     std::size_t capacity = 0;
     std::uint8_t* data = allocatePixels(planeBytes() * planes, capacity);
     if (data)
-        m_data = std::unique_ptr<std::uint8_t[], PixelDeleter>(data, PixelDeleter{capacity});
+        m_data = std::unique_ptr<std::uint8_t[], PixelDeleter>(data, PixelDeleter { capacity });
 }
 
 BitmapImageRep BitmapImageRep::makeARGB(int width, int height)

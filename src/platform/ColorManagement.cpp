@@ -21,8 +21,8 @@ Result<BitmapImageRep> convertCMYKBitmapToRGBA(const BitmapImageRep& cmyk)
     if (cmyk.bytesPerRow() != std::size_t(w) * 4) {
         packed.resize(std::size_t(w) * h * 4);
         for (int y = 0; y < h; ++y)
-            std::memcpy(packed.data() + std::size_t(y) * w * 4, cmyk.bitmapData() + y * cmyk.bytesPerRow(),
-                        std::size_t(w) * 4);
+            std::memcpy(
+                packed.data() + std::size_t(y) * w * 4, cmyk.bitmapData() + y * cmyk.bytesPerRow(), std::size_t(w) * 4);
         data = packed.data();
     }
     VipsImage* in = vips_image_new_from_memory(data, std::size_t(w) * h * 4, w, h, 4, VIPS_FORMAT_UCHAR);
@@ -32,14 +32,13 @@ Result<BitmapImageRep> convertCMYKBitmapToRGBA(const BitmapImageRep& cmyk)
     const QByteArray& profile = cmyk.colorProfile();
     attachIccProfile(in, profile);
     VipsImage* rgb = nullptr;
-    int failed = vips_icc_transform(in, &rgb, "srgb", "embedded", TRUE, "input_profile", "cmyk",
-                                    "intent", VIPS_INTENT_RELATIVE, nullptr);
+    int failed = vips_icc_transform(
+        in, &rgb, "srgb", "embedded", TRUE, "input_profile", "cmyk", "intent", VIPS_INTENT_RELATIVE, nullptr);
     if (failed && !profile.isEmpty()) {
         // A broken embedded profile: fall back on the built-in CMYK profile.
         vips_error_clear();
         vips_image_remove(in, VIPS_META_ICC_NAME);
-        failed = vips_icc_transform(in, &rgb, "srgb", "input_profile", "cmyk", "intent", VIPS_INTENT_RELATIVE,
-                                    nullptr);
+        failed = vips_icc_transform(in, &rgb, "srgb", "input_profile", "cmyk", "intent", VIPS_INTENT_RELATIVE, nullptr);
     }
     VipsImage* u8 = nullptr;
     if (!failed)

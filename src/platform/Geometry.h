@@ -25,8 +25,8 @@ struct Rect {
     double width = 0.0;
     double height = 0.0;
 
-    Point origin() const { return {x, y}; }
-    Size size() const { return {width, height}; }
+    Point origin() const { return { x, y }; }
+    Size size() const { return { width, height }; }
     double maxX() const { return x + width; }
     double maxY() const { return y + height; }
     bool isEmpty() const { return !(width > 0.0) || !(height > 0.0); }

@@ -11,7 +11,7 @@
 namespace quillum {
 
 struct EncodeOptions {
-    int jpegQuality = 90;   // 1..100
+    int jpegQuality = 90; // 1..100
     bool keepAlpha = false; // PNG and TIFF only; JPEG never has alpha
 };
 

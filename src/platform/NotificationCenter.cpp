@@ -10,8 +10,7 @@ NotificationCenter& NotificationCenter::defaultCenter()
     return center;
 }
 
-NotificationCenter::ObserverId NotificationCenter::addObserver(const QString& name, const void* object,
-                                                               Handler handler)
+NotificationCenter::ObserverId NotificationCenter::addObserver(const QString& name, const void* object, Handler handler)
 {
     auto entry = std::make_shared<Entry>();
     entry->id = m_nextId++;
@@ -33,7 +32,7 @@ void NotificationCenter::removeObserver(ObserverId id)
 
 void NotificationCenter::postNotificationName(const QString& name, void* object, const QVariantMap& userInfo)
 {
-    postNotification(Notification{name, object, userInfo});
+    postNotification(Notification { name, object, userInfo });
 }
 
 void NotificationCenter::postNotification(const Notification& notification)
@@ -54,7 +53,7 @@ void NotificationCenter::postNotification(const Notification& notification)
 
 std::uint64_t KeyValueObservable::observeKey(const QString& key, Handler handler)
 {
-    m_observers.push_back({m_nextId, key, std::move(handler)});
+    m_observers.push_back({ m_nextId, key, std::move(handler) });
     return m_nextId++;
 }
 

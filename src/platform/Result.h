@@ -11,18 +11,23 @@ namespace quillum {
 
 class Error {
 public:
-    explicit Error(QString message) : m_message(std::move(message)) {}
+    explicit Error(QString message)
+        : m_message(std::move(message))
+    { }
     const QString& message() const { return m_message; }
 
 private:
     QString m_message;
 };
 
-template <typename T>
-class Result {
+template <typename T> class Result {
 public:
-    Result(T value) : m_value(std::move(value)) {}
-    Result(Error error) : m_error(std::move(error.message())) {}
+    Result(T value)
+        : m_value(std::move(value))
+    { }
+    Result(Error error)
+        : m_error(std::move(error.message()))
+    { }
 
     bool ok() const { return m_value.has_value(); }
     explicit operator bool() const { return ok(); }
@@ -42,7 +47,10 @@ private:
 class Status {
 public:
     Status() = default;
-    Status(Error error) : m_error(error.message()), m_failed(true) {}
+    Status(Error error)
+        : m_error(error.message())
+        , m_failed(true)
+    { }
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
     const QString& error() const { return m_error; }

@@ -17,8 +17,7 @@ namespace {
 constexpr std::size_t kParallelPixels = std::size_t(1) << 20;
 
 // Runs fn(firstRow, endRow) over [0, height), on two threads when the buffer is large.
-template <typename Fn>
-void forRows(std::size_t height, std::size_t width, Fn&& fn)
+template <typename Fn> void forRows(std::size_t height, std::size_t width, Fn&& fn)
 {
     if (height < 2 || height * width < kParallelPixels) {
         fn(std::size_t(0), height);
@@ -54,7 +53,10 @@ inline std::uint8_t* row(const vImage_Buffer* b, std::size_t y)
     return static_cast<std::uint8_t*>(b->data) + y * b->rowBytes;
 }
 
-inline std::uint8_t clamp255(int v) { return std::uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+inline std::uint8_t clamp255(int v)
+{
+    return std::uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
 
 // floor(n / d + 1/2) for d > 0, also for negative n.
 inline std::int64_t divRound(std::int64_t n, std::int64_t d)
@@ -73,8 +75,8 @@ inline std::uint8_t mul255(unsigned x, unsigned a)
 
 } // namespace
 
-vImage_Error vImagePermuteChannels_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
-                                            const std::uint8_t permuteMap[4], vImage_Flags)
+vImage_Error vImagePermuteChannels_ARGB8888(
+    const vImage_Buffer* src, const vImage_Buffer* dest, const std::uint8_t permuteMap[4], vImage_Flags)
 {
     if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest) || !permuteMap)
         return kvImageInvalidParameter;
@@ -90,7 +92,7 @@ vImage_Error vImagePermuteChannels_ARGB8888(const vImage_Buffer* src, const vIma
                 continue;
             }
             for (std::size_t x = 0; x < src->width; ++x, s += 4, d += 4) {
-                const std::uint8_t p[4] = {s[0], s[1], s[2], s[3]};
+                const std::uint8_t p[4] = { s[0], s[1], s[2], s[3] };
                 d[0] = p[m0];
                 d[1] = p[m1];
                 d[2] = p[m2];
@@ -101,9 +103,8 @@ vImage_Error vImagePermuteChannels_ARGB8888(const vImage_Buffer* src, const vIma
     return kvImageNoError;
 }
 
-vImage_Error vImageConvert_RGB888toARGB8888(const vImage_Buffer* rgbSrc, const vImage_Buffer* aSrc,
-                                            std::uint8_t alpha, const vImage_Buffer* dest, bool premultiply,
-                                            vImage_Flags)
+vImage_Error vImageConvert_RGB888toARGB8888(const vImage_Buffer* rgbSrc, const vImage_Buffer* aSrc, std::uint8_t alpha,
+    const vImage_Buffer* dest, bool premultiply, vImage_Flags)
 {
     if (!valid(rgbSrc, 3) || !valid(dest, 4) || !sameSize(rgbSrc, dest) || overlaps(rgbSrc, dest))
         return kvImageInvalidParameter;
@@ -136,8 +137,7 @@ vImage_Error vImageConvert_RGB888toARGB8888(const vImage_Buffer* rgbSrc, const v
     return kvImageNoError;
 }
 
-vImage_Error vImageHistogramCalculation_ARGB8888(const vImage_Buffer* src, vImagePixelCount* histogram[4],
-                                                 vImage_Flags)
+vImage_Error vImageHistogramCalculation_ARGB8888(const vImage_Buffer* src, vImagePixelCount* histogram[4], vImage_Flags)
 {
     if (!valid(src, 4) || !histogram || !histogram[0] || !histogram[1] || !histogram[2] || !histogram[3])
         return kvImageInvalidParameter;
@@ -164,9 +164,7 @@ vImage_Error vImageHistogramCalculation_ARGB8888(const vImage_Buffer* src, vImag
     };
     // 32-bit counters are safe per half as long as a half holds fewer than 2^32 pixels.
     std::vector<Counts> parts(2);
-    forRows(src->height, src->width, [&](std::size_t y0, std::size_t y1) {
-        count(y0, y1, parts[y0 == 0 ? 0 : 1]);
-    });
+    forRows(src->height, src->width, [&](std::size_t y0, std::size_t y1) { count(y0, y1, parts[y0 == 0 ? 0 : 1]); });
     if (src->height < 2 || src->height * src->width < kParallelPixels)
         std::memset(&parts[1], 0, sizeof(Counts));
     for (int ch = 0; ch < 4; ++ch)
@@ -180,17 +178,16 @@ vImage_Error vImageHistogramCalculation_ARGB8888(const vImage_Buffer* src, vImag
 }
 
 vImage_Error vImageTableLookUp_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
-                                        const std::uint8_t alphaTable[256], const std::uint8_t redTable[256],
-                                        const std::uint8_t greenTable[256], const std::uint8_t blueTable[256],
-                                        vImage_Flags)
+    const std::uint8_t alphaTable[256], const std::uint8_t redTable[256], const std::uint8_t greenTable[256],
+    const std::uint8_t blueTable[256], vImage_Flags)
 {
     if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest))
         return kvImageInvalidParameter;
     std::uint8_t identity[256];
     for (int i = 0; i < 256; ++i)
         identity[i] = std::uint8_t(i);
-    const std::uint8_t* t[4] = {alphaTable ? alphaTable : identity, redTable ? redTable : identity,
-                                greenTable ? greenTable : identity, blueTable ? blueTable : identity};
+    const std::uint8_t* t[4] = { alphaTable ? alphaTable : identity, redTable ? redTable : identity,
+        greenTable ? greenTable : identity, blueTable ? blueTable : identity };
     forRows(src->height, src->width, [&](std::size_t y0, std::size_t y1) {
         for (std::size_t y = y0; y < y1; ++y) {
             const std::uint8_t* s = row(src, y);
@@ -208,14 +205,13 @@ vImage_Error vImageTableLookUp_ARGB8888(const vImage_Buffer* src, const vImage_B
 }
 
 vImage_Error vImageMatrixMultiply_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
-                                           const std::int16_t matrix[16], std::int32_t divisor,
-                                           const std::int16_t preBias[4], const std::int32_t postBias[4],
-                                           vImage_Flags)
+    const std::int16_t matrix[16], std::int32_t divisor, const std::int16_t preBias[4], const std::int32_t postBias[4],
+    vImage_Flags)
 {
     if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest) || !matrix || divisor <= 0)
         return kvImageInvalidParameter;
-    std::int32_t pre[4] = {0, 0, 0, 0};
-    std::int64_t post[4] = {0, 0, 0, 0};
+    std::int32_t pre[4] = { 0, 0, 0, 0 };
+    std::int64_t post[4] = { 0, 0, 0, 0 };
     for (int i = 0; i < 4; ++i) {
         if (preBias)
             pre[i] = preBias[i];
@@ -248,8 +244,8 @@ namespace {
 // The common case of vImageConvolve_ARGB8888: a 3 x 3 kernel with edge copy. The kernel
 // is the same for all four channels, so a row is one flat run of bytes and neighbours are
 // 4 bytes apart; the loop vectorises.
-void convolve3x3CopyEdges(const vImage_Buffer* src, const vImage_Buffer* dest, const std::int16_t* kernel,
-                          std::int32_t divisor)
+void convolve3x3CopyEdges(
+    const vImage_Buffer* src, const vImage_Buffer* dest, const std::int16_t* kernel, std::int32_t divisor)
 {
     int k[9];
     for (int i = 0; i < 9; ++i)
@@ -295,13 +291,12 @@ void convolve3x3CopyEdges(const vImage_Buffer* src, const vImage_Buffer* dest, c
 
 } // namespace
 
-vImage_Error vImageConvolve_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, void*,
-                                     std::size_t roiX, std::size_t roiY, const std::int16_t* kernel,
-                                     std::uint32_t kernelHeight, std::uint32_t kernelWidth, std::int32_t divisor,
-                                     const Pixel_8888 backgroundColor, vImage_Flags flags)
+vImage_Error vImageConvolve_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, void*, std::size_t roiX,
+    std::size_t roiY, const std::int16_t* kernel, std::uint32_t kernelHeight, std::uint32_t kernelWidth,
+    std::int32_t divisor, const Pixel_8888 backgroundColor, vImage_Flags flags)
 {
-    if (!valid(src, 4) || !valid(dest, 4) || !kernel || divisor <= 0 || kernelHeight % 2 == 0
-        || kernelWidth % 2 == 0 || overlaps(src, dest))
+    if (!valid(src, 4) || !valid(dest, 4) || !kernel || divisor <= 0 || kernelHeight % 2 == 0 || kernelWidth % 2 == 0
+        || overlaps(src, dest))
         return kvImageInvalidParameter;
     if (roiX + dest->width > src->width || roiY + dest->height > src->height)
         return kvImageInvalidParameter;
@@ -312,7 +307,7 @@ vImage_Error vImageConvolve_ARGB8888(const vImage_Buffer* src, const vImage_Buff
     }
     const long kh = long(kernelHeight) / 2, kw = long(kernelWidth) / 2;
     const long sw = long(src->width), sh = long(src->height);
-    const std::uint8_t zero[4] = {0, 0, 0, 0};
+    const std::uint8_t zero[4] = { 0, 0, 0, 0 };
     const std::uint8_t* bg = backgroundColor ? backgroundColor : zero;
     const bool copyEdges = (flags & kvImageCopyInPlace) || !(flags & (kvImageBackgroundColorFill | kvImageEdgeExtend));
     const bool extend = flags & kvImageEdgeExtend;
@@ -328,7 +323,7 @@ vImage_Error vImageConvolve_ARGB8888(const vImage_Buffer* src, const vImage_Buff
                     std::memcpy(d, row(src, std::size_t(sy)) + 4 * sx, 4);
                     continue;
                 }
-                std::int64_t sum[4] = {0, 0, 0, 0};
+                std::int64_t sum[4] = { 0, 0, 0, 0 };
                 const std::int16_t* k = kernel;
                 for (long ky = -kh; ky <= kh; ++ky) {
                     for (long kx = -kw; kx <= kw; ++kx, ++k) {
@@ -405,8 +400,8 @@ vImage_Error vImageHorizontalReflect_ARGB8888(const vImage_Buffer* src, const vI
     return kvImageNoError;
 }
 
-vImage_Error vImageRotate90_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
-                                     std::uint8_t rotationConstant, const Pixel_8888, vImage_Flags)
+vImage_Error vImageRotate90_ARGB8888(
+    const vImage_Buffer* src, const vImage_Buffer* dest, std::uint8_t rotationConstant, const Pixel_8888, vImage_Flags)
 {
     if (!valid(src, 4) || !valid(dest, 4) || rotationConstant > 3 || overlaps(src, dest))
         return kvImageInvalidParameter;
@@ -420,10 +415,20 @@ vImage_Error vImageRotate90_ARGB8888(const vImage_Buffer* src, const vImage_Buff
             for (std::size_t dx = 0; dx < dest->width; ++dx, d += 4) {
                 std::size_t sx = dx, sy = dy;
                 switch (rotationConstant) {
-                case 1: sx = w - 1 - dy; sy = dx; break;           // counter-clockwise
-                case 2: sx = w - 1 - dx; sy = h - 1 - dy; break;
-                case 3: sx = dy; sy = h - 1 - dx; break;           // clockwise
-                default: break;
+                case 1:
+                    sx = w - 1 - dy;
+                    sy = dx;
+                    break; // counter-clockwise
+                case 2:
+                    sx = w - 1 - dx;
+                    sy = h - 1 - dy;
+                    break;
+                case 3:
+                    sx = dy;
+                    sy = h - 1 - dx;
+                    break; // clockwise
+                default:
+                    break;
                 }
                 std::memcpy(d, row(src, sy) + 4 * sx, 4);
             }
@@ -439,8 +444,8 @@ namespace {
 VipsImage* wrap(const vImage_Buffer* b)
 {
     if (b->rowBytes == b->width * 4)
-        return vips_image_new_from_memory(b->data, b->rowBytes * b->height, int(b->width), int(b->height), 4,
-                                          VIPS_FORMAT_UCHAR);
+        return vips_image_new_from_memory(
+            b->data, b->rowBytes * b->height, int(b->width), int(b->height), 4, VIPS_FORMAT_UCHAR);
     return nullptr;
 }
 
@@ -451,8 +456,8 @@ vImage_Error writeInto(VipsImage* image, const vImage_Buffer* dest)
         return kvImageInternalError;
     vImage_Error result = kvImageNoError;
     if (dest->rowBytes == dest->width * 4) {
-        VipsImage* out = vips_image_new_from_memory(dest->data, dest->rowBytes * dest->height, int(dest->width),
-                                                    int(dest->height), 4, VIPS_FORMAT_UCHAR);
+        VipsImage* out = vips_image_new_from_memory(
+            dest->data, dest->rowBytes * dest->height, int(dest->width), int(dest->height), 4, VIPS_FORMAT_UCHAR);
         if (!out || vips_image_write(image, out) != 0)
             result = kvImageInternalError;
         if (out)
@@ -489,7 +494,8 @@ int resizeExactly(VipsImage* in, VipsImage** out, std::size_t width, std::size_t
 struct Packed {
     std::vector<std::uint8_t> bytes;
     vImage_Buffer buffer;
-    explicit Packed(const vImage_Buffer* src) : buffer(*src)
+    explicit Packed(const vImage_Buffer* src)
+        : buffer(*src)
     {
         if (src->rowBytes == src->width * 4)
             return;
@@ -503,8 +509,8 @@ struct Packed {
 
 } // namespace
 
-vImage_Error vImageRotate_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, void*,
-                                   float angleInRadians, const Pixel_8888 backColor, vImage_Flags flags)
+vImage_Error vImageRotate_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, void*, float angleInRadians,
+    const Pixel_8888 backColor, vImage_Flags flags)
 {
     if (!valid(src, 4) || !valid(dest, 4) || overlaps(src, dest) || !std::isfinite(angleInRadians))
         return kvImageInvalidParameter;
@@ -516,17 +522,16 @@ vImage_Error vImageRotate_ARGB8888(const vImage_Buffer* src, const vImage_Buffer
     // Screen y points down, so a counter-clockwise turn on screen is a clockwise turn
     // in vips' matrix terms: [cos sin; -sin cos].
     const double c = std::cos(double(angleInRadians)), s = std::sin(double(angleInRadians));
-    const std::uint8_t zero[4] = {0, 0, 0, 0};
+    const std::uint8_t zero[4] = { 0, 0, 0, 0 };
     const std::uint8_t* bg = (flags & kvImageBackgroundColorFill) && backColor ? backColor : zero;
-    double bgValues[4] = {double(bg[0]), double(bg[1]), double(bg[2]), double(bg[3])};
+    double bgValues[4] = { double(bg[0]), double(bg[1]), double(bg[2]), double(bg[3]) };
     VipsArrayDouble* background = vips_array_double_new(bgValues, 4);
     VipsArrayInt* area = vips_array_int_newv(4, 0, 0, int(dest->width), int(dest->height));
     VipsInterpolate* bilinear = vips_interpolate_new("bilinear");
     VipsImage* out = nullptr;
-    const int failed = vips_affine(in, &out, c, s, -s, c, "oarea", area, "idx", -(double(src->width) - 1) / 2,
-                                   "idy", -(double(src->height) - 1) / 2, "odx", (double(dest->width) - 1) / 2,
-                                   "ody", (double(dest->height) - 1) / 2, "extend", VIPS_EXTEND_BACKGROUND,
-                                   "background", background, "interpolate", bilinear, nullptr);
+    const int failed = vips_affine(in, &out, c, s, -s, c, "oarea", area, "idx", -(double(src->width) - 1) / 2, "idy",
+        -(double(src->height) - 1) / 2, "odx", (double(dest->width) - 1) / 2, "ody", (double(dest->height) - 1) / 2,
+        "extend", VIPS_EXTEND_BACKGROUND, "background", background, "interpolate", bilinear, nullptr);
     vips_area_unref(VIPS_AREA(background));
     vips_area_unref(VIPS_AREA(area));
     g_object_unref(bilinear);
@@ -565,8 +570,7 @@ vImage_Error vImagePremultiplyData_ARGB8888(const vImage_Buffer* src, const vIma
 }
 
 vImage_Error vImagePremultipliedConstAlphaBlend_ARGB8888(const vImage_Buffer* srcTop, std::uint8_t constAlpha,
-                                                         const vImage_Buffer* srcBottom,
-                                                         const vImage_Buffer* dest, vImage_Flags)
+    const vImage_Buffer* srcBottom, const vImage_Buffer* dest, vImage_Flags)
 {
     if (!valid(srcTop, 4) || !valid(srcBottom, 4) || !valid(dest, 4) || !sameSize(srcTop, dest)
         || !sameSize(srcBottom, dest))
@@ -622,8 +626,8 @@ vImage_Error vImageScale_ARGB8888(const vImage_Buffer* src, const vImage_Buffer*
     return result;
 }
 
-vImage_Error vImageHistogramCalculation_Packed8(const vImage_Buffer* src, std::size_t channels,
-                                               vImagePixelCount* histogram[], vImage_Flags)
+vImage_Error vImageHistogramCalculation_Packed8(
+    const vImage_Buffer* src, std::size_t channels, vImagePixelCount* histogram[], vImage_Flags)
 {
     if (!valid(src, channels) || (channels != 1 && channels != 3) || !histogram)
         return kvImageInvalidParameter;
@@ -654,26 +658,25 @@ vImage_Error vImageHistogramCalculation_Packed8(const vImage_Buffer* src, std::s
             t.fill(0);
     for (std::size_t c = 0; c < channels; ++c)
         for (int v = 0; v < 256; ++v)
-            histogram[c][v] = vImagePixelCount(parts[0][c][v]) + parts[0][3 + c][v] + parts[1][c][v] + parts[1][3 + c][v];
+            histogram[c][v]
+                = vImagePixelCount(parts[0][c][v]) + parts[0][3 + c][v] + parts[1][c][v] + parts[1][3 + c][v];
     return kvImageNoError;
 }
 
 vImage_Error vImageScaleLookUp_Packed8toARGB8888(const vImage_Buffer* src, std::size_t channels, std::size_t roiX,
-                                                 std::size_t roiY, std::size_t roiWidth, std::size_t roiHeight,
-                                                 const std::uint8_t* const tables[3], const vImage_Buffer* dest,
-                                                 vImage_Flags)
+    std::size_t roiY, std::size_t roiWidth, std::size_t roiHeight, const std::uint8_t* const tables[3],
+    const vImage_Buffer* dest, vImage_Flags)
 {
-    if (!valid(src, channels) || !valid(dest, 4) || (channels != 1 && channels != 3) || roiWidth == 0
-        || roiHeight == 0 || roiX + roiWidth > src->width || roiY + roiHeight > src->height
-        || src->rowBytes != src->width * channels || src->width > INT32_MAX || src->height > INT32_MAX
-        || dest->width > INT32_MAX || dest->height > INT32_MAX)
+    if (!valid(src, channels) || !valid(dest, 4) || (channels != 1 && channels != 3) || roiWidth == 0 || roiHeight == 0
+        || roiX + roiWidth > src->width || roiY + roiHeight > src->height || src->rowBytes != src->width * channels
+        || src->width > INT32_MAX || src->height > INT32_MAX || dest->width > INT32_MAX || dest->height > INT32_MAX)
         return kvImageInvalidParameter;
     ensureVipsStarted();
-    VipsImage* in = vips_image_new_from_memory(src->data, src->rowBytes * src->height, int(src->width),
-                                               int(src->height), int(channels), VIPS_FORMAT_UCHAR);
+    VipsImage* in = vips_image_new_from_memory(
+        src->data, src->rowBytes * src->height, int(src->width), int(src->height), int(channels), VIPS_FORMAT_UCHAR);
     if (!in)
         return kvImageInternalError;
-    std::vector<VipsImage*> chain{in};
+    std::vector<VipsImage*> chain { in };
     auto step = [&](auto op) {
         VipsImage* out = nullptr;
         if (op(chain.back(), &out) != 0)
@@ -703,7 +706,7 @@ vImage_Error vImageScaleLookUp_Packed8toARGB8888(const vImage_Buffer* src, std::
         std::size_t size = 0;
         void* mem = vips_image_write_to_memory(chain.back(), &size);
         if (mem && size == dest->width * dest->height * channels) {
-            const vImage_Buffer packed{mem, dest->height, dest->width, dest->width * channels};
+            const vImage_Buffer packed { mem, dest->height, dest->width, dest->width * channels };
             if (channels == 3) {
                 result = vImageConvert_RGB888toARGB8888(&packed, nullptr, 255, dest, false, kvImageNoFlags);
             } else {

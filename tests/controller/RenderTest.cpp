@@ -38,7 +38,7 @@ BitmapImageRep gradient(int w, int h)
 
 struct Fixture : ::testing::Test {
     NotificationCenter center;
-    zent3controller c{center};
+    zent3controller c { center };
     int renders = 0;
     Fixture()
     {
@@ -65,21 +65,21 @@ TEST_F(Fixture, OutputSizesAndWriteBack)
         int W, H;
         int outW, outH, fieldW, fieldH;
     } rows[] = {
-        {"free: fields read the crop", 1000, 500, false, false, false, 300, 300, 1000, 500, 1000, 500},
-        {"fixed width 800", 1000, 500, true, false, false, 800, 300, 800, 400, 800, 400},
-        {"fixed height 400 truncates 800.8", 1001, 500, false, true, false, 300, 400, 800, 400, 800, 400},
-        {"both fixed, fitted: fields keep the box", 1000, 500, true, true, false, 800, 800, 800, 400, 800, 800},
-        {"both fixed, stretched", 1000, 500, true, true, true, 800, 800, 800, 800, 800, 800},
+        { "free: fields read the crop", 1000, 500, false, false, false, 300, 300, 1000, 500, 1000, 500 },
+        { "fixed width 800", 1000, 500, true, false, false, 800, 300, 800, 400, 800, 400 },
+        { "fixed height 400 truncates 800.8", 1001, 500, false, true, false, 300, 400, 800, 400, 800, 400 },
+        { "both fixed, fitted: fields keep the box", 1000, 500, true, true, false, 800, 800, 800, 400, 800, 800 },
+        { "both fixed, stretched", 1000, 500, true, true, true, 800, 800, 800, 800, 800, 800 },
     };
     for (const Row& r : rows) {
-        zent3controller fresh{center};
+        zent3controller fresh { center };
         fresh.setSourcePicture(gradient(r.srcW, r.srcH));
         fresh.setOutputWidthIsFixed(r.fixW);
         fresh.setOutputHeightIsFixed(r.fixH);
         fresh.setOutputSizeUnproportionalStretch(r.stretch);
         fresh.setOutputWidthVal(r.W);
         fresh.setOutputHeighVal(r.H);
-        fresh.leftPanel().selRect()->setFrame({0, 0, double(r.srcW), double(r.srcH)});
+        fresh.leftPanel().selRect()->setFrame({ 0, 0, double(r.srcW), double(r.srcH) });
         fresh.redrawOutput();
         ASSERT_TRUE(fresh.outPict()) << r.name;
         EXPECT_EQ(fresh.outPict()->pixelsWide(), r.outW) << r.name;
@@ -92,7 +92,7 @@ TEST_F(Fixture, OutputSizesAndWriteBack)
 TEST_F(Fixture, ClipsToTheSourceAndShowsTheClippedRectangle)
 {
     load(200, 100);
-    render({-10, 20, 100, 50});
+    render({ -10, 20, 100, 50 });
     EXPECT_EQ(outW(), 90);
     EXPECT_EQ(outH(), 50);
     EXPECT_EQ(c.outPict()->bitmapData()[1], 0) << "first column is source column 0";
@@ -101,7 +101,7 @@ TEST_F(Fixture, ClipsToTheSourceAndShowsTheClippedRectangle)
     EXPECT_TRUE(QRegularExpression(QStringLiteral("Time: [0-9,.]+ (ms|s)$")).match(c.operationTimeLabel()).hasMatch());
     EXPECT_EQ(c.aspectXValue(), 100) << "aspect fields show the frame before clipping";
 
-    render({150, 80, 100, 100});
+    render({ 150, 80, 100, 100 });
     EXPECT_EQ(outW(), 50);
     EXPECT_EQ(outH(), 20);
 }
@@ -109,29 +109,29 @@ TEST_F(Fixture, ClipsToTheSourceAndShowsTheClippedRectangle)
 TEST_F(Fixture, BadRectanglesKeepThePreviousOutput)
 {
     load(64, 48);
-    render({0, 0, 32, 16});
+    render({ 0, 0, 32, 16 });
     const auto previous = c.outPict();
     const QString status = c.operationTimeLabel();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const Rect bad[] = {{100, 0, 10, 10}, {0, -50, 10, 10}, {0, 0, -5, 10}, {0, 0, 0, 0},
-                        {nan, 0, 10, 10}, {0, 0, nan, 10}, {0, 0, inf, 10}, {10, 10, 0.4, 5}};
+    const Rect bad[] = { { 100, 0, 10, 10 }, { 0, -50, 10, 10 }, { 0, 0, -5, 10 }, { 0, 0, 0, 0 }, { nan, 0, 10, 10 },
+        { 0, 0, nan, 10 }, { 0, 0, inf, 10 }, { 10, 10, 0.4, 5 } };
     for (const Rect& r : bad) {
         render(r);
         EXPECT_EQ(c.outPict(), previous);
         EXPECT_EQ(c.operationTimeLabel(), status);
     }
-    render({0, 0, 1, 1});
+    render({ 0, 0, 1, 1 });
     EXPECT_EQ(outW(), 1);
     c.setSharpenLevel(3);
-    render({0, 0, 2, 2});
+    render({ 0, 0, 2, 2 });
     EXPECT_EQ(outW(), 2) << "sharpen on a 2 x 2 crop";
 }
 
 TEST_F(Fixture, SettersAndTheRenderTheyCause)
 {
     load(100, 80);
-    render({0, 0, 100, 80});
+    render({ 0, 0, 100, 80 });
     c.setOutputWidthIsFixed(true);
     const int afterFix = renders;
     EXPECT_EQ(afterFix, 1) << "fixing the width waits for the next render";
@@ -170,7 +170,7 @@ TEST_F(Fixture, SettersAndTheRenderTheyCause)
 TEST_F(Fixture, NarrowPanelStopsTheRenderUntilWidened)
 {
     load(100, 80);
-    c.leftPanel().selRect()->setFrame({0, 0, 40, 30});
+    c.leftPanel().selRect()->setFrame({ 0, 0, 40, 30 });
     c.setDontShowCropFlag(true);
     c.redrawOutput();
     EXPECT_FALSE(c.outPict());
@@ -183,7 +183,7 @@ TEST_F(Fixture, ChangeNotificationRendersTheFrameItCarries)
 {
     load(100, 80);
     ZentCropBorder frame;
-    frame.setFrame({10, 10, 20, 30});
+    frame.setFrame({ 10, 10, 20, 30 });
     center.postNotificationName(QStringLiteral("SelRectDidChangeNotification"), &frame);
     EXPECT_EQ(outW(), 20);
     EXPECT_EQ(outH(), 30);
@@ -201,7 +201,7 @@ TEST_F(Fixture, DecorationsRunInOrderOnThePremultipliedOutput)
     } recorder;
     c.setOutputDecorator(&recorder);
     load(10, 10);
-    render({0, 0, 10, 10});
+    render({ 0, 0, 10, 10 });
     EXPECT_EQ(recorder.calls, QStringLiteral("blc"));
 }
 
@@ -210,12 +210,12 @@ TEST_F(Fixture, LockKeepsLevelsAcrossPicturesAndSwitches)
     load(100, 100);
     c.setAutoLevelsIsLocked(true);
     c.setAutoLevelsIsOn(true);
-    render({0, 0, 100, 100});
+    render({ 0, 0, 100, 100 });
     const HistoVals first = c.histoVals();
     ASSERT_TRUE(first.stored);
     c.setAutoLevelsIsOn(false);
     c.setSourcePicture(gradient(30, 20));
-    render({0, 0, 30, 20});
+    render({ 0, 0, 30, 20 });
     c.setAutoLevelsIsOn(true);
     EXPECT_EQ(c.histoVals().redLow, first.redLow);
     EXPECT_EQ(c.histoVals().greenHigh, first.greenHigh);
@@ -226,17 +226,17 @@ TEST_F(Fixture, LockKeepsLevelsAcrossPicturesAndSwitches)
 TEST_F(Fixture, RightPanelZoom)
 {
     load(400, 300);
-    render({0, 0, 400, 300});
-    c.rightPanel().setScrollViewFrameSize({200, 300});
+    render({ 0, 0, 400, 300 });
+    c.rightPanel().setScrollViewFrameSize({ 200, 300 });
     c.fitOutputImageToView();
     EXPECT_FLOAT_EQ(c.rightPanel().scale(), 0.5f);
-    EXPECT_EQ(c.rightPanel().frameSize(), (Size{200, 150}));
-    c.rightPanel().setScrollViewFrameSize({1000, 800});
+    EXPECT_EQ(c.rightPanel().frameSize(), (Size { 200, 150 }));
+    c.rightPanel().setScrollViewFrameSize({ 1000, 800 });
     c.fitOutputImageTo100();
     EXPECT_FALSE(c.keepRightFitToView());
     EXPECT_FLOAT_EQ(c.rightPanel().scale(), 1.0f);
-    EXPECT_EQ(c.rightPanel().clipView().boundsOrigin(), (Point{-300, -250})) << "a smaller picture sits centred";
-    EXPECT_EQ(c.rightPanel().clipView().centerPoint(), (Point{200, 150}));
+    EXPECT_EQ(c.rightPanel().clipView().boundsOrigin(), (Point { -300, -250 })) << "a smaller picture sits centred";
+    EXPECT_EQ(c.rightPanel().clipView().centerPoint(), (Point { 200, 150 }));
 }
 
 TEST(Cli, RendersASampleAndRefusesBadInput)
@@ -245,22 +245,24 @@ TEST(Cli, RendersASampleAndRefusesBadInput)
     const QString out = dir.filePath(QStringLiteral("out.jpg"));
     QProcess cli;
     cli.start(QStringLiteral(QUILLUM_CLI),
-              {QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--width"),
-               QStringLiteral("200"), QStringLiteral("--autolevels"), QStringLiteral("--sharpen"), QStringLiteral("1"),
-               QStringLiteral("--mode"), QStringLiteral("sepia")});
+        { QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--width"),
+            QStringLiteral("200"), QStringLiteral("--autolevels"), QStringLiteral("--sharpen"), QStringLiteral("1"),
+            QStringLiteral("--mode"), QStringLiteral("sepia") });
     ASSERT_TRUE(cli.waitForFinished(60000));
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardOutput()).contains(QStringLiteral("Cropped:[200 x ")));
     EXPECT_GT(QFileInfo(out).size(), 1000);
 
     const QStringList bad[] = {
-        {QStringLiteral("render"), test::dataPath("truncated.jpg"), out},
-        {QStringLiteral("render"), test::dataPath("missing.jpg"), out},
-        {QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--width"), QStringLiteral("x")},
-        {QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--bogus")},
-        {QStringLiteral("render"), test::samplePath("coffee.jpg"), dir.filePath(QStringLiteral("no/such/dir/o.jpg"))},
-        {QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--crop"), QStringLiteral("1e6,0,5,5")},
-        {QStringLiteral("render")},
+        { QStringLiteral("render"), test::dataPath("truncated.jpg"), out },
+        { QStringLiteral("render"), test::dataPath("missing.jpg"), out },
+        { QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--width"),
+            QStringLiteral("x") },
+        { QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--bogus") },
+        { QStringLiteral("render"), test::samplePath("coffee.jpg"), dir.filePath(QStringLiteral("no/such/dir/o.jpg")) },
+        { QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--crop"),
+            QStringLiteral("1e6,0,5,5") },
+        { QStringLiteral("render") },
     };
     for (const QStringList& args : bad) {
         cli.start(QStringLiteral(QUILLUM_CLI), args);
@@ -274,28 +276,28 @@ TEST(RenderFiles, EveryDecodableLayoutRendersPremultiplied)
 {
     struct Row {
         const char* file;
-        int x, row;            // a pixel of the output, rows top first
+        int x, row; // a pixel of the output, rows top first
         std::vector<int> argb; // expected, premultiplied
         int tolerance;
     } rows[] = {
-        {"one-pixel.png", 0, 0, {255, 200, 100, 50}, 0},
-        {"grey.jpg", 2, 2, {255, 64, 64, 64}, 2},
-        {"grey-alpha.png", 3, 1, {128, 50, 50, 50}, 0},
-        {"rgba.png", 1, 0, {128, 0, 128, 0}, 0},
-        {"rgba.png", 2, 0, {0, 0, 0, 0}, 0},
-        {"sixteen-bit.png", 0, 0, {255, 255, 128, 0}, 0},
-        {"cmyk-profile.jpg", 2, 2, {255, 3, 255, 255}, 10}, // cyan through its own (test) profile
-        {"cmyk-noprofile.jpg", 28, 20, {255, 35, 31, 32}, 40},
+        { "one-pixel.png", 0, 0, { 255, 200, 100, 50 }, 0 },
+        { "grey.jpg", 2, 2, { 255, 64, 64, 64 }, 2 },
+        { "grey-alpha.png", 3, 1, { 128, 50, 50, 50 }, 0 },
+        { "rgba.png", 1, 0, { 128, 0, 128, 0 }, 0 },
+        { "rgba.png", 2, 0, { 0, 0, 0, 0 }, 0 },
+        { "sixteen-bit.png", 0, 0, { 255, 255, 128, 0 }, 0 },
+        { "cmyk-profile.jpg", 2, 2, { 255, 3, 255, 255 }, 10 }, // cyan through its own (test) profile
+        { "cmyk-noprofile.jpg", 28, 20, { 255, 35, 31, 32 }, 40 },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.file);
         NotificationCenter center;
-        zent3controller c{center};
+        zent3controller c { center };
         Result<DecodedBitmap> decoded = decodeImageFile(test::dataPath(r.file));
         ASSERT_TRUE(decoded.ok()) << decoded.error().toStdString();
         const int w = decoded->bitmap.pixelsWide(), h = decoded->bitmap.pixelsHigh();
         c.setSourcePicture(std::move(decoded->bitmap));
-        c.leftPanel().selRect()->setFrame({0, 0, double(w), double(h)});
+        c.leftPanel().selRect()->setFrame({ 0, 0, double(w), double(h) });
         c.redrawOutput();
         ASSERT_TRUE(c.outPict());
         ASSERT_EQ(c.outPict()->pixelsWide(), w);
@@ -308,7 +310,7 @@ TEST(RenderFiles, EveryDecodableLayoutRendersPremultiplied)
 TEST(RenderFiles, BackupOfACmykSourceReplacesTheSourceByRgb)
 {
     NotificationCenter center;
-    zent3controller c{center};
+    zent3controller c { center };
     Result<DecodedBitmap> decoded = decodeImageFile(test::dataPath("cmyk-noprofile.jpg"));
     ASSERT_TRUE(decoded.ok());
     c.setSourcePicture(std::move(decoded->bitmap));
@@ -319,8 +321,8 @@ TEST(RenderFiles, BackupOfACmykSourceReplacesTheSourceByRgb)
     EXPECT_EQ(c.backupSrcImageRep()->pixelsWide(), 32);
     const BitmapImageRep logo = zent3controller::constructARGBImageRep(*c.srcImageRep());
     EXPECT_EQ(std::vector<std::uint8_t>(logo.bitmapData(), logo.bitmapData() + logo.planeBytes()),
-              std::vector<std::uint8_t>(c.backupSrcImageRep()->bitmapData(),
-                                        c.backupSrcImageRep()->bitmapData() + logo.planeBytes()));
+        std::vector<std::uint8_t>(
+            c.backupSrcImageRep()->bitmapData(), c.backupSrcImageRep()->bitmapData() + logo.planeBytes()));
 }
 
 TEST(RenderPaths, OnePassScalingMatchesTheStepByStepPath)
@@ -349,7 +351,7 @@ TEST(RenderPaths, OnePassScalingMatchesTheStepByStepPath)
                     a[0] = 255, a[1] = r, a[2] = g, a[3] = b;
                 }
             }
-        return std::pair{std::move(packed), std::move(argb)};
+        return std::pair { std::move(packed), std::move(argb) };
     };
     struct Row {
         const char* name;
@@ -357,19 +359,19 @@ TEST(RenderPaths, OnePassScalingMatchesTheStepByStepPath)
         int outWidth;
         Rect crop;
     } rows[] = {
-        {"reduce with levels", false, true, 97, {13, 7, 300, 200}},
-        {"reduce far, no levels", false, false, 9, {0, 0, 320, 240}},
-        {"enlarge with levels", false, true, 700, {100, 50, 60, 40}},
-        {"grey with levels", true, true, 150, {5, 5, 310, 230}},
+        { "reduce with levels", false, true, 97, { 13, 7, 300, 200 } },
+        { "reduce far, no levels", false, false, 9, { 0, 0, 320, 240 } },
+        { "enlarge with levels", false, true, 700, { 100, 50, 60, 40 } },
+        { "grey with levels", true, true, 150, { 5, 5, 310, 230 } },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         auto [packed, argb] = pair(320, 240, r.grey);
         std::vector<std::uint8_t> out[2];
         int index = 0;
-        for (BitmapImageRep* source : {&packed, &argb}) {
+        for (BitmapImageRep* source : { &packed, &argb }) {
             NotificationCenter center;
-            zent3controller c{center};
+            zent3controller c { center };
             c.setAutoLevelsIsOn(r.autoLevels);
             c.setSharpenLevel(1);
             c.setOutputWidthIsFixed(true);

@@ -25,12 +25,12 @@ BitmapImageRep solid(int w, int h, std::uint8_t a, std::uint8_t r, std::uint8_t 
 std::vector<int> pixel(const BitmapImageRep& rep, int i)
 {
     const std::uint8_t* p = rep.bitmapData() + 4 * i;
-    return {p[0], p[1], p[2], p[3]};
+    return { p[0], p[1], p[2], p[3] };
 }
 
 std::vector<std::uint8_t> bytes(const BitmapImageRep& rep)
 {
-    return {rep.bitmapData(), rep.bitmapData() + rep.planeBytes()};
+    return { rep.bitmapData(), rep.bitmapData() + rep.planeBytes() };
 }
 
 } // namespace
@@ -43,11 +43,12 @@ TEST(AutoLevels, BoundsFromOnePercentAtEachEnd)
         int low, high;
         float scale;
     } rows[] = {
-        {"100 pixels from 50 to 200: both extremes clip", {{50, 1}, {100, 98}, {200, 1}}, 51, 199, 255.0f / 148},
-        {"fewer than 50 pixels: identity", {{10, 20}, {240, 29}}, 0, 255, 1.0f},
-        {"flat picture: high raised to low + 1", {{77, 1000}}, 78, 79, 255.0f},
-        {"all white: low limited to 254", {{255, 100}}, 254, 255, 255.0f},
-        {"level 0 alone holds the clip: low 1", {{0, 1}, {128, 99}}, 1, 127, 255.0f / 126},
+        { "100 pixels from 50 to 200: both extremes clip", { { 50, 1 }, { 100, 98 }, { 200, 1 } }, 51, 199,
+            255.0f / 148 },
+        { "fewer than 50 pixels: identity", { { 10, 20 }, { 240, 29 } }, 0, 255, 1.0f },
+        { "flat picture: high raised to low + 1", { { 77, 1000 } }, 78, 79, 255.0f },
+        { "all white: low limited to 254", { { 255, 100 } }, 254, 255, 255.0f },
+        { "level 0 alone holds the clip: low 1", { { 0, 1 }, { 128, 99 } }, 1, 127, 255.0f / 126 },
     };
     for (const Row& r : rows) {
         vImagePixelCount counts[256] = {};
@@ -97,7 +98,7 @@ TEST(PictureCorrection, CurveValues)
     EXPECT_EQ(steep[250], 255) << "values above 255 give 255";
     BitmapImageRep rep = solid(1, 1, 10, 40, 40, 40);
     applyPictureCorrection(rep, 1.0f, 0.0f, 0.0f, 0.0f, -1.0f);
-    EXPECT_EQ(pixel(rep, 0), (std::vector<int>{10, 64, 64, 0})) << "alpha kept; blue slider at -1 removes blue";
+    EXPECT_EQ(pixel(rep, 0), (std::vector<int> { 10, 64, 64, 0 })) << "alpha kept; blue slider at -1 removes blue";
 }
 
 TEST(Effects, ColourModesOfPureRed)
@@ -105,8 +106,8 @@ TEST(Effects, ColourModesOfPureRed)
     struct Row {
         int tag;
         std::vector<int> out;
-    } rows[] = {{OutputModeColor, {255, 255, 0, 0}}, {OutputModeBlackAndWhite, {255, 61, 61, 61}},
-                {OutputModeSepia, {255, 81, 61, 41}}, {7, {255, 255, 0, 0}}};
+    } rows[] = { { OutputModeColor, { 255, 255, 0, 0 } }, { OutputModeBlackAndWhite, { 255, 61, 61, 61 } },
+        { OutputModeSepia, { 255, 81, 61, 41 } }, { 7, { 255, 255, 0, 0 } } };
     for (const Row& r : rows) {
         BitmapImageRep rep = solid(2, 2, 255, 255, 0, 0);
         applyOutputMode(rep, r.tag);
@@ -114,7 +115,7 @@ TEST(Effects, ColourModesOfPureRed)
     }
     BitmapImageRep rep = solid(1, 1, 9, 0, 100, 255);
     applyInvert(rep);
-    EXPECT_EQ(pixel(rep, 0), (std::vector<int>{9, 255, 155, 0}));
+    EXPECT_EQ(pixel(rep, 0), (std::vector<int> { 9, 255, 155, 0 }));
 }
 
 TEST(Effects, SharpenLevels)
@@ -142,7 +143,7 @@ TEST(Effects, SharpenLevels)
     EXPECT_EQ(half.bitmapData()[left], 20);
     EXPECT_EQ(half.bitmapData()[right], 228);
     EXPECT_NE(bytes(two), bytes(one)) << "level 3 is two passes";
-    for (int n : {1, 2}) {
+    for (int n : { 1, 2 }) {
         BitmapImageRep tiny = solid(n, n, 255, 10, 200, 90);
         tiny.bitmapData()[1] = 250;
         const auto before = bytes(tiny);
@@ -157,7 +158,7 @@ TEST(Effects, MirrorOrder)
     for (int i = 0; i < 16; ++i)
         rep.bitmapData()[i] = std::uint8_t(i);
     applyMirror(rep, true, true);
-    EXPECT_EQ(pixel(rep, 0), (std::vector<int>{12, 13, 14, 15})) << "both mirrors turn it half round";
+    EXPECT_EQ(pixel(rep, 0), (std::vector<int> { 12, 13, 14, 15 })) << "both mirrors turn it half round";
 }
 
 TEST(OutputSize, Rule)
@@ -169,17 +170,18 @@ TEST(OutputSize, Rule)
         int outW, outH;
         bool scales, writesBack;
     } rows[] = {
-        {"free", 1000, 500, {300, 300, false, false, false}, 1000, 500, false, true},
-        {"fixed width 800", 1000, 500, {800, 300, true, false, false}, 800, 400, true, true},
-        {"fixed width rounds the height", 1000, 333, {800, 0, true, false, false}, 800, 266, true, true},
-        {"fixed height truncates the width", 1001, 500, {300, 400, false, true, false}, 800, 400, true, true},
-        {"both, fitted", 1000, 500, {800, 800, true, true, false}, 800, 400, true, false},
-        {"both, stretched", 1000, 500, {800, 800, true, true, true}, 800, 800, true, true},
-        {"both, width short by 1 snaps", 1001, 500, {800, 400, true, true, false}, 800, 400, true, false},
-        {"both, height short by 1 snaps", 300, 299, {300, 300, true, true, false}, 300, 300, true, false},
-        {"both, short by 2 stays", 302, 299, {300, 300, true, true, false}, 300, 297, true, false},
-        {"never below 1 pixel", 1000, 1, {10, 0, true, false, false}, 10, 1, true, true},
-        {"huge request shrinks to the area bound", 1000, 1000, {1000000, 0, true, false, false}, 10000, 10000, true, true},
+        { "free", 1000, 500, { 300, 300, false, false, false }, 1000, 500, false, true },
+        { "fixed width 800", 1000, 500, { 800, 300, true, false, false }, 800, 400, true, true },
+        { "fixed width rounds the height", 1000, 333, { 800, 0, true, false, false }, 800, 266, true, true },
+        { "fixed height truncates the width", 1001, 500, { 300, 400, false, true, false }, 800, 400, true, true },
+        { "both, fitted", 1000, 500, { 800, 800, true, true, false }, 800, 400, true, false },
+        { "both, stretched", 1000, 500, { 800, 800, true, true, true }, 800, 800, true, true },
+        { "both, width short by 1 snaps", 1001, 500, { 800, 400, true, true, false }, 800, 400, true, false },
+        { "both, height short by 1 snaps", 300, 299, { 300, 300, true, true, false }, 300, 300, true, false },
+        { "both, short by 2 stays", 302, 299, { 300, 300, true, true, false }, 300, 297, true, false },
+        { "never below 1 pixel", 1000, 1, { 10, 0, true, false, false }, 10, 1, true, true },
+        { "huge request shrinks to the area bound", 1000, 1000, { 1000000, 0, true, false, false }, 10000, 10000, true,
+            true },
     };
     for (const Row& r : rows) {
         const OutputSize o = outputSizeFor(r.w, r.h, r.s);

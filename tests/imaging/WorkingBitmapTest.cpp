@@ -49,8 +49,9 @@ BitmapImageRep make(int spp, int bpp, bool alpha, unsigned flags, bool planar, s
             if (!planar && bpp == 32 && spp == 3)
                 samples.push_back(77); // the padding byte
             for (std::size_t s = 0; s < samples.size(); ++s) {
-                std::uint8_t* p = planar ? rep.plane(int(s)) + std::size_t(row) * l.bytesPerRow + std::size_t(x)
-                                         : rep.plane(0) + std::size_t(row) * rep.bytesPerRow() + std::size_t(x) * std::size_t(bpp / 8) + s;
+                std::uint8_t* p = planar
+                    ? rep.plane(int(s)) + std::size_t(row) * l.bytesPerRow + std::size_t(x)
+                    : rep.plane(0) + std::size_t(row) * rep.bytesPerRow() + std::size_t(x) * std::size_t(bpp / 8) + s;
                 *p = std::uint8_t(samples[s]);
             }
         }
@@ -60,10 +61,10 @@ BitmapImageRep make(int spp, int bpp, bool alpha, unsigned flags, bool planar, s
 Pixel at(const BitmapImageRep& rep, int x, int row)
 {
     const std::uint8_t* p = rep.bitmapData() + std::size_t(row) * rep.bytesPerRow() + std::size_t(x) * 4;
-    return {p[0], p[1], p[2], p[3]};
+    return { p[0], p[1], p[2], p[3] };
 }
 
-const Rect whole{0, 0, Picture::W, Picture::H};
+const Rect whole { 0, 0, Picture::W, Picture::H };
 
 } // namespace
 
@@ -76,37 +77,36 @@ TEST(WorkingBitmap, EveryLayoutConvertsToTheSamePixels)
         Pixel (*expect)(int x, int row);
     };
     auto rgbA = [](int x, int row) -> Pixel {
-        return {Picture::alpha(x), Picture::channel(0, x, row), Picture::channel(1, x, row), Picture::channel(2, x, row)};
+        return { Picture::alpha(x), Picture::channel(0, x, row), Picture::channel(1, x, row),
+            Picture::channel(2, x, row) };
     };
     auto rgbOpaque = [](int x, int row) -> Pixel {
-        return {255, Picture::channel(0, x, row), Picture::channel(1, x, row), Picture::channel(2, x, row)};
+        return { 255, Picture::channel(0, x, row), Picture::channel(1, x, row), Picture::channel(2, x, row) };
     };
     std::vector<Row> rows;
-    rows.push_back({"ARGB bulk", make(4, 32, true, BitmapFormatAlphaFirst, false, 8), rgbA});
-    rows.push_back({"RGBA sample by sample", make(4, 32, true, 0, false), rgbA});
-    rows.push_back({"ARGB non-premultiplied flag", make(4, 32, true, BitmapFormatAlphaFirst | BitmapFormatAlphaNonpremultiplied, false), rgbA});
-    rows.push_back({"packed RGB", make(3, 24, false, 0, false, 3), rgbOpaque});
-    rows.push_back({"padded RGB: alpha is the padding byte", make(3, 32, false, 0, false),
-                    [](int x, int row) -> Pixel {
-                        return {77, Picture::channel(0, x, row), Picture::channel(1, x, row), Picture::channel(2, x, row)};
-                    }});
-    rows.push_back({"planar RGB", make(3, 8, false, 0, true, 5), rgbOpaque});
-    rows.push_back({"planar RGBA", make(4, 8, true, 0, true), rgbA});
-    rows.push_back({"planar ARGB", make(4, 8, true, BitmapFormatAlphaFirst, true), rgbA});
-    rows.push_back({"grey", make(1, 8, false, 0, false),
-                    [](int x, int row) -> Pixel {
+    rows.push_back({ "ARGB bulk", make(4, 32, true, BitmapFormatAlphaFirst, false, 8), rgbA });
+    rows.push_back({ "RGBA sample by sample", make(4, 32, true, 0, false), rgbA });
+    rows.push_back({ "ARGB non-premultiplied flag",
+        make(4, 32, true, BitmapFormatAlphaFirst | BitmapFormatAlphaNonpremultiplied, false), rgbA });
+    rows.push_back({ "packed RGB", make(3, 24, false, 0, false, 3), rgbOpaque });
+    rows.push_back(
+        { "padded RGB: alpha is the padding byte", make(3, 32, false, 0, false), [](int x, int row) -> Pixel {
+             return { 77, Picture::channel(0, x, row), Picture::channel(1, x, row), Picture::channel(2, x, row) };
+         } });
+    rows.push_back({ "planar RGB", make(3, 8, false, 0, true, 5), rgbOpaque });
+    rows.push_back({ "planar RGBA", make(4, 8, true, 0, true), rgbA });
+    rows.push_back({ "planar ARGB", make(4, 8, true, BitmapFormatAlphaFirst, true), rgbA });
+    rows.push_back({ "grey", make(1, 8, false, 0, false), [](int x, int row) -> Pixel {
                         const int g = Picture::channel(0, x, row);
-                        return {255, g, g, g};
-                    }});
-    rows.push_back({"grey + alpha last", make(2, 16, true, 0, false),
-                    [](int x, int row) -> Pixel {
+                        return { 255, g, g, g };
+                    } });
+    rows.push_back({ "grey + alpha last", make(2, 16, true, 0, false), [](int x, int row) -> Pixel {
                         const int g = Picture::channel(0, x, row);
-                        return {Picture::alpha(x), g, g, g};
-                    }});
-    rows.push_back({"two colours: blue is 0", make(2, 16, false, 0, false),
-                    [](int x, int row) -> Pixel {
-                        return {255, Picture::channel(0, x, row), Picture::channel(1, x, row), 0};
-                    }});
+                        return { Picture::alpha(x), g, g, g };
+                    } });
+    rows.push_back({ "two colours: blue is 0", make(2, 16, false, 0, false), [](int x, int row) -> Pixel {
+                        return { 255, Picture::channel(0, x, row), Picture::channel(1, x, row), 0 };
+                    } });
     for (Row& r : rows) {
         const BitmapImageRep out = convertToWorkingBitmap(r.rep, whole);
         ASSERT_FALSE(out.isNull()) << r.layout;
@@ -125,9 +125,9 @@ TEST(WorkingBitmap, RectanglesCountFromTheBottomAndTruncate)
         Rect rect;
         int width, height, firstX, firstRow;
     } rows[] = {
-        {"y = 0 takes the bottom row", {1, 0, 2, 1}, 2, 1, 1, 1},
-        {"y = 1 takes the top row", {0, 1, 1, 1}, 1, 1, 0, 0},
-        {"fractional size truncates", {0.7, 0, 2.9, 1.2}, 2, 1, 0, 0},
+        { "y = 0 takes the bottom row", { 1, 0, 2, 1 }, 2, 1, 1, 1 },
+        { "y = 1 takes the top row", { 0, 1, 1, 1 }, 1, 1, 0, 0 },
+        { "fractional size truncates", { 0.7, 0, 2.9, 1.2 }, 2, 1, 0, 0 },
     };
     for (const Row& r : rows) {
         const BitmapImageRep out = convertToWorkingBitmap(rgb, r.rect);
@@ -137,20 +137,20 @@ TEST(WorkingBitmap, RectanglesCountFromTheBottomAndTruncate)
     }
     // 10.9 x 5.2 -> 10 x 5.
     BitmapImageRep big = BitmapImageRep::makeARGB(20, 20);
-    EXPECT_EQ(convertToWorkingBitmap(big, {0, 0, 10.9, 5.2}).pixelsWide(), 10);
-    EXPECT_EQ(convertToWorkingBitmap(big, {0, 0, 10.9, 5.2}).pixelsHigh(), 5);
+    EXPECT_EQ(convertToWorkingBitmap(big, { 0, 0, 10.9, 5.2 }).pixelsWide(), 10);
+    EXPECT_EQ(convertToWorkingBitmap(big, { 0, 0, 10.9, 5.2 }).pixelsHigh(), 5);
 }
 
 TEST(WorkingBitmap, RefusesWhatItCannotReadSafely)
 {
     const BitmapImageRep rgb = make(3, 24, false, 0, false);
-    const Rect bad[] = {{-1, 0, 2, 1}, {2, 0, 2, 1}, {0, 0, 0.5, 1}, {0, 1, 1, 2}, {0, 0, -3, 1}};
+    const Rect bad[] = { { -1, 0, 2, 1 }, { 2, 0, 2, 1 }, { 0, 0, 0.5, 1 }, { 0, 1, 1, 2 }, { 0, 0, -3, 1 } };
     for (const Rect& r : bad)
         EXPECT_TRUE(convertToWorkingBitmap(rgb, r).isNull()) << r.x << "," << r.y << " " << r.width << "x" << r.height;
     BitmapImageRep::Layout floats;
     floats.width = floats.height = 2;
     floats.formatFlags = BitmapFormatFloatingPointSamples;
-    EXPECT_TRUE(convertToWorkingBitmap(BitmapImageRep(floats), {0, 0, 2, 2}).isNull());
+    EXPECT_TRUE(convertToWorkingBitmap(BitmapImageRep(floats), { 0, 0, 2, 2 }).isNull());
     EXPECT_FALSE(isInteger(BitmapImageRep(floats)));
 }
 
@@ -171,11 +171,11 @@ TEST(WorkingBitmap, CmykBecomesRgbThroughColourManagement)
     l.formatFlags = 0;
     l.colorSpace = ColorSpace::DeviceCMYK;
     BitmapImageRep cmyk(l);
-    const std::uint8_t px[8] = {0, 0, 0, 0, 0, 0, 0, 255}; // paper white, full black
+    const std::uint8_t px[8] = { 0, 0, 0, 0, 0, 0, 0, 255 }; // paper white, full black
     std::memcpy(cmyk.bitmapData(), px, 8);
     Result<BitmapImageRep> rgb = convertCMYKToRGB(cmyk);
     ASSERT_TRUE(rgb.ok()) << rgb.error().toStdString();
-    const BitmapImageRep out = convertToWorkingBitmap(*rgb, {0, 0, 2, 1});
+    const BitmapImageRep out = convertToWorkingBitmap(*rgb, { 0, 0, 2, 1 });
     const Pixel white = at(out, 0, 0), black = at(out, 1, 0);
     EXPECT_EQ(white[0], 255);
     EXPECT_GT(white[1] + white[2] + white[3], 3 * 235);
@@ -191,11 +191,13 @@ TEST(WorkingBitmap, DescriptionNamesHeightFirst)
     l.bitsPerPixel = 24;
     l.hasAlpha = false;
     l.formatFlags = 0;
-    EXPECT_EQ(imageInfoFor(BitmapImageRep(l)), QStringLiteral("3000 x 4000 (3 channels, interleaved, integer, Calibrated RGB)"));
+    EXPECT_EQ(imageInfoFor(BitmapImageRep(l)),
+        QStringLiteral("3000 x 4000 (3 channels, interleaved, integer, Calibrated RGB)"));
     l.width = l.height = 2;
     l.samplesPerPixel = 4;
     l.hasAlpha = true;
     l.planar = true;
     l.formatFlags = BitmapFormatFloatingPointSamples;
-    EXPECT_EQ(imageInfoFor(BitmapImageRep(l)), QStringLiteral("2 x 2 (4 channels, planar w/alpha, floating point, Calibrated RGB)"));
+    EXPECT_EQ(imageInfoFor(BitmapImageRep(l)),
+        QStringLiteral("2 x 2 (4 channels, planar w/alpha, floating point, Calibrated RGB)"));
 }

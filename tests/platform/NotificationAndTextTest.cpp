@@ -18,8 +18,9 @@ TEST(NotificationCenter, DeliversInRegistrationOrderByNameAndObject)
     center.postNotificationName(QStringLiteral("A"), &other);
     center.postNotificationName(QStringLiteral("A"), &frame);
     center.postNotificationName(QStringLiteral("B"));
-    EXPECT_EQ(log, (QStringList{QStringLiteral("a-any"), QStringLiteral("all-A"), QStringLiteral("a-any"),
-                                QStringLiteral("a-frame"), QStringLiteral("all-A"), QStringLiteral("all-B")}));
+    EXPECT_EQ(log,
+        (QStringList { QStringLiteral("a-any"), QStringLiteral("all-A"), QStringLiteral("a-any"),
+            QStringLiteral("a-frame"), QStringLiteral("all-A"), QStringLiteral("all-B") }));
 }
 
 TEST(NotificationCenter, ObserversMayChangeTheListWhileBeingCalled)
@@ -49,9 +50,17 @@ TEST(TextFormats, TimeIntervalPatterns)
         float seconds;
         const char* english;
     } rows[] = {
-        {0.0f, "0 ms"},         {0.0124f, "12 ms"},     {0.9996f, "1,000 ms"}, {1.0f, "1.0 s"},
-        {99.94f, "99.9 s"},     {100.0f, "100 s"},      {299.4f, "299 s"},     {300.0f, "5 min"},
-        {3599.0f, "60 min"},    {3600.0f, "1 hours"},   {36000.0f, "10 hours"},
+        { 0.0f, "0 ms" },
+        { 0.0124f, "12 ms" },
+        { 0.9996f, "1,000 ms" },
+        { 1.0f, "1.0 s" },
+        { 99.94f, "99.9 s" },
+        { 100.0f, "100 s" },
+        { 299.4f, "299 s" },
+        { 300.0f, "5 min" },
+        { 3599.0f, "60 min" },
+        { 3600.0f, "1 hours" },
+        { 36000.0f, "10 hours" },
     };
     for (const Row& r : rows)
         EXPECT_EQ(stringForTimeInterval(r.seconds, en), QString::fromUtf8(r.english)) << r.seconds;
@@ -66,11 +75,10 @@ TEST(TextFormats, ByteSizes)
         const char* compact;
         const char* full;
     } rows[] = {
-        {0, "0 B", "0 B"},
-        {1022, "1,022 B", "1,022 B"},
-        {1023, "1.0 KB", "1,023 B"},          // the step is 1023, not 1024
-        {1047552, "1.0 MB", "1,047,552 B"},     // 1023 KB reaches the next step
-        {16777217, "16.0 MB", "16,777,216 B"},  // the full count passes through a float
+        { 0, "0 B", "0 B" }, { 1022, "1,022 B", "1,022 B" },
+        { 1023, "1.0 KB", "1,023 B" }, // the step is 1023, not 1024
+        { 1047552, "1.0 MB", "1,047,552 B" }, // 1023 KB reaches the next step
+        { 16777217, "16.0 MB", "16,777,216 B" }, // the full count passes through a float
     };
     for (const Row& r : rows) {
         EXPECT_EQ(stringForFullByteSize(r.bytes, en), QString::fromUtf8(r.full)) << r.bytes;

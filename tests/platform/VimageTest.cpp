@@ -16,15 +16,24 @@ namespace {
 struct Image {
     std::size_t w, h, rowBytes;
     std::vector<std::uint8_t> bytes;
-    Image(std::size_t w_, std::size_t h_, std::size_t pad = 0) : w(w_), h(h_), rowBytes(w_ * 4 + pad), bytes(rowBytes * h_, 0xEE) {}
-    vImage_Buffer buffer() { return {bytes.data(), h, w, rowBytes}; }
+    Image(std::size_t w_, std::size_t h_, std::size_t pad = 0)
+        : w(w_)
+        , h(h_)
+        , rowBytes(w_ * 4 + pad)
+        , bytes(rowBytes * h_, 0xEE)
+    { }
+    vImage_Buffer buffer() { return { bytes.data(), h, w, rowBytes }; }
     std::uint8_t* px(std::size_t x, std::size_t y) { return bytes.data() + y * rowBytes + x * 4; }
     void set(std::size_t x, std::size_t y, std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b)
     {
         std::uint8_t* p = px(x, y);
         p[0] = a, p[1] = r, p[2] = g, p[3] = b;
     }
-    std::vector<int> at(std::size_t x, std::size_t y) { auto* p = px(x, y); return {p[0], p[1], p[2], p[3]}; }
+    std::vector<int> at(std::size_t x, std::size_t y)
+    {
+        auto* p = px(x, y);
+        return { p[0], p[1], p[2], p[3] };
+    }
     void fillPattern()
     {
         for (std::size_t y = 0; y < h; ++y)
@@ -40,29 +49,29 @@ TEST(Vimage, PermuteAndConvertKeepPaddingUntouched)
     Image src(2, 2, 4), dst(2, 2, 4);
     src.set(0, 0, 1, 2, 3, 4);
     src.set(1, 1, 10, 20, 30, 40);
-    const std::uint8_t map[4] = {3, 0, 1, 2};
+    const std::uint8_t map[4] = { 3, 0, 1, 2 };
     auto s = src.buffer(), d = dst.buffer();
     ASSERT_EQ(vImagePermuteChannels_ARGB8888(&s, &d, map, 0), kvImageNoError);
-    EXPECT_EQ(dst.at(0, 0), (std::vector<int>{4, 1, 2, 3}));
-    EXPECT_EQ(dst.at(1, 1), (std::vector<int>{40, 10, 20, 30}));
+    EXPECT_EQ(dst.at(0, 0), (std::vector<int> { 4, 1, 2, 3 }));
+    EXPECT_EQ(dst.at(1, 1), (std::vector<int> { 40, 10, 20, 30 }));
     EXPECT_EQ(dst.bytes[8], 0xEE) << "row padding written";
 
-    std::vector<std::uint8_t> rgb = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
-    vImage_Buffer rgbBuf{rgb.data(), 2, 2, 8};
+    std::vector<std::uint8_t> rgb = { 1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0 };
+    vImage_Buffer rgbBuf { rgb.data(), 2, 2, 8 };
     ASSERT_EQ(vImageConvert_RGB888toARGB8888(&rgbBuf, nullptr, 255, &d, false, 0), kvImageNoError);
-    EXPECT_EQ(dst.at(0, 0), (std::vector<int>{255, 1, 2, 3}));
-    EXPECT_EQ(dst.at(1, 1), (std::vector<int>{255, 10, 11, 12}));
+    EXPECT_EQ(dst.at(0, 0), (std::vector<int> { 255, 1, 2, 3 }));
+    EXPECT_EQ(dst.at(1, 1), (std::vector<int> { 255, 10, 11, 12 }));
     ASSERT_EQ(vImageConvert_RGB888toARGB8888(&rgbBuf, nullptr, 128, &d, true, 0), kvImageNoError);
-    EXPECT_EQ(dst.at(1, 1), (std::vector<int>{128, 5, 6, 6})); // 10*128/255 = 5.02, 11 -> 5.52, 12 -> 6.02
+    EXPECT_EQ(dst.at(1, 1), (std::vector<int> { 128, 5, 6, 6 })); // 10*128/255 = 5.02, 11 -> 5.52, 12 -> 6.02
 }
 
 TEST(Vimage, RejectsBadBuffers)
 {
     Image a(2, 2), b(3, 2);
     auto s = a.buffer(), d = b.buffer();
-    vImage_Buffer tooNarrow{a.bytes.data(), 2, 2, 4};
-    vImage_Buffer null{};
-    const std::uint8_t map[4] = {0, 1, 2, 3};
+    vImage_Buffer tooNarrow { a.bytes.data(), 2, 2, 4 };
+    vImage_Buffer null {};
+    const std::uint8_t map[4] = { 0, 1, 2, 3 };
     EXPECT_EQ(vImagePermuteChannels_ARGB8888(&s, &d, map, 0), kvImageInvalidParameter);
     EXPECT_EQ(vImagePermuteChannels_ARGB8888(&tooNarrow, &s, map, 0), kvImageInvalidParameter);
     EXPECT_EQ(vImagePremultiplyData_ARGB8888(&null, &null, 0), kvImageInvalidParameter);
@@ -71,11 +80,11 @@ TEST(Vimage, RejectsBadBuffers)
 
 TEST(Vimage, HistogramCountsEveryChannelOnBothThreadPaths)
 {
-    for (std::size_t h : {3u, 1100u}) { // 1100 x 1000 takes the two-thread path
+    for (std::size_t h : { 3u, 1100u }) { // 1100 x 1000 takes the two-thread path
         Image img(1000, h);
         img.fillPattern();
         std::vector<vImagePixelCount> counts(4 * 256);
-        vImagePixelCount* hist[4] = {&counts[0], &counts[256], &counts[512], &counts[768]};
+        vImagePixelCount* hist[4] = { &counts[0], &counts[256], &counts[512], &counts[768] };
         auto b = img.buffer();
         ASSERT_EQ(vImageHistogramCalculation_ARGB8888(&b, hist, 0), kvImageNoError);
         std::vector<vImagePixelCount> expected(4 * 256, 0);
@@ -96,24 +105,24 @@ TEST(Vimage, TableLookUpLeavesChannelsWithoutTable)
         inv[i] = std::uint8_t(255 - i);
     auto b = img.buffer();
     vImageTableLookUp_ARGB8888(&b, &b, nullptr, inv, nullptr, inv, 0);
-    EXPECT_EQ(img.at(0, 0), (std::vector<int>{7, 245, 20, 225}));
+    EXPECT_EQ(img.at(0, 0), (std::vector<int> { 7, 245, 20, 225 }));
 }
 
 TEST(Vimage, MatrixMultiplyRoundsClampsAndAddsPostBias)
 {
-    const std::int16_t grey[16] = {256, 0, 0, 0, 0, 61, 61, 61, 0, 174, 174, 174, 0, 21, 21, 21};
-    const std::int32_t sepia[4] = {256, 5120, 0, -5120};
+    const std::int16_t grey[16] = { 256, 0, 0, 0, 0, 61, 61, 61, 0, 174, 174, 174, 0, 21, 21, 21 };
+    const std::int32_t sepia[4] = { 256, 5120, 0, -5120 };
     struct Row {
         const char* name;
         std::vector<int> in;
         const std::int32_t* post;
         std::vector<int> out;
     } rows[] = {
-        {"grey of pure red: 60.76", {255, 255, 0, 0}, nullptr, {255, 61, 61, 61}},
-        {"sepia of pure red: 80.76, 60.76, 40.76", {255, 255, 0, 0}, sepia, {255, 81, 61, 41}},
-        {"sepia alpha gains 1", {100, 0, 0, 0}, sepia, {101, 20, 0, 0}},
-        {"sepia of white clamps red", {255, 255, 255, 255}, sepia, {255, 255, 255, 235}},
-        {"blue loses 20 below zero", {255, 0, 0, 10}, sepia, {255, 21, 1, 0}},
+        { "grey of pure red: 60.76", { 255, 255, 0, 0 }, nullptr, { 255, 61, 61, 61 } },
+        { "sepia of pure red: 80.76, 60.76, 40.76", { 255, 255, 0, 0 }, sepia, { 255, 81, 61, 41 } },
+        { "sepia alpha gains 1", { 100, 0, 0, 0 }, sepia, { 101, 20, 0, 0 } },
+        { "sepia of white clamps red", { 255, 255, 255, 255 }, sepia, { 255, 255, 255, 235 } },
+        { "blue loses 20 below zero", { 255, 0, 0, 10 }, sepia, { 255, 21, 1, 0 } },
     };
     for (const Row& r : rows) {
         Image img(1, 1);
@@ -126,15 +135,15 @@ TEST(Vimage, MatrixMultiplyRoundsClampsAndAddsPostBias)
 
 TEST(Vimage, ConvolveCopiesPixelsTheKernelCannotCover)
 {
-    const std::int16_t sharpen[9] = {-1, -1, -1, -1, 16, -1, -1, -1, -1};
-    const Pixel_8888 bg = {255, 0, 0, 0};
-    for (std::size_t n : {1u, 2u, 3u}) {
+    const std::int16_t sharpen[9] = { -1, -1, -1, -1, 16, -1, -1, -1, -1 };
+    const Pixel_8888 bg = { 255, 0, 0, 0 };
+    for (std::size_t n : { 1u, 2u, 3u }) {
         Image src(n, n), dst(n, n);
         src.fillPattern();
         src.set(n / 2, n / 2, 255, 200, 100, 0);
         auto s = src.buffer(), d = dst.buffer();
-        ASSERT_EQ(vImageConvolve_ARGB8888(&s, &d, nullptr, 0, 0, sharpen, 3, 3, 8, bg, kvImageCopyInPlace),
-                  kvImageNoError);
+        ASSERT_EQ(
+            vImageConvolve_ARGB8888(&s, &d, nullptr, 0, 0, sharpen, 3, 3, 8, bg, kvImageCopyInPlace), kvImageNoError);
         for (std::size_t y = 0; y < n; ++y)
             for (std::size_t x = 0; x < n; ++x) {
                 if (n == 3 && x == 1 && y == 1)
@@ -150,7 +159,7 @@ TEST(Vimage, ConvolveCopiesPixelsTheKernelCannotCover)
     src.set(1, 1, 255, 200, 60, 50);
     auto s = src.buffer(), d = dst.buffer();
     vImageConvolve_ARGB8888(&s, &d, nullptr, 0, 0, sharpen, 3, 3, 8, bg, kvImageCopyInPlace);
-    EXPECT_EQ(dst.at(1, 1), (std::vector<int>{255, 255, 70, 50}));
+    EXPECT_EQ(dst.at(1, 1), (std::vector<int> { 255, 255, 70, 50 }));
 }
 
 TEST(Vimage, ReflectionsAndQuarterTurns)
@@ -189,10 +198,10 @@ TEST(Vimage, FreeRotationMatchesQuarterTurnAndFillsCorners)
     Image img(5, 3), quarter(3, 5), turned(3, 5);
     img.fillPattern();
     auto s = img.buffer(), q = quarter.buffer(), t = turned.buffer();
-    const Pixel_8888 white = {0, 255, 255, 255};
+    const Pixel_8888 white = { 0, 255, 255, 255 };
     ASSERT_EQ(vImageRotate90_ARGB8888(&s, &q, 1, nullptr, 0), kvImageNoError);
     ASSERT_EQ(vImageRotate_ARGB8888(&s, &t, nullptr, float(std::numbers::pi / 2), white, kvImageBackgroundColorFill),
-              kvImageNoError);
+        kvImageNoError);
     EXPECT_EQ(turned.bytes, quarter.bytes) << "a free quarter turn has the same sense as constant 1";
 
     // 45 degrees into a larger canvas: the corners are outside the turned picture.
@@ -202,9 +211,9 @@ TEST(Vimage, FreeRotationMatchesQuarterTurnAndFillsCorners)
             opaque.set(x, y, 255, 10, 20, 30);
     auto o = opaque.buffer(), g = big.buffer();
     ASSERT_EQ(vImageRotate_ARGB8888(&o, &g, nullptr, float(std::numbers::pi / 4), white, kvImageBackgroundColorFill),
-              kvImageNoError);
-    EXPECT_EQ(big.at(0, 0), (std::vector<int>{0, 255, 255, 255}));
-    EXPECT_EQ(big.at(8, 8), (std::vector<int>{255, 10, 20, 30}));
+        kvImageNoError);
+    EXPECT_EQ(big.at(0, 0), (std::vector<int> { 0, 255, 255, 255 }));
+    EXPECT_EQ(big.at(8, 8), (std::vector<int> { 255, 10, 20, 30 }));
 }
 
 TEST(Vimage, PremultiplyAndConstAlphaBlend)
@@ -214,8 +223,8 @@ TEST(Vimage, PremultiplyAndConstAlphaBlend)
     img.set(1, 0, 255, 9, 8, 7);
     auto b = img.buffer();
     vImagePremultiplyData_ARGB8888(&b, &b, 0);
-    EXPECT_EQ(img.at(0, 0), (std::vector<int>{128, 100, 128, 1})); // 100.39, 128, 0.50 -> 1
-    EXPECT_EQ(img.at(1, 0), (std::vector<int>{255, 9, 8, 7}));
+    EXPECT_EQ(img.at(0, 0), (std::vector<int> { 128, 100, 128, 1 })); // 100.39, 128, 0.50 -> 1
+    EXPECT_EQ(img.at(1, 0), (std::vector<int> { 255, 9, 8, 7 }));
 
     Image top(1, 1), bottom(1, 1), out(1, 1);
     top.set(0, 0, 255, 200, 0, 255);
@@ -223,14 +232,14 @@ TEST(Vimage, PremultiplyAndConstAlphaBlend)
     auto t = top.buffer(), bt = bottom.buffer(), o = out.buffer();
     vImagePremultipliedConstAlphaBlend_ARGB8888(&t, 127, &bt, &o, 0);
     // 127/255 of the top plus 128/255 of the bottom.
-    EXPECT_EQ(out.at(0, 0), (std::vector<int>{255, 150, 128, 127}));
+    EXPECT_EQ(out.at(0, 0), (std::vector<int> { 255, 150, 128, 127 }));
 }
 
 TEST(Vimage, ScaleGivesExactSizesAndKeepsFlatColour)
 {
     struct Row {
         std::size_t sw, sh, dw, dh;
-    } rows[] = {{640, 480, 200, 151}, {100, 100, 1, 1}, {3, 2, 17, 9}, {1, 1, 4, 4}, {997, 13, 1000, 7}};
+    } rows[] = { { 640, 480, 200, 151 }, { 100, 100, 1, 1 }, { 3, 2, 17, 9 }, { 1, 1, 4, 4 }, { 997, 13, 1000, 7 } };
     for (const Row& r : rows) {
         Image src(r.sw, r.sh, 8), dst(r.dw, r.dh);
         for (std::size_t y = 0; y < r.sh; ++y)
@@ -241,6 +250,7 @@ TEST(Vimage, ScaleGivesExactSizesAndKeepsFlatColour)
             << r.sw << "x" << r.sh << " -> " << r.dw << "x" << r.dh;
         for (std::size_t y = 0; y < r.dh; ++y)
             for (std::size_t x = 0; x < r.dw; ++x)
-                ASSERT_EQ(dst.at(x, y), (std::vector<int>{255, 90, 140, 200})) << r.sw << "x" << r.sh << " -> " << r.dw << "x" << r.dh << " at " << x << "," << y;
+                ASSERT_EQ(dst.at(x, y), (std::vector<int> { 255, 90, 140, 200 }))
+                    << r.sw << "x" << r.sh << " -> " << r.dw << "x" << r.dh << " at " << x << "," << y;
     }
 }
