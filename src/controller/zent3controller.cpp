@@ -4,8 +4,9 @@
 
 namespace quillum {
 
-zent3controller::zent3controller(NotificationCenter& center)
+zent3controller::zent3controller(NotificationCenter& center, std::unique_ptr<OneShotTimer> wheelTimer)
     : m_center(center)
+    , m_leftPanel(center, std::move(wheelTimer))
 {
     wireNotifications();
 }

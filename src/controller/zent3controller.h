@@ -46,7 +46,8 @@ public:
 
 class zent3controller : public KeyValueObservable {
 public:
-    explicit zent3controller(NotificationCenter& center = NotificationCenter::defaultCenter());
+    explicit zent3controller(NotificationCenter& center = NotificationCenter::defaultCenter(),
+                             std::unique_ptr<OneShotTimer> wheelTimer = nullptr);
     ~zent3controller();
     zent3controller(const zent3controller&) = delete;
     zent3controller& operator=(const zent3controller&) = delete;
@@ -227,7 +228,7 @@ private:
     int m_aspectYValue = 0;
 
     // Views.
-    PkCroppingImageView m_leftPanel;
+    PkCroppingImageView m_leftPanel; // after m_center: it posts on the same centre
     PkCenterImageView m_rightPanel;
     bool m_dontShowCropFlag = false;
     bool m_keepRightFitToView = true;
