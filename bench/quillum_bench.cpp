@@ -7,6 +7,7 @@
 #include "PhotoMaker.h"
 
 #include "controller/zent3controller.h"
+#include "cropframe/PkCroppingImageView.h"
 #include "imaging/WorkingBitmap.h"
 #include "platform/ImageDecoder.h"
 
@@ -118,6 +119,54 @@ void BM_render(benchmark::State& state, RenderSettings settings)
     }
 }
 
+// The crop panel's per-event cost: 10^6 drag steps (a corner with a locked ratio, the
+// costliest rule) and 10^6 hit tests per iteration.
+class NeverFires final : public OneShotTimer {
+public:
+    void fireAfter(double, std::function<void()>) override {}
+    void stop() override {}
+    bool isActive() const override { return false; }
+};
+
+void BM_dragSteps(benchmark::State& state)
+{
+    NotificationCenter center;
+    PkCroppingImageView view(center, std::make_unique<NeverFires>());
+    view.setPictureSize({6000, 4000});
+    view.setFrameSize({6000, 4000});
+    view.setScrollViewFrameSize({6000, 4000});
+    view.selRect()->setFrame({1000, 1000, 3000, 2000});
+    view.selRect()->setCropAspectRatioXY(3, 2);
+    view.mouseDown({{4000, 3000}});
+    if (view.selectionMoveType() != HandleTopRight)
+        state.SkipWithError("the press missed the corner");
+    for (auto _ : state) {
+        for (int i = 0; i < 1000000; ++i)
+            view.mouseDragged({{4000.0 + (i & 1023), 3000.0 - (i & 511)}});
+        benchmark::DoNotOptimize(view.selRect()->frame());
+    }
+    state.counters["ns/step"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate
+                                                           | benchmark::Counter::kInvert);
+}
+
+void BM_hitTests(benchmark::State& state)
+{
+    NotificationCenter center;
+    PkCroppingImageView view(center, std::make_unique<NeverFires>());
+    view.setPictureSize({6000, 4000});
+    view.setFrameSize({6000, 4000});
+    view.setScrollViewFrameSize({6000, 4000});
+    view.selRect()->setFrame({1000, 1000, 3000, 2000});
+    int sum = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 1000000; ++i)
+            sum += view.gripPoint({900.0 + (i % 3300), 900.0 + (i % 2300)});
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["ns/step"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate
+                                                           | benchmark::Counter::kInvert);
+}
+
 void configure(benchmark::internal::Benchmark* b)
 {
     // Work runs on two threads, so CPU time would overstate it; medians of 7 repetitions.
@@ -133,6 +182,8 @@ void registerBenchmarks()
     configure(benchmark::RegisterBenchmark("render/w1920/autolevels+correction+sharpen1", BM_render,
         RenderSettings { .autoLevels = true, .pictureCorrection = true, .sharpen = 1, .fixedWidth = 1920 }));
     configure(benchmark::RegisterBenchmark("render/w1920/plain", BM_render, RenderSettings { .fixedWidth = 1920 }));
+    configure(benchmark::RegisterBenchmark("cropframe/1e6-drag-steps", BM_dragSteps));
+    configure(benchmark::RegisterBenchmark("cropframe/1e6-hit-tests", BM_hitTests));
 }
 
 // Takes "--NAME VALUE" or "--NAME=VALUE" out of argv; Google Benchmark rejects flags it does not know.

@@ -113,6 +113,9 @@ convert=$(median_of convert/whole)
 whole=$(median_of render/whole/autolevels)
 full=$(median_of "render/w1920/autolevels+correction+sharpen1")
 plain=$(median_of render/w1920/plain)
+# 10^6 steps per iteration: the median in ms is the cost per step in ns.
+drag=$(median_of cropframe/1e6-drag-steps)
+hits=$(median_of cropframe/1e6-hit-tests)
 r_vips=$(ratio "$q_ms" "$v_ms")
 r_magick=$(ratio "$q_ms" "$m_ms")
 full_verdict="$(verdict "$full" 150), stretch $(verdict "$full" 100)"
@@ -125,6 +128,8 @@ echo "| convert to working bitmap, whole picture | $convert | | ≤ 20 ms: $(ver
 echo "| render whole, auto levels | $whole | | ≤ 60 ms: $(verdict "$whole" 60) |"
 echo "| render → 1920 wide, auto levels + correction + sharpen 1 | $full | | ≤ 150 ms (stretch ≤ 100 ms): $full_verdict |"
 echo "| render → 1920 wide, nothing else | $plain | | |"
+echo "| crop frame: one drag step (ns) | $drag | | ≤ 1000 ns: $(verdict "$drag" 1000) |"
+echo "| crop frame: one hit test (ns) | $hits | | ≤ 1000 ns: $(verdict "$hits" 1000) |"
 echo "| end to end: quillum-cli | $q_ms | $q_mb$rss_note | peak RSS ≤ 400 MB: $(verdict "$q_mb" 400) |"
 echo "| end to end: libvips (vips-pipeline) | $v_ms | $v_mb$rss_note | |"
 echo "| end to end: ImageMagick (convert-im6.q16) | $m_ms | $m_mb$rss_note | |"

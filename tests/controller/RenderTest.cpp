@@ -187,8 +187,9 @@ TEST_F(Fixture, ChangeNotificationRendersTheFrameItCarries)
     center.postNotificationName(QStringLiteral("SelRectDidChangeNotification"), &frame);
     EXPECT_EQ(outW(), 20);
     EXPECT_EQ(outH(), 30);
+    c.leftPanel().selRect()->setFrame({5, 5, 50, 40});
     center.postNotificationName(QStringLiteral("OutputMustBeRedrawn"));
-    EXPECT_EQ(outW(), 20) << "redraw takes the left panel's frame, empty here: the output stays";
+    EXPECT_EQ(outW(), 50) << "a redraw takes the left panel's own frame";
 }
 
 TEST_F(Fixture, DecorationsRunInOrderOnThePremultipliedOutput)
