@@ -123,8 +123,8 @@ void BM_render(benchmark::State& state, RenderSettings settings)
 // costliest rule) and 10^6 hit tests per iteration.
 class NeverFires final : public OneShotTimer {
 public:
-    void fireAfter(double, std::function<void()>) override {}
-    void stop() override {}
+    void fireAfter(double, std::function<void()>) override { }
+    void stop() override { }
     bool isActive() const override { return false; }
 };
 
@@ -132,39 +132,39 @@ void BM_dragSteps(benchmark::State& state)
 {
     NotificationCenter center;
     PkCroppingImageView view(center, std::make_unique<NeverFires>());
-    view.setPictureSize({6000, 4000});
-    view.setFrameSize({6000, 4000});
-    view.setScrollViewFrameSize({6000, 4000});
-    view.selRect()->setFrame({1000, 1000, 3000, 2000});
+    view.setPictureSize({ 6000, 4000 });
+    view.setFrameSize({ 6000, 4000 });
+    view.setScrollViewFrameSize({ 6000, 4000 });
+    view.selRect()->setFrame({ 1000, 1000, 3000, 2000 });
     view.selRect()->setCropAspectRatioXY(3, 2);
-    view.mouseDown({{4000, 3000}});
+    view.mouseDown({ { 4000, 3000 } });
     if (view.selectionMoveType() != HandleTopRight)
         state.SkipWithError("the press missed the corner");
     for (auto _ : state) {
         for (int i = 0; i < 1000000; ++i)
-            view.mouseDragged({{4000.0 + (i & 1023), 3000.0 - (i & 511)}});
+            view.mouseDragged({ { 4000.0 + (i & 1023), 3000.0 - (i & 511) } });
         benchmark::DoNotOptimize(view.selRect()->frame());
     }
-    state.counters["ns/step"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate
-                                                           | benchmark::Counter::kInvert);
+    state.counters["ns/step"]
+        = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_hitTests(benchmark::State& state)
 {
     NotificationCenter center;
     PkCroppingImageView view(center, std::make_unique<NeverFires>());
-    view.setPictureSize({6000, 4000});
-    view.setFrameSize({6000, 4000});
-    view.setScrollViewFrameSize({6000, 4000});
-    view.selRect()->setFrame({1000, 1000, 3000, 2000});
+    view.setPictureSize({ 6000, 4000 });
+    view.setFrameSize({ 6000, 4000 });
+    view.setScrollViewFrameSize({ 6000, 4000 });
+    view.selRect()->setFrame({ 1000, 1000, 3000, 2000 });
     int sum = 0;
     for (auto _ : state) {
         for (int i = 0; i < 1000000; ++i)
-            sum += view.gripPoint({900.0 + (i % 3300), 900.0 + (i % 2300)});
+            sum += view.gripPoint({ 900.0 + (i % 3300), 900.0 + (i % 2300) });
         benchmark::DoNotOptimize(sum);
     }
-    state.counters["ns/step"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate
-                                                           | benchmark::Counter::kInvert);
+    state.counters["ns/step"]
+        = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void configure(benchmark::internal::Benchmark* b)

@@ -6,7 +6,7 @@
 //
 // Its operations are split by concern over several files: zent3controller.cpp (state,
 // wiring, stopwatch), zent3controllerMainDraw.cpp (conversion, render, output size, output
-// zoom).
+// zoom), zent3controllerSelection.cpp (selection and view commands).
 
 #include "cropframe/PkCenterImageView.h"
 #include "cropframe/PkCroppingImageView.h"
@@ -24,6 +24,8 @@
 #include <vector>
 
 namespace quillum {
+
+class UiServices;
 
 // Commands take the control that sent them; most ignore it.
 struct Sender {
@@ -47,7 +49,7 @@ public:
 class zent3controller : public KeyValueObservable {
 public:
     explicit zent3controller(NotificationCenter& center = NotificationCenter::defaultCenter(),
-                             std::unique_ptr<OneShotTimer> wheelTimer = nullptr);
+        std::unique_ptr<OneShotTimer> wheelTimer = nullptr);
     ~zent3controller();
     zent3controller(const zent3controller&) = delete;
     zent3controller& operator=(const zent3controller&) = delete;
@@ -169,6 +171,70 @@ public:
     void scaleOutputPicture();
     Point findRightCenterPoint() const { return m_rightPanel.findCenterPoint(); }
 
+    // --- Selection and view commands -------------------------------------------------
+    // Widgets mirror the controls' states below through the keys named with them; the
+    // left panel is redrawn through its own needs-display handler.
+    void setUiServices(UiServices* services) { m_uiServices = services; } // borrowed
+
+    // Ratio by the sender's tag. 1101 and 1102 are the width and height fields' actions:
+    // the sender's intValue is the edited field's value, the other field keeps its own.
+    void setCropAspect(const Sender& sender = {});
+    // x and y both positive lock the ratio x : y, anything else frees it.
+    void cropAspectToXYWithNotification(int x, int y, bool notify);
+    // With fixedAspectIsOn, aspectXValue and aspectYValue, announced as "aspectFields".
+    bool aspectFieldsEnabled() const { return m_aspectFieldsEnabled; }
+
+    void selectAll(const Sender& sender = {});
+    void selectMaximum(const Sender& sender = {});
+    void rotateSelectioFrame(const Sender& sender = {});
+    void validateCroppingFrameBorders();
+    // The opening rule that places the frame on a picture just shown.
+    void adjustCroppingFrameLocation();
+    // Stored as "OnFileOpeningMaximize" (0) and "OnFileOpeningMargin" (0.1).
+    int onOpeningMaximizeSelection() const { return m_onOpeningMaximizeSelection; }
+    void setOnOpeningMaximizeSelection(int rule);
+    float onOpeningMargine() const { return m_onOpeningMargine; }
+    // Takes 0 <= margin < 0.5 (a frame with area remains); ignores anything else.
+    void setOnOpeningMargine(float margin);
+
+    void compositionGuidesTo(int type);
+    void setCompositionGuides(const Sender& sender = {});
+    void nextCompositionGuide(const Sender& sender = {});
+    // The tag of the guides pop-up's marked item ("compositionGuidesMenuMarkedTag").
+    int compositionGuidesMenuMarkedTag() const { return m_compositionGuidesMenuMarkedTag; }
+
+    // Frame position sliders: the sender's doubleValue; the output is rendered again.
+    void moveSelectionX(const Sender& sender = {});
+    void moveSelectionY(const Sender& sender = {});
+    // The position sliders' maxima become the picture's size ("xMoveSliderMax",
+    // "yMoveSliderMax"); called whenever a picture is shown.
+    void updateMoveSliderMaxima();
+    double xMoveSliderMax() const { return m_xMoveSliderMax; }
+    double yMoveSliderMax() const { return m_yMoveSliderMax; }
+
+    // The output size check boxes: the sender's state ("outputWidthFieldEnabled",
+    // "outputHeightFieldEnabled").
+    void fixedWOnClick(const Sender& sender = {});
+    void fixedHOnClick(const Sender& sender = {});
+    bool outputWidthFieldEnabled() const { return m_outputWidthFieldEnabled; }
+    bool outputHeightFieldEnabled() const { return m_outputHeightFieldEnabled; }
+
+    // Left panel zoom; nothing happens without a picture. Announces "leftPanelGeometry"
+    // (frame size, scroll origin, scroll bars), "xSliderMoverMax" and "scaleSlider" (percent).
+    void scalePicture();
+    void fitImageToView(const Sender& sender = {});
+    void fitImageTo100(const Sender& sender = {});
+    void inPicZoomIn(const Sender& sender = {});
+    void inPicZoomOut(const Sender& sender = {});
+    // The sender's doubleValue in percent; negative or non-finite values are ignored.
+    void inPicSetZoomBy(const Sender& sender = {});
+    // Keeps the previous centre while the scale is zero or not finite.
+    void findLeftCenterPoint();
+    // Scrolls the left panel's centre to the sender's doubleValue across.
+    void moveXSlider(const Sender& sender = {});
+    double scaleSlider() const { return m_scaleSlider; }
+    double xSliderMoverMax() const { return m_xSliderMoverMax; }
+
 private:
     template <typename T> void setAndRender(T& member, T value, const char* key);
     void wireNotifications();
@@ -232,6 +298,20 @@ private:
     PkCenterImageView m_rightPanel;
     bool m_dontShowCropFlag = false;
     bool m_keepRightFitToView = true;
+
+    // Selection and view commands.
+    void requestLeftPanelRedraw();
+    UiServices* m_uiServices = nullptr; // borrowed
+    bool m_aspectFieldsEnabled = false;
+    int m_onOpeningMaximizeSelection = 0;
+    float m_onOpeningMargine = 0.1f;
+    int m_compositionGuidesMenuMarkedTag = m_leftPanel.selRect()->compositionGudes();
+    double m_xMoveSliderMax = 0.0;
+    double m_yMoveSliderMax = 0.0;
+    bool m_outputWidthFieldEnabled = false;
+    bool m_outputHeightFieldEnabled = false;
+    double m_scaleSlider = 100.0;
+    double m_xSliderMoverMax = 0.0;
 
     // Stopwatch.
     std::chrono::steady_clock::time_point m_startDate;

@@ -5,9 +5,44 @@
 
 namespace quillum {
 
+namespace {
+
+// The scroll origin moves in whole units, so an overhang below half a unit could not be
+// scrolled to anyway: it needs no scroll bar. NaN sizes never need one.
+bool overhangs(double document, double room)
+{
+    return float(document) - float(room) >= 0.5f;
+}
+
+} // namespace
+
+void CenteringClipView::setDocumentSize(Size size)
+{
+    m_documentSize = size;
+    updateScrollbars();
+}
+
 void CenteringClipView::setFrameSize(Size size)
 {
-    m_frameSize = size;
+    m_scrollViewSize = size;
+    updateScrollbars();
+}
+
+void CenteringClipView::updateScrollbars()
+{
+    // Zero first: std::max then turns a NaN size into 0.
+    const double w = std::max(0.0, m_scrollViewSize.width), h = std::max(0.0, m_scrollViewSize.height);
+    bool horizontal = overhangs(m_documentSize.width, w);
+    bool vertical = overhangs(m_documentSize.height, h);
+    // One scroll bar narrows the other axis, which may then need its own.
+    if (horizontal && !vertical)
+        vertical = overhangs(m_documentSize.height, h - kScrollbarRoom);
+    if (vertical && !horizontal)
+        horizontal = overhangs(m_documentSize.width, w - kScrollbarRoom);
+    m_hasHorizontalScrollbar = horizontal;
+    m_hasVerticalScrollbar = vertical;
+    m_frameSize = { std::max(0.0, w - (vertical ? kScrollbarRoom : 0.0)),
+        std::max(0.0, h - (horizontal ? kScrollbarRoom : 0.0)) };
     m_origin = constrainScrollPoint(m_origin);
 }
 

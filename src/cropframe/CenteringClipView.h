@@ -1,6 +1,7 @@
 #pragma once
-// The scroll arithmetic of a clip view that keeps a smaller document centred. Document
-// units; the widget applies the scroll origin this class computes.
+// The scroll arithmetic of a clip view that keeps a smaller document centred, and the
+// decision which scroll bars the enclosing scroll view shows. Document units; the widget
+// applies the scroll origin and the scroll bars this class computes.
 
 #include "platform/Geometry.h"
 
@@ -8,12 +9,25 @@ namespace quillum {
 
 class CenteringClipView {
 public:
-    void setDocumentSize(Size size) { m_documentSize = size; }
+    // The room one scroll bar takes from the clip view while it shows.
+    static constexpr double kScrollbarRoom = 15.0;
+
+    // The document's size (the panel's frame); the scroll bars are decided again.
+    void setDocumentSize(Size size);
     Size documentSize() const { return m_documentSize; }
-    // The clip view's own frame (its bounds' size: the visible area).
+    // The enclosing scroll view's frame (scroll bars included); the scroll bars are decided
+    // again and the clip view gets what they leave.
     void setFrameSize(Size size);
+    Size scrollViewSize() const { return m_scrollViewSize; }
+    // The clip view's own frame: its bounds' size, the visible area.
     Size frameSize() const { return m_frameSize; }
     Point boundsOrigin() const { return m_origin; }
+
+    // A scroll bar shows only along an axis the document does not fit, counting the room
+    // the other scroll bar takes; an axis the document does not fill is centred.
+    void updateScrollbars();
+    bool hasHorizontalScrollbar() const { return m_hasHorizontalScrollbar; }
+    bool hasVerticalScrollbar() const { return m_hasVerticalScrollbar; }
 
     // The visible centre: per axis, origin + half the bounds when the document is larger,
     // else half the document; rounded with roundf.
@@ -27,8 +41,11 @@ public:
 
 private:
     Size m_documentSize;
+    Size m_scrollViewSize;
     Size m_frameSize;
     Point m_origin;
+    bool m_hasHorizontalScrollbar = false;
+    bool m_hasVerticalScrollbar = false;
 };
 
 } // namespace quillum

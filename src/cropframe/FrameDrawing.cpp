@@ -19,8 +19,7 @@ void segment(QPainterPath& path, double x1, double y1, double x2, double y2)
     path.lineTo(x2, y2);
 }
 
-void relativeCurve(QPainterPath& path, double c1x, double c1y, double c2x, double c2y,
-                   double ex, double ey)
+void relativeCurve(QPainterPath& path, double c1x, double c1y, double c2x, double c2y, double ex, double ey)
 {
     const QPointF p = path.currentPosition();
     path.cubicTo(p + QPointF(c1x, c1y), p + QPointF(c2x, c2y), p + QPointF(ex, ey));
@@ -86,16 +85,19 @@ void goldenExtras(QPainterPath& path, const Rect& r, int type)
 FramePen softPenFor(int style)
 {
     switch (style) {
-    case 0: return FramePen::Dashed;
-    case 1: return FramePen::SoftCustom;
-    case 2: return FramePen::SoftBlack;
-    default: return FramePen::None;
+    case 0:
+        return FramePen::Dashed;
+    case 1:
+        return FramePen::SoftCustom;
+    case 2:
+        return FramePen::SoftBlack;
+    default:
+        return FramePen::None;
     }
 }
 
 // Shared rules of both drawings: visibility, scale, selection and the clip.
-bool startPlan(FramePaintPlan& plan, const ZentCropBorder& border, const Rect& dirty,
-               float scale, bool selected)
+bool startPlan(FramePaintPlan& plan, const ZentCropBorder& border, const Rect& dirty, float scale, bool selected)
 {
     if (!border.visible() || scale == 0.0f || !selected)
         return false;
@@ -112,16 +114,16 @@ void drawGudes(QPainterPath& path, const Rect& r, int type)
     const double x = r.x, y = r.y, w = r.width, h = r.height;
     switch (type) {
     case 1:
-        for (double f : {w / 3.0, 2.0 * w / 3.0})
+        for (double f : { w / 3.0, 2.0 * w / 3.0 })
             segment(path, x + f, y, x + f, y + h);
-        for (double f : {h / 3.0, 2.0 * h / 3.0})
+        for (double f : { h / 3.0, 2.0 * h / 3.0 })
             segment(path, x, y + f, x + w, y + f);
         break;
     case 2: {
         const double gw = float(w / kGolden), gh = float(h / kGolden);
-        for (double f : {gw, w - gw})
+        for (double f : { gw, w - gw })
             segment(path, x + f, y, x + f, y + h);
-        for (double f : {gh, h - gh})
+        for (double f : { gh, h - gh })
             segment(path, x, y + f, x + w, y + f);
         break;
     }
@@ -150,18 +152,30 @@ void drawGudes(QPainterPath& path, const Rect& r, int type)
         for (int t = 4; t <= 7; ++t)
             goldenExtras(path, r, t);
         break;
-    case 9: spiralFrom(path, x, y + h, w, -h); break;
-    case 10: spiralFrom(path, x, y, w, h); break;
-    case 11: spiralFrom(path, x + w, y + h, -w, -h); break;
-    case 12: spiralFrom(path, x + w, y, -w, h); break;
+    case 9:
+        spiralFrom(path, x, y + h, w, -h);
+        break;
+    case 10:
+        spiralFrom(path, x, y, w, h);
+        break;
+    case 11:
+        spiralFrom(path, x + w, y + h, -w, -h);
+        break;
+    case 12:
+        spiralFrom(path, x + w, y, -w, h);
+        break;
     case 13:
         spiralFrom(path, x, y, w, h);
         spiralFrom(path, x + w, y, -w, h);
         spiralFrom(path, x + w, y + h, -w, -h);
         spiralFrom(path, x, y + h, w, -h);
         break;
-    case 18: harmonious(path, r, false); break;
-    case 19: harmonious(path, r, true); break;
+    case 18:
+        harmonious(path, r, false);
+        break;
+    case 19:
+        harmonious(path, r, true);
+        break;
     case 20:
         harmonious(path, r, false);
         harmonious(path, r, true);
@@ -183,7 +197,7 @@ void drawGudes(QPainterPath& path, const Rect& r, int type)
 
 void drawSpiral(QPainterPath& path, float w, float h)
 {
-    static constexpr int kSigns[4][2] = {{-1, 1}, {1, 1}, {1, -1}, {-1, -1}}; // k mod 4
+    static constexpr int kSigns[4][2] = { { -1, 1 }, { 1, 1 }, { 1, -1 }, { -1, -1 } }; // k mod 4
     for (int k = 1; k <= 8; ++k) {
         const double sx = kSigns[k % 4][0], sy = kSigns[k % 4][1];
         if (k % 2 == 1) {
@@ -201,15 +215,15 @@ void drawSpiral(QPainterPath& path, float w, float h)
 std::array<Rect, 4> cornerHandleRects(const Rect& s, float v)
 {
     const double side = 2.0 * v;
-    const auto at = [&](double cx, double cy) { return Rect{cx - v, cy - v, side, side}; };
-    return {at(s.x, s.y), at(s.x, s.maxY()), at(s.maxX(), s.y), at(s.maxX(), s.maxY())};
+    const auto at = [&](double cx, double cy) { return Rect { cx - v, cy - v, side, side }; };
+    return { at(s.x, s.y), at(s.x, s.maxY()), at(s.maxX(), s.y), at(s.maxX(), s.maxY()) };
 }
 
 std::array<Rect, 2> rotationGripRects(const Rect& s, float v)
 {
     const double side = 2.0 * v;
-    return {Rect{s.maxX() + 2.0 * v, s.maxY() + 2.0 * v, side, side},
-            Rect{s.maxX() - 4.0 * v, s.maxY() - 4.0 * v, side, side}};
+    return { Rect { s.maxX() + 2.0 * v, s.maxY() + 2.0 * v, side, side },
+        Rect { s.maxX() - 4.0 * v, s.maxY() - 4.0 * v, side, side } };
 }
 
 QPainterPath frameOutlinePath(const Rect& s)
@@ -246,9 +260,9 @@ QPainterPath turnedFramePath(const Rect& s, int guideType, float radians)
     segment(path, s.x - 100.0, cy, s.maxX() + 100.0, cy);
     segment(path, cx, s.y - 100.0, cx, s.maxY() + 100.0);
 
-    for (double q : {double(float(s.width / 4.0)), double(float(3.0 * s.width / 4.0))})
+    for (double q : { double(float(s.width / 4.0)), double(float(3.0 * s.width / 4.0)) })
         segment(path, s.x + q, s.y, s.x + q, s.maxY());
-    for (double q : {double(float(s.height / 4.0)), double(float(3.0 * s.height / 4.0))})
+    for (double q : { double(float(s.height / 4.0)), double(float(3.0 * s.height / 4.0)) })
         segment(path, s.x, s.y + q, s.maxX(), s.y + q);
 
     path.moveTo(cx - 10.0, s.maxY() - 10.0);
@@ -267,8 +281,7 @@ QPainterPath turnedFramePath(const Rect& s, int guideType, float radians)
     return turn.map(path);
 }
 
-FramePaintPlan planFrameDrawing(const ZentCropBorder& border, const Rect& dirty, float scale,
-                                bool selected)
+FramePaintPlan planFrameDrawing(const ZentCropBorder& border, const Rect& dirty, float scale, bool selected)
 {
     FramePaintPlan plan;
     if (!startPlan(plan, border, dirty, scale, selected))
@@ -285,7 +298,7 @@ FramePaintPlan planFrameDrawing(const ZentCropBorder& border, const Rect& dirty,
     case 2:
         plan.hasVeil = true;
         plan.veil = veilPath(dirty, s);
-        plan.veilOuterFrame = {s.x - 0.5, s.y - 0.5, s.width + 1.0, s.height + 1.0};
+        plan.veilOuterFrame = { s.x - 0.5, s.y - 0.5, s.width + 1.0, s.height + 1.0 };
         plan.veilInnerFrame = s;
         break;
     default:
@@ -303,8 +316,8 @@ FramePaintPlan planFrameDrawing(const ZentCropBorder& border, const Rect& dirty,
     return plan;
 }
 
-FramePaintPlan planTurnedFrameDrawing(const ZentCropBorder& border, const Rect& dirty,
-                                      float scale, float radians, bool selected)
+FramePaintPlan planTurnedFrameDrawing(
+    const ZentCropBorder& border, const Rect& dirty, float scale, float radians, bool selected)
 {
     FramePaintPlan plan;
     if (!startPlan(plan, border, dirty, scale, selected))

@@ -37,15 +37,15 @@ QPainterPath turnedFramePath(const Rect& s, int guideType, float radians);
 
 enum class FramePen {
     None,
-    Dashed,     // white dashes, then black dashes offset by one dash
+    Dashed, // white dashes, then black dashes offset by one dash
     SoftCustom, // white at alpha 0.5 width 2, then the custom colour width 1
-    SoftBlack,  // as SoftCustom with black
-    Pattern,    // one stroke in the frame's texture pattern
+    SoftBlack, // as SoftCustom with black
+    Pattern, // one stroke in the frame's texture pattern
 };
 
 struct FramePaintPlan {
     bool drawn = false; // false: nothing at all is painted
-    Rect clip;          // the dirty rectangle every stroke is clipped to
+    Rect clip; // the dirty rectangle every stroke is clipped to
     QColor customColor;
 
     QPainterPath outline; // styles 0 and 1, or the whole turned frame
@@ -63,15 +63,14 @@ struct FramePaintPlan {
 
     // Filled white, framed black width 1 (handles) or with a black inscribed oval (grips).
     bool hasHandles = false;
-    std::array<Rect, 4> handles{};
-    std::array<Rect, 2> rotationGrips{};
+    std::array<Rect, 4> handles {};
+    std::array<Rect, 2> rotationGrips {};
 };
 
 // The normal drawing of the frame.
-FramePaintPlan planFrameDrawing(const ZentCropBorder& border, const Rect& dirty, float scale,
-                                bool selected = true);
+FramePaintPlan planFrameDrawing(const ZentCropBorder& border, const Rect& dirty, float scale, bool selected = true);
 // The drawing while the rotation grip is dragged: one turned path, no handles.
-FramePaintPlan planTurnedFrameDrawing(const ZentCropBorder& border, const Rect& dirty,
-                                      float scale, float radians, bool selected = true);
+FramePaintPlan planTurnedFrameDrawing(
+    const ZentCropBorder& border, const Rect& dirty, float scale, float radians, bool selected = true);
 
 } // namespace quillum

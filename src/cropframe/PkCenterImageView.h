@@ -22,7 +22,7 @@ public:
     void setViewCenterPoint(Point p) { m_viewCenterPoint = p; }
 
     // View units to picture pixels (double precision).
-    Point scaledPoint(Point viewPoint) const { return {viewPoint.x / m_scale, viewPoint.y / m_scale}; }
+    Point scaledPoint(Point viewPoint) const { return { viewPoint.x / m_scale, viewPoint.y / m_scale }; }
 
     // The panel's own frame: the picture size times the scale, after a zoom.
     Size frameSize() const { return m_frameSize; }

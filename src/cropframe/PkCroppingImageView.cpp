@@ -12,8 +12,7 @@ PkCroppingImageView::PkCroppingImageView(NotificationCenter& center, std::unique
     : m_center(center)
     , m_selRect(std::make_unique<ZentCropBorder>())
     , m_timer(wheelTimer ? std::move(wheelTimer) : makeEventLoopTimer())
-{
-}
+{ }
 
 PkCroppingImageView::~PkCroppingImageView() = default;
 
@@ -40,7 +39,7 @@ void PkCroppingImageView::selectMaxAtLocationWithAspect(const Rect& r, float asp
     const float k = std::min(float(r.width / tenA), float(r.height / 10.0));
     const double width = 10.0 * double(aspect) * double(k);
     const double height = 10.0 * double(k);
-    m_selRect->setFrame({r.x + (r.width - width) / 2, r.y + (r.height - height) / 2, width, height});
+    m_selRect->setFrame({ r.x + (r.width - width) / 2, r.y + (r.height - height) / 2, width, height });
 }
 
 void PkCroppingImageView::selectMaxAtLocationWithNotification(const Rect& r, bool notify)
@@ -55,14 +54,14 @@ void PkCroppingImageView::selectMaxAtLocationWithNotification(const Rect& r, boo
 void PkCroppingImageView::selectMaxWithNotification(bool notify)
 {
     const Size s = pictureSize();
-    selectMaxAtLocationWithNotification({0, 0, s.width, s.height}, notify);
+    selectMaxAtLocationWithNotification({ 0, 0, s.width, s.height }, notify);
 }
 
 void PkCroppingImageView::selectMaxWithMarginWithNotification(float margin, bool notify)
 {
     const Size s = pictureSize();
     const double mx = float(s.width * margin), my = float(s.height * margin);
-    selectMaxAtLocationWithNotification({mx, my, s.width - 2 * mx, s.height - 2 * my}, notify);
+    selectMaxAtLocationWithNotification({ mx, my, s.width - 2 * mx, s.height - 2 * my }, notify);
 }
 
 void PkCroppingImageView::adjustSelectionAspectWithNotification(bool notify)
@@ -81,7 +80,7 @@ void PkCroppingImageView::validateSelectionLocationWithNotification(bool notify)
         // The frame's own proportion; a frame without area has none, so it becomes the
         // whole picture.
         const float proportion = f.width > 0 && f.height > 0 ? float(f.width / f.height) : 0.0f;
-        selectMaxAtLocationWithAspect({0, 0, s.width, s.height}, proportion);
+        selectMaxAtLocationWithAspect({ 0, 0, s.width, s.height }, proportion);
     } else {
         const Rect before = f;
         if (float(before.x + before.width) > W)
@@ -101,7 +100,7 @@ void PkCroppingImageView::validateSelectionLocationWithNotification(bool notify)
 void PkCroppingImageView::rotateCropperBy90()
 {
     const Rect f = m_selRect->frame();
-    m_selRect->setFrame({f.x + (f.width - f.height) / 2, f.y + (f.height - f.width) / 2, f.height, f.width});
+    m_selRect->setFrame({ f.x + (f.width - f.height) / 2, f.y + (f.height - f.width) / 2, f.height, f.width });
 }
 
 void PkCroppingImageView::rotateCropperFor(float target)
@@ -123,13 +122,13 @@ void PkCroppingImageView::rotateCropperFor(float target)
     case 0:
         return;
     case 90:
-        m_selRect->setFrame({H - f.y - f.height, f.x, f.height, f.width});
+        m_selRect->setFrame({ H - f.y - f.height, f.x, f.height, f.width });
         return;
     case 180:
-        m_selRect->setFrame({W - f.x - f.width, H - f.y - f.height, f.width, f.height});
+        m_selRect->setFrame({ W - f.x - f.width, H - f.y - f.height, f.width, f.height });
         return;
     default:
-        m_selRect->setFrame({f.y, W - f.x - f.width, f.height, f.width});
+        m_selRect->setFrame({ f.y, W - f.x - f.width, f.height, f.width });
         return;
     }
 }
@@ -144,8 +143,8 @@ void PkCroppingImageView::moveCropperByRotationOldSize(float previousDegrees, Si
     const double c = std::cos(theta), s = std::sin(theta);
     const double tx = mx * c - my * s, ty = mx * s + my * c;
     const Size now = pictureSize();
-    m_selRect->setFrame({f.x + (tx - mx) + (now.width - oldSize.width) / 2,
-                         f.y + (ty - my) + (now.height - oldSize.height) / 2, f.width, f.height});
+    m_selRect->setFrame({ f.x + (tx - mx) + (now.width - oldSize.width) / 2,
+        f.y + (ty - my) + (now.height - oldSize.height) / 2, f.width, f.height });
 }
 
 Rect PkCroppingImageView::visibleRect() const
@@ -153,7 +152,7 @@ Rect PkCroppingImageView::visibleRect() const
     const CenteringClipView& clip = clipView();
     if (clip.frameSize().width <= 0 || clip.frameSize().height <= 0)
         return {};
-    return {clip.boundsOrigin().x, clip.boundsOrigin().y, clip.frameSize().width, clip.frameSize().height};
+    return { clip.boundsOrigin().x, clip.boundsOrigin().y, clip.frameSize().width, clip.frameSize().height };
 }
 
 namespace {
@@ -164,30 +163,54 @@ Rect intersection(const Rect& a, const Rect& b)
     const double x1 = std::min(a.maxX(), b.maxX()), y1 = std::min(a.maxY(), b.maxY());
     if (!(x1 > x0) || !(y1 > y0))
         return {};
-    return {x0, y0, x1 - x0, y1 - y0};
+    return { x0, y0, x1 - x0, y1 - y0 };
 }
 
 } // namespace
 
-Rect PkCroppingImageView::makeActiveRectForRectAtHandleLocationWithHandleSize(const Rect& r, int location,
-                                                                              float s) const
+Rect PkCroppingImageView::makeActiveRectForRectAtHandleLocationWithHandleSize(
+    const Rect& r, int location, float s) const
 {
     const double x = r.x, y = r.y, w = r.width, h = r.height, S = s;
     const double v = m_selRect->visibleHandleSize();
     Rect area;
     switch (location) {
-    case HandleTopLeft: area = {x - S, y + h - S, 2 * S, 2 * S}; break;
-    case HandleTop: area = {x + S, y + h - S, w - S, 2 * S}; break;
-    case HandleTopRight: area = {x + w - S, y + h - S, 2 * S, 2 * S}; break;
-    case HandleLeft: area = {x - S, y + S, 2 * S, h - S}; break;
-    case HandleInside: area = {x + S, y + S, w - S, h - S}; break;
-    case HandleRight: area = {x + w - S, y + S, 2 * S, h - S}; break;
-    case HandleBottomLeft: area = {x - S, y - S, 2 * S, 2 * S}; break;
-    case HandleBottom: area = {x + S, y - S, w - S, 2 * S}; break;
-    case HandleBottomRight: area = {x + w - S, y - S, 2 * S, 2 * S}; break;
-    case HandleRotation: area = {x + w + 3 * v - S, y + h + 3 * v - S, 2 * S, 2 * S}; break;
-    case HandleRotationInner: area = {x + w - 3 * v - S, y + h - 3 * v - S, 2 * S, 2 * S}; break;
-    default: area = r; break;
+    case HandleTopLeft:
+        area = { x - S, y + h - S, 2 * S, 2 * S };
+        break;
+    case HandleTop:
+        area = { x + S, y + h - S, w - S, 2 * S };
+        break;
+    case HandleTopRight:
+        area = { x + w - S, y + h - S, 2 * S, 2 * S };
+        break;
+    case HandleLeft:
+        area = { x - S, y + S, 2 * S, h - S };
+        break;
+    case HandleInside:
+        area = { x + S, y + S, w - S, h - S };
+        break;
+    case HandleRight:
+        area = { x + w - S, y + S, 2 * S, h - S };
+        break;
+    case HandleBottomLeft:
+        area = { x - S, y - S, 2 * S, 2 * S };
+        break;
+    case HandleBottom:
+        area = { x + S, y - S, w - S, 2 * S };
+        break;
+    case HandleBottomRight:
+        area = { x + w - S, y - S, 2 * S, 2 * S };
+        break;
+    case HandleRotation:
+        area = { x + w + 3 * v - S, y + h + 3 * v - S, 2 * S, 2 * S };
+        break;
+    case HandleRotationInner:
+        area = { x + w - 3 * v - S, y + h - 3 * v - S, 2 * S, 2 * S };
+        break;
+    default:
+        area = r;
+        break;
     }
     return intersection(area, visibleRect());
 }

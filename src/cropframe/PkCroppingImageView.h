@@ -29,7 +29,7 @@ enum HandleLocation : int {
     HandleBottomLeft = 7,
     HandleBottom = 8,
     HandleBottomRight = 9,
-    HandleRotation = 10,      // the grip beyond the top-right corner
+    HandleRotation = 10, // the grip beyond the top-right corner
     HandleRotationInner = 11, // the grip inside it; hit-testing reports 10
 };
 
@@ -43,7 +43,7 @@ struct CursorArea {
 class PkCroppingImageView : public PkCenterImageView {
 public:
     explicit PkCroppingImageView(NotificationCenter& center = NotificationCenter::defaultCenter(),
-                                 std::unique_ptr<OneShotTimer> wheelTimer = nullptr);
+        std::unique_ptr<OneShotTimer> wheelTimer = nullptr);
     ~PkCroppingImageView() override;
 
     ZentCropBorder* selRect() { return m_selRect.get(); }
@@ -54,6 +54,7 @@ public:
 
     // Called whenever the panel should be redrawn (the widget calls update()).
     void setNeedsDisplayHandler(std::function<void()> handler) { m_needsDisplay = std::move(handler); }
+    void setNeedsDisplay() const;
 
     // --- Constraint operations ----------------------------------------------------------
     // With no picture shown (area below one pixel) they change nothing and post nothing.
@@ -98,7 +99,6 @@ public:
     bool droppingResult() const { return m_droppingResult; }
 
 private:
-    void setNeedsDisplay() const;
     void postChange(const char* name);
     void dragResize(int location, Point p);
     void dragLockedCorner(int location, Point p, Rect& f) const;

@@ -27,12 +27,12 @@ CentredFit fitCentred(double start, double extent, double length)
 {
     const double low = start, high = length - (start + extent);
     if (low < 0 && high < 0)
-        return {0, length, true};
+        return { 0, length, true };
     if (low < 0)
-        return {0, extent, false};
+        return { 0, extent, false };
     if (high < 0)
-        return {start + high, extent, false};
-    return {start, extent, false};
+        return { start + high, extent, false };
+    return { start, extent, false };
 }
 
 } // namespace
@@ -41,8 +41,8 @@ int PkCroppingImageView::gripPoint(Point p) const
 {
     const float s = 2.0f * m_selRect->handleSize();
     const Rect r = m_selRect->scaledFrameWithScale(scale());
-    static constexpr int order[] = {HandleTopLeft, HandleTopRight, HandleBottomLeft, HandleBottomRight, HandleLeft,
-                                    HandleRight,   HandleTop,      HandleBottom,     HandleRotation};
+    static constexpr int order[] = { HandleTopLeft, HandleTopRight, HandleBottomLeft, HandleBottomRight, HandleLeft,
+        HandleRight, HandleTop, HandleBottom, HandleRotation };
     for (int location : order)
         if (contains(makeActiveRectForRectAtHandleLocationWithHandleSize(r, location, s), p))
             return location;
@@ -69,7 +69,7 @@ void PkCroppingImageView::mouseDown(const MouseEvent& event)
     m_selectionMoveType = g;
     if (g == HandleRotation) {
         const Rect f = m_originalDragRect;
-        m_centerOfRotation = {f.x + f.width / 2, f.y + f.height / 2};
+        m_centerOfRotation = { f.x + f.width / 2, f.y + f.height / 2 };
         m_offsetAngleOfRotation = float(std::atan2(m_centerOfRotation.x - q.x, m_centerOfRotation.y - q.y));
         m_angleOfRotation = 0.0f;
     }
@@ -82,8 +82,8 @@ void PkCroppingImageView::mouseDragged(const MouseEvent& event)
         return;
     const Point p = scaledPoint(event.locationInView);
     if (m_selectionMoveType == HandleRotation) {
-        float angle = m_offsetAngleOfRotation
-            - float(std::atan2(m_centerOfRotation.x - p.x, m_centerOfRotation.y - p.y));
+        float angle
+            = m_offsetAngleOfRotation - float(std::atan2(m_centerOfRotation.x - p.x, m_centerOfRotation.y - p.y));
         // The difference of two angles in (-pi, pi] may leave that range; bring it back so
         // a turn of 135 degrees is not reported as -225 (the picture would be the same, the
         // angle shown to the user would not).
@@ -419,7 +419,7 @@ bool PkCroppingImageView::scrollWheel(const ScrollWheelEvent& event)
     const double W = size.width, H = size.height;
     if (d > 0) {
         if (W > f.width + dw && H > f.height + dw) {
-            f = {f.x - dw, std::max(0.0, f.y - dh), f.width + 2 * dw, f.height + 2 * dh};
+            f = { f.x - dw, std::max(0.0, f.y - dh), f.width + 2 * dw, f.height + 2 * dh };
             if (f.x < 0)
                 f.x = 0;
             if (f.x + f.width > W)
@@ -428,7 +428,7 @@ bool PkCroppingImageView::scrollWheel(const ScrollWheelEvent& event)
                 f.y = H - f.height;
         }
     } else {
-        f = {f.x - dw, f.y - dh, f.width + 2 * dw, f.height + 2 * dh};
+        f = { f.x - dw, f.y - dh, f.width + 2 * dw, f.height + 2 * dh };
     }
     f.width = std::max(f.width, 1.0);
     f.height = std::max(f.height, 1.0);
@@ -475,24 +475,24 @@ std::vector<CursorArea> PkCroppingImageView::cursorAreas() const
     const float s = 2.0f * m_selRect->handleSize();
     const Rect r = m_selRect->scaledFrameWithScale(scale());
     static constexpr std::pair<int, CursorKind> order[] = {
-        {HandleInside, CursorKind::Move},
-        {HandleTopLeft, CursorKind::NorthWestSouthEast},
-        {HandleTopRight, CursorKind::SouthWestNorthEast},
-        {HandleBottomLeft, CursorKind::SouthWestNorthEast},
-        {HandleBottomRight, CursorKind::NorthWestSouthEast},
-        {HandleLeft, CursorKind::LeftRight},
-        {HandleRight, CursorKind::LeftRight},
-        {HandleTop, CursorKind::UpDown},
-        {HandleBottom, CursorKind::UpDown},
-        {HandleRotation, CursorKind::Rotation},
-        {HandleRotationInner, CursorKind::Rotation},
+        { HandleInside, CursorKind::Move },
+        { HandleTopLeft, CursorKind::NorthWestSouthEast },
+        { HandleTopRight, CursorKind::SouthWestNorthEast },
+        { HandleBottomLeft, CursorKind::SouthWestNorthEast },
+        { HandleBottomRight, CursorKind::NorthWestSouthEast },
+        { HandleLeft, CursorKind::LeftRight },
+        { HandleRight, CursorKind::LeftRight },
+        { HandleTop, CursorKind::UpDown },
+        { HandleBottom, CursorKind::UpDown },
+        { HandleRotation, CursorKind::Rotation },
+        { HandleRotationInner, CursorKind::Rotation },
     };
     std::vector<CursorArea> areas;
     areas.reserve(std::size(order));
     for (const auto& [location, cursor] : order) {
         const Rect area = makeActiveRectForRectAtHandleLocationWithHandleSize(r, location, s);
         if (!area.isEmpty())
-            areas.push_back({area, cursor});
+            areas.push_back({ area, cursor });
     }
     return areas;
 }

@@ -4,11 +4,13 @@
 
 namespace quillum {
 
-ZentCropBorder::ZentCropBorder() : m_color(QColor(128, 128, 128), Qt::Dense4Pattern) {}
+ZentCropBorder::ZentCropBorder()
+    : m_color(QColor(128, 128, 128), Qt::Dense4Pattern)
+{ }
 
 Rect ZentCropBorder::scaledFrameWithScale(float s) const
 {
-    return {m_frame.x * s, m_frame.y * s, m_frame.width * s, m_frame.height * s};
+    return { m_frame.x * s, m_frame.y * s, m_frame.width * s, m_frame.height * s };
 }
 
 void ZentCropBorder::setCropAspectRatioXY(float x, float y)

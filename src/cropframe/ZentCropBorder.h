@@ -15,7 +15,7 @@ class ZentCropBorder {
 public:
     ZentCropBorder();
     // The frame a new panel starts with, until a picture's opening rule replaces it.
-    static constexpr Rect kInitialFrame{30, 45, 557, 518};
+    static constexpr Rect kInitialFrame { 30, 45, 557, 518 };
 
     Rect frame() const { return m_frame; }
     void setFrame(const Rect& frame) { m_frame = frame; }

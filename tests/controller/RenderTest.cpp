@@ -187,7 +187,7 @@ TEST_F(Fixture, ChangeNotificationRendersTheFrameItCarries)
     center.postNotificationName(QStringLiteral("SelRectDidChangeNotification"), &frame);
     EXPECT_EQ(outW(), 20);
     EXPECT_EQ(outH(), 30);
-    c.leftPanel().selRect()->setFrame({5, 5, 50, 40});
+    c.leftPanel().selRect()->setFrame({ 5, 5, 50, 40 });
     center.postNotificationName(QStringLiteral("OutputMustBeRedrawn"));
     EXPECT_EQ(outW(), 50) << "a redraw takes the left panel's own frame";
 }

@@ -15,7 +15,9 @@ namespace {
 // A timer driven by hand: advance() plays the clock forward.
 class ManualTimer final : public OneShotTimer {
 public:
-    explicit ManualTimer(double* clock) : m_clock(clock) {}
+    explicit ManualTimer(double* clock)
+        : m_clock(clock)
+    { }
     void fireAfter(double seconds, std::function<void()> action) override
     {
         m_due = *m_clock + seconds;
@@ -50,9 +52,9 @@ struct Panel {
         auto t = std::make_unique<ManualTimer>(&clock);
         timer = t.get();
         view = std::make_unique<PkCroppingImageView>(center, std::move(t));
-        view->setPictureSize({w, h});
-        view->setScrollViewFrameSize({100000, 100000});
-        view->selRect()->setFrame({100, 100, 300, 200});
+        view->setPictureSize({ w, h });
+        view->setScrollViewFrameSize({ 100000, 100000 });
+        view->selRect()->setFrame({ 100, 100, 300, 200 });
         center.addObserver(QString(), nullptr, [this](const Notification& n) { ++posted[n.name]; });
     }
     void advance(double seconds)
@@ -63,10 +65,10 @@ struct Panel {
     Rect frame() const { return view->selRect()->frame(); }
     void drag(Point from, Point to, int steps = 1)
     {
-        view->mouseDown({from});
+        view->mouseDown({ from });
         for (int i = 1; i <= steps; ++i)
-            view->mouseDragged({{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps}});
-        view->mouseUp({to});
+            view->mouseDragged({ { from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps } });
+        view->mouseUp({ to });
     }
 };
 
@@ -83,19 +85,19 @@ void expectRect(const Rect& got, const Rect& want, double tolerance = 0.01)
 TEST(Interaction, HitTestingOrder)
 {
     Panel p;
-    p.view->selRect()->setFrame({100, 50, 400, 300});
+    p.view->selRect()->setFrame({ 100, 50, 400, 300 });
     struct Row {
         Point at;
         int location;
     } rows[] = {
-        {{100, 350}, 1}, {{300, 350}, 2}, {{500, 350}, 3}, {{100, 200}, 4}, {{300, 200}, 5}, {{500, 200}, 6},
-        {{100, 50}, 7},  {{300, 50}, 8},  {{500, 50}, 9},  {{512, 362}, 10}, {{488, 338}, 10}, {{700, 700}, 0},
-        {{107.9, 342}, 1}, // corners win over edges where they overlap
+        { { 100, 350 }, 1 }, { { 300, 350 }, 2 }, { { 500, 350 }, 3 }, { { 100, 200 }, 4 }, { { 300, 200 }, 5 },
+        { { 500, 200 }, 6 }, { { 100, 50 }, 7 }, { { 300, 50 }, 8 }, { { 500, 50 }, 9 }, { { 512, 362 }, 10 },
+        { { 488, 338 }, 10 }, { { 700, 700 }, 0 }, { { 107.9, 342 }, 1 }, // corners win over edges where they overlap
     };
     for (const Row& r : rows)
         EXPECT_EQ(p.view->gripPoint(r.at), r.location) << r.at.x << "," << r.at.y;
     p.view->setScale(2.0f); // the frame is now (200, 100, 800, 600) in view units
-    EXPECT_EQ(p.view->gripPoint({1000, 700}), 3);
+    EXPECT_EQ(p.view->gripPoint({ 1000, 700 }), 3);
 }
 
 TEST(Interaction, DragResults)
@@ -106,15 +108,15 @@ TEST(Interaction, DragResults)
         Point from, to;
         Rect expected;
     } rows[] = {
-        {"top-left, free", 0, {100, 300}, {80, 330}, {80, 100, 320, 230}},
-        {"top-left, 3:2", 1.5f, {100, 300}, {80, 330}, {80, 100, 320, 213.33}},
-        {"top edge, 3:2: centred widening", 1.5f, {250, 300}, {250, 330}, {77.5, 100, 345, 230}},
-        {"bottom-right far away, 3:2", 1.5f, {400, 100}, {2400, 2100}, {100, 0, 450, 300}},
-        {"move far away", 0, {250, 200}, {2250, 2200}, {700, 600, 300, 200}},
-        {"move past the left and bottom", 0, {250, 200}, {-500, -500}, {0, 0, 300, 200}},
-        {"bottom-left, free", 0, {100, 100}, {50, 20}, {50, 20, 350, 280}},
-        {"right edge past the picture", 0, {400, 200}, {1500, 200}, {100, 100, 900, 200}},
-        {"left edge, 3:2, clamped at 0", 1.5f, {100, 200}, {-2000, 200}, {0, 66.67, 400, 266.67}},
+        { "top-left, free", 0, { 100, 300 }, { 80, 330 }, { 80, 100, 320, 230 } },
+        { "top-left, 3:2", 1.5f, { 100, 300 }, { 80, 330 }, { 80, 100, 320, 213.33 } },
+        { "top edge, 3:2: centred widening", 1.5f, { 250, 300 }, { 250, 330 }, { 77.5, 100, 345, 230 } },
+        { "bottom-right far away, 3:2", 1.5f, { 400, 100 }, { 2400, 2100 }, { 100, 0, 450, 300 } },
+        { "move far away", 0, { 250, 200 }, { 2250, 2200 }, { 700, 600, 300, 200 } },
+        { "move past the left and bottom", 0, { 250, 200 }, { -500, -500 }, { 0, 0, 300, 200 } },
+        { "bottom-left, free", 0, { 100, 100 }, { 50, 20 }, { 50, 20, 350, 280 } },
+        { "right edge past the picture", 0, { 400, 200 }, { 1500, 200 }, { 100, 100, 900, 200 } },
+        { "left edge, 3:2, clamped at 0", 1.5f, { 100, 200 }, { -2000, 200 }, { 0, 66.67, 400, 266.67 } },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -130,24 +132,24 @@ TEST(Interaction, DragResults)
 TEST(Interaction, LockedEdgeTallerThanThePictureFillsIt)
 {
     Panel p(1000, 200);
-    p.view->selRect()->setFrame({100, 20, 300, 150});
+    p.view->selRect()->setFrame({ 100, 20, 300, 150 });
     p.view->selRect()->setCropAspectRatioXY(3, 2);
-    p.drag({100, 100}, {-50, 100}); // left edge to 0: 400 wide would need 266.67 of 200
-    expectRect(p.frame(), {100, 0, 300, 200});
+    p.drag({ 100, 100 }, { -50, 100 }); // left edge to 0: 400 wide would need 266.67 of 200
+    expectRect(p.frame(), { 100, 0, 300, 200 });
 }
 
 TEST(Interaction, AGestureIsReportedOnce)
 {
     Panel p;
-    p.view->mouseDown({{250, 200}});
+    p.view->mouseDown({ { 250, 200 } });
     for (int i = 0; i < 50; ++i)
-        p.view->mouseDragged({{250.0 + i, 200.0 + i / 2.0}});
+        p.view->mouseDragged({ { 250.0 + i, 200.0 + i / 2.0 } });
     EXPECT_EQ(p.posted["SelRectDidChangeNotification"], 0) << "nothing during the drag";
     p.view->mouseUp({});
     EXPECT_EQ(p.posted["SelRectDidChangeNotification"], 1);
 
     // Key repeats: one report, at the release.
-    const KeyEvent right{NumericPadKeyMask, QString(QChar(RightArrowFunctionKey))};
+    const KeyEvent right { NumericPadKeyMask, QString(QChar(RightArrowFunctionKey)) };
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(p.view->keyDown(right));
     EXPECT_EQ(p.posted["SelRectDidChangeNotification"], 1);
@@ -157,7 +159,7 @@ TEST(Interaction, AGestureIsReportedOnce)
     EXPECT_EQ(p.posted["SelRectDidChangeNotification"], 2);
 
     // Two wheel steps 0.1 s apart: one report, 0.3 s after the second.
-    const ScrollWheelEvent wheel{ShiftKeyMask, 1, 0, 4};
+    const ScrollWheelEvent wheel { ShiftKeyMask, 1, 0, 4 };
     p.view->scrollWheel(wheel);
     p.advance(0.1);
     p.view->scrollWheel(wheel);
@@ -170,7 +172,7 @@ TEST(Interaction, AGestureIsReportedOnce)
 
     // A double click saves; the frame stays.
     const Rect before = p.frame();
-    p.view->mouseDown({{250, 200}, 0, 2});
+    p.view->mouseDown({ { 250, 200 }, 0, 2 });
     EXPECT_EQ(p.posted["CropperWasDoubleClicked"], 1);
     EXPECT_EQ(p.frame(), before);
     EXPECT_FALSE(p.view->selectionMoving());
@@ -179,19 +181,19 @@ TEST(Interaction, AGestureIsReportedOnce)
 TEST(Interaction, RotationDragReportsTheAngle)
 {
     Panel p;
-    p.view->selRect()->setFrame({100, 100, 200, 200}); // centre (200, 200), grip at (312, 312)
-    p.view->mouseDown({{312, 312}});
+    p.view->selRect()->setFrame({ 100, 100, 200, 200 }); // centre (200, 200), grip at (312, 312)
+    p.view->mouseDown({ { 312, 312 } });
     EXPECT_EQ(p.view->selectionMoveType(), HandleRotation);
-    p.view->mouseDragged({{200 - 112 * std::sqrt(2.0), 200}}); // from 45 to 180 degrees
+    p.view->mouseDragged({ { 200 - 112 * std::sqrt(2.0), 200 } }); // from 45 to 180 degrees
     EXPECT_NEAR(p.view->angleOfRotation(), 3 * std::numbers::pi / 4, 1e-6) << "135, not -225";
-    p.view->mouseDragged({{312, 88}}); // to -45 degrees: a quarter clockwise
+    p.view->mouseDragged({ { 312, 88 } }); // to -45 degrees: a quarter clockwise
     EXPECT_NEAR(p.view->angleOfRotation(), -std::numbers::pi / 2, 1e-6);
     const float angle = p.view->angleOfRotation();
     p.view->mouseUp({});
     EXPECT_EQ(p.posted["SelRectDidRotationNotification"], 1);
     EXPECT_EQ(p.posted["SelRectDidChangeNotification"], 0);
     EXPECT_FLOAT_EQ(p.view->selRect()->cropAngle(), angle);
-    EXPECT_EQ(p.frame(), (Rect{100, 100, 200, 200}));
+    EXPECT_EQ(p.frame(), (Rect { 100, 100, 200, 200 }));
 }
 
 TEST(Interaction, ArrowKeys)
@@ -204,62 +206,63 @@ TEST(Interaction, ArrowKeys)
         unsigned flags;
         Rect expected;
     } rows[] = {
-        {"Control+Right at the right edge", {600, 700, 400, 300}, 0, RightArrowFunctionKey, ControlKeyMask,
-         {600, 700, 400, 300}},
-        {"Shift+Left with 3:2", {100, 50, 400, 300}, 1.5f, LeftArrowFunctionKey, ShiftKeyMask, {100, 67, 399, 266}},
-        {"Shift+Up on height 1", {10, 10, 50, 1}, 0, UpArrowFunctionKey, ShiftKeyMask, {10, 11, 50, 1}},
-        {"Shift+Down grows down", {10, 10, 50, 20}, 0, DownArrowFunctionKey, ShiftKeyMask | ControlKeyMask,
-         {10, 0, 50, 30}},
-        {"Down stops at 0", {10, 3, 50, 20}, 0, DownArrowFunctionKey, ControlKeyMask, {10, 0, 50, 20}},
-        {"Shift+Up with 2:1 keeps the top", {100, 100, 200, 100}, 2.0f, UpArrowFunctionKey, ShiftKeyMask,
-         {101, 101, 198, 99}},
+        { "Control+Right at the right edge", { 600, 700, 400, 300 }, 0, RightArrowFunctionKey, ControlKeyMask,
+            { 600, 700, 400, 300 } },
+        { "Shift+Left with 3:2", { 100, 50, 400, 300 }, 1.5f, LeftArrowFunctionKey, ShiftKeyMask,
+            { 100, 67, 399, 266 } },
+        { "Shift+Up on height 1", { 10, 10, 50, 1 }, 0, UpArrowFunctionKey, ShiftKeyMask, { 10, 11, 50, 1 } },
+        { "Shift+Down grows down", { 10, 10, 50, 20 }, 0, DownArrowFunctionKey, ShiftKeyMask | ControlKeyMask,
+            { 10, 0, 50, 30 } },
+        { "Down stops at 0", { 10, 3, 50, 20 }, 0, DownArrowFunctionKey, ControlKeyMask, { 10, 0, 50, 20 } },
+        { "Shift+Up with 2:1 keeps the top", { 100, 100, 200, 100 }, 2.0f, UpArrowFunctionKey, ShiftKeyMask,
+            { 101, 101, 198, 99 } },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         Panel p(1000, 1000);
         p.view->selRect()->setFrame(r.frame);
         p.view->selRect()->setCropAspectRatioXY(r.ratio, 1);
-        EXPECT_TRUE(p.view->keyDown({r.flags | NumericPadKeyMask, QString(QChar(r.key))}));
+        EXPECT_TRUE(p.view->keyDown({ r.flags | NumericPadKeyMask, QString(QChar(r.key)) }));
         expectRect(p.frame(), r.expected);
     }
     Panel p;
-    EXPECT_FALSE(p.view->keyDown({0, QStringLiteral("a")})) << "other keys go on";
-    EXPECT_FALSE(p.view->keyDown({NumericPadKeyMask, QStringLiteral("5")}));
-    EXPECT_TRUE(p.view->keyDown({NumericPadKeyMask, QString()})) << "no characters: dropped";
+    EXPECT_FALSE(p.view->keyDown({ 0, QStringLiteral("a") })) << "other keys go on";
+    EXPECT_FALSE(p.view->keyDown({ NumericPadKeyMask, QStringLiteral("5") }));
+    EXPECT_TRUE(p.view->keyDown({ NumericPadKeyMask, QString() })) << "no characters: dropped";
     EXPECT_FALSE(p.view->movingSelWithByKyes());
 }
 
 TEST(Interaction, WheelGrowsAndShrinksAboutTheCentre)
 {
     Panel p;
-    EXPECT_FALSE(p.view->scrollWheel({0, 1, 0, 5})) << "without Shift the panel scrolls";
-    EXPECT_TRUE(p.view->scrollWheel({ShiftKeyMask, 1, 0, 3}));
-    expectRect(p.frame(), {97, 98, 306, 204});
-    p.view->selRect()->setFrame({100, 100, 300, 200});
-    p.view->scrollWheel({ShiftKeyMask | ControlKeyMask, 0, 2, -1}); // d = -1 + 2 * 3 = 5
-    expectRect(p.frame(), {95, 96.67, 310, 206.67});
-    p.view->selRect()->setFrame({0, 0, 1000, 800});
-    p.view->scrollWheel({ShiftKeyMask, 1, 0, 5});
-    expectRect(p.frame(), {0, 0, 1000, 800}); // no room: the frame stays
-    p.view->selRect()->setFrame({10, 10, 4, 2});
-    p.view->scrollWheel({ShiftKeyMask, 1, 0, -100});
+    EXPECT_FALSE(p.view->scrollWheel({ 0, 1, 0, 5 })) << "without Shift the panel scrolls";
+    EXPECT_TRUE(p.view->scrollWheel({ ShiftKeyMask, 1, 0, 3 }));
+    expectRect(p.frame(), { 97, 98, 306, 204 });
+    p.view->selRect()->setFrame({ 100, 100, 300, 200 });
+    p.view->scrollWheel({ ShiftKeyMask | ControlKeyMask, 0, 2, -1 }); // d = -1 + 2 * 3 = 5
+    expectRect(p.frame(), { 95, 96.67, 310, 206.67 });
+    p.view->selRect()->setFrame({ 0, 0, 1000, 800 });
+    p.view->scrollWheel({ ShiftKeyMask, 1, 0, 5 });
+    expectRect(p.frame(), { 0, 0, 1000, 800 }); // no room: the frame stays
+    p.view->selRect()->setFrame({ 10, 10, 4, 2 });
+    p.view->scrollWheel({ ShiftKeyMask, 1, 0, -100 });
     EXPECT_GE(p.frame().width, 1.0);
     EXPECT_GE(p.frame().height, 1.0);
-    p.view->selRect()->setFrame({10, 10, 0, 0});
-    p.view->scrollWheel({ShiftKeyMask, 1, 0, 2});
+    p.view->selRect()->setFrame({ 10, 10, 0, 0 });
+    p.view->scrollWheel({ ShiftKeyMask, 1, 0, 2 });
     EXPECT_TRUE(std::isfinite(p.frame().x)) << "a frame without area has no proportion to divide by";
 }
 
 TEST(Interaction, DraggingAnEdgePastItsOppositeIsTurnedRightWayRoundOnRelease)
 {
     Panel p;
-    p.view->mouseDown({{400, 200}});           // the right edge
-    p.view->mouseDragged({{50, 200}});          // 50 left of the left edge
+    p.view->mouseDown({ { 400, 200 } }); // the right edge
+    p.view->mouseDragged({ { 50, 200 } }); // 50 left of the left edge
     EXPECT_LT(p.frame().width, 0) << "during the drag the rule stands as it is";
     p.view->mouseUp({});
-    expectRect(p.frame(), {50, 100, 50, 200});
-    p.view->mouseDown({{100, 200}});           // now the right edge again
-    p.view->mouseDragged({{50, 200}});
+    expectRect(p.frame(), { 50, 100, 50, 200 });
+    p.view->mouseDown({ { 100, 200 } }); // now the right edge again
+    p.view->mouseDragged({ { 50, 200 } });
     p.view->mouseUp({});
     EXPECT_EQ(p.frame().width, 1.0) << "a zero width becomes one pixel";
 }
@@ -267,9 +270,9 @@ TEST(Interaction, DraggingAnEdgePastItsOppositeIsTurnedRightWayRoundOnRelease)
 TEST(Interaction, SwipesDropsAndInvisibleFrames)
 {
     Panel p;
-    p.view->swipeWithEvent({1});
-    p.view->swipeWithEvent({-1});
-    p.view->swipeWithEvent({0});
+    p.view->swipeWithEvent({ 1 });
+    p.view->swipeWithEvent({ -1 });
+    p.view->swipeWithEvent({ 0 });
     EXPECT_EQ(p.posted["GoToNextImageCommand"], 1);
     EXPECT_EQ(p.posted["GoToPrevImageCommand"], 1);
 
@@ -282,8 +285,8 @@ TEST(Interaction, SwipesDropsAndInvisibleFrames)
     EXPECT_TRUE(p.view->performDragOperation(&pasteboard));
 
     p.view->selRect()->setVisible(false);
-    p.drag({250, 200}, {300, 300});
-    EXPECT_EQ(p.frame(), (Rect{100, 100, 300, 200}));
+    p.drag({ 250, 200 }, { 300, 300 });
+    EXPECT_EQ(p.frame(), (Rect { 100, 100, 300, 200 }));
     EXPECT_EQ(p.posted["SelRectDidChangeNotification"], 0);
 }
 
