@@ -57,7 +57,8 @@ void PkCroppingImageView::mouseDown(const MouseEvent& event)
         m_center.postNotificationName(QStringLiteral("CropperWasDoubleClicked"), this);
         return;
     }
-    if (!m_selRect->visible() || !hasPicture())
+    // A zero or broken zoom has no picture point to map the pointer to.
+    if (!m_selRect->visible() || !hasPicture() || !(scale() > 0.0f) || !std::isfinite(scale()))
         return;
     const int g = gripPoint(event.locationInView);
     if (g <= 0)
