@@ -9,6 +9,14 @@ zent3controller::zent3controller(NotificationCenter& center, std::unique_ptr<One
     , m_leftPanel(center, std::move(wheelTimer))
 {
     wireNotifications();
+    m_mainZoomMenu.addItem({101, QStringLiteral("Zoom In"), QStringLiteral("+"), true, false, false,
+                            [this] { inPicZoomIn(); }});
+    m_mainZoomMenu.addItem({102, QStringLiteral("Zoom Out"), QStringLiteral("-"), true, false, false,
+                            [this] { inPicZoomOut(); }});
+    m_mainZoomMenu.addItem({103, QStringLiteral("Fit to View"), QStringLiteral("9"), true, false, false,
+                            [this] { fitImageToView(); }});
+    m_mainZoomMenu.addItem({104, QStringLiteral("Actual Size"), QStringLiteral("0"), true, false, false,
+                            [this] { fitImageTo100(); }});
 }
 
 zent3controller::~zent3controller()

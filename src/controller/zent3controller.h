@@ -8,6 +8,7 @@
 // wiring, stopwatch), zent3controllerMainDraw.cpp (conversion, render, output size, output
 // zoom), zent3controllerSelection.cpp (selection and view commands).
 
+#include "controller/MenuModel.h"
 #include "cropframe/PkCenterImageView.h"
 #include "cropframe/PkCroppingImageView.h"
 #include "imaging/Effects.h"
@@ -235,6 +236,17 @@ public:
     double scaleSlider() const { return m_scaleSlider; }
     double xSliderMoverMax() const { return m_xSliderMoverMax; }
 
+    // --- Menus as data (the window builds its menus from them) -----------------------------
+    // The left panel's zoom menu: 101 zoom in ("+"), 102 zoom out ("-"), 103 fit ("9"),
+    // 104 actual size ("0").
+    MenuModel& mainZoomMenu() { return m_mainZoomMenu; }
+    // The application menu ("Check for Updates…" is inserted after launch).
+    MenuModel& applicationMenu() { return m_applicationMenu; }
+
+    // --- FullScreen ---------------------------------------------------------------------
+
+    // --- Auxiliary panels, help and web ---------------------------------------------------
+
 private:
     template <typename T> void setAndRender(T& member, T value, const char* key);
     void wireNotifications();
@@ -312,6 +324,13 @@ private:
     bool m_outputHeightFieldEnabled = false;
     double m_scaleSlider = 100.0;
     double m_xSliderMoverMax = 0.0;
+
+    MenuModel m_mainZoomMenu;
+    MenuModel m_applicationMenu;
+
+    // FullScreen state.
+
+    // Auxiliary panels state.
 
     // Stopwatch.
     std::chrono::steady_clock::time_point m_startDate;

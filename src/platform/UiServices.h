@@ -1,17 +1,68 @@
 #pragma once
-// What the controller asks of the windowing side: facts about the screen and, as the
-// application grows, alerts, panels and labels. The main window implements it; tests use
-// a scripted fake. Main thread only.
+// What the controller asks of the windowing side: alerts, panels, window geometry, the
+// screen, URLs, help and quitting. The main window implements it with Qt Widgets; tests use
+// a scripted fake that overrides only what they script. Every default does nothing and
+// answers the safe choice. Geometry is in points with the origin at the bottom-left corner
+// of the main screen (platform/Geometry.h); the Qt side converts in one place.
+// Main thread only.
 
 #include "platform/Geometry.h"
 
+#include <QString>
+#include <QStringList>
+
 namespace quillum {
+
+enum class AlertButton { First, Second, Third };
+
+// The windows the controller refers to by name.
+enum class WindowId {
+    Main,
+    FullScreenPanel,
+    CaptionSetup,
+    BorderSetup,
+    LogoSetup,
+    Resizer,
+    PictureCorrection,
+};
 
 class UiServices {
 public:
     virtual ~UiServices() = default;
-    // The main screen's size in points.
-    virtual Size mainScreenSize() const = 0;
+
+    // A modal alert; buttons.first() is the default. Answers which button was chosen.
+    virtual AlertButton runAlert(const QString& title, const QString& message, const QStringList& buttons)
+    {
+        (void)title, (void)message, (void)buttons;
+        return AlertButton::Second;
+    }
+
+    virtual Size mainScreenSize() const { return {}; }
+    // The frame of the screen that holds the main window.
+    virtual Rect screenFrameOfMainWindow() const { return {0, 0, mainScreenSize().width, mainScreenSize().height}; }
+
+    virtual Rect windowFrame(WindowId window) const
+    {
+        (void)window;
+        return {};
+    }
+    virtual void setWindowFrame(WindowId window, const Rect& frame) { (void)window, (void)frame; }
+    // Raise and focus; `floating` keeps it above ordinary windows.
+    virtual void bringWindowForward(WindowId window, bool floating) { (void)window, (void)floating; }
+    virtual void orderWindowOut(WindowId window) { (void)window; }
+    virtual bool isWindowVisible(WindowId window) const
+    {
+        (void)window;
+        return false;
+    }
+    // Hides the desktop's panels while the full-screen viewer is up.
+    virtual void setPresentationMode(bool fullScreen) { (void)fullScreen; }
+
+    virtual bool shiftKeyIsDown() const { return false; }
+    virtual void openUrl(const QString& url) { (void)url; }
+    virtual void showHelpAnchor(const QString& anchor) { (void)anchor; }
+    // Ends the application's event loop (termination notifications follow).
+    virtual void terminate() {}
 };
 
 } // namespace quillum
