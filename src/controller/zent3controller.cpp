@@ -1,6 +1,11 @@
 #include "zent3controller.h"
 
 #include "imaging/WorkingBitmap.h"
+#include "platform/ImageDecoder.h"
+#include "platform/UiServices.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace quillum {
 
@@ -8,7 +13,6 @@ zent3controller::zent3controller(NotificationCenter& center, std::unique_ptr<One
     : m_center(center)
     , m_leftPanel(center, std::move(wheelTimer))
 {
-    wireNotifications();
     m_mainZoomMenu.addItem({101, QStringLiteral("Zoom In"), QStringLiteral("+"), true, false, false,
                             [this] { inPicZoomIn(); }});
     m_mainZoomMenu.addItem({102, QStringLiteral("Zoom Out"), QStringLiteral("-"), true, false, false,
@@ -27,10 +31,176 @@ zent3controller::~zent3controller()
 
 void zent3controller::wireNotifications()
 {
-    m_observers.push_back(m_center.addObserver(QStringLiteral("SelRectDidChangeNotification"), nullptr,
-        [this](const Notification& n) { selectionDidChange(n); }));
-    m_observers.push_back(m_center.addObserver(
-        QStringLiteral("OutputMustBeRedrawn"), nullptr, [this](const Notification&) { redrawOutput(); }));
+    auto observe = [this](const char* name, NotificationCenter::Handler handler) {
+        m_observers.push_back(m_center.addObserver(QString::fromLatin1(name), nullptr, std::move(handler)));
+    };
+    observe(kApplicationWillTerminateNotification, [this](const Notification& n) { onQuit(n); });
+    observe(kApplicationDidFinishLaunchingNotification, [this](const Notification& n) { onFinishLaunch(n); });
+    observe("CropperEndsLiveResize", [this](const Notification&) { onCropperEndsLiveResize(); });
+    // Drops are refused until pictures can be taken from them: nothing answers the view.
+    observe("InputFileWasDoppedIntoWell", [](const Notification&) {});
+    observe("InputFileWasProcessedByController",
+            [this](const Notification& n) { m_leftPanel.onDroppedInputFileCallback(n); });
+    observe("SelRectDidChangeNotification", [this](const Notification& n) { selectionDidChange(n); });
+    observe("ImageWasDraggedAndDropped", [](const Notification&) {});
+    observe("SelRectDidRotationNotification", [](const Notification&) {});
+    observe("SelRectIsRotatingNotification", [](const Notification&) {});
+    observe("CropperWasDoubleClicked", [](const Notification&) {});
+    observe("GoToNextImageCommand", [](const Notification&) {});
+    observe("GoToPrevImageCommand", [](const Notification&) {});
+    observe("OutputMustBeRedrawn", [this](const Notification&) { redrawOutput(); });
+    observe("NewLogoImageWasLoaded", [](const Notification&) {});
+    observe("NewLogoWasDroppedNotification", [](const Notification&) {});
+    observe("QuickResizeNotification", [](const Notification&) {});
+}
+
+void zent3controller::awakeFromNib()
+{
+    if (m_awake)
+        return;
+    m_awake = true;
+    m_fixedAspectCheckToolTip = QStringLiteral("Check for fixed cropped aspect ratio");
+    wireNotifications();
+    m_outputModeTag = OutputModeColor;
+    didChangeValueForKey(QStringLiteral("outputModeTag"));
+
+    // The temporary folder for dragged-out files; the home folder when there is none.
+    const QString home = QDir::homePath();
+    const QString system = QDir::tempPath();
+    m_temporaryPath = home;
+    if (!system.isEmpty()) {
+        const QString folder = QDir(system).filePath(QStringLiteral("quillum"));
+        if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
+            m_temporaryPath = folder;
+    }
+    m_currentOutputPath = home;
+
+    ZentCropBorder* frame = m_leftPanel.selRect();
+    frame->setGuidesStyle(3);
+    frame->setVisible(true);
+    m_leftPanel.setLastManualRect({});
+    defaultsRead();
+    m_firstTimeSaving = true;
+}
+
+void zent3controller::defaultsRead()
+{
+    // The registered defaults that exist so far; stored values come with the settings store.
+    ZentCropBorder* frame = m_leftPanel.selRect();
+    frame->setCompositionGudes(1);
+    frame->setGuidesStyle(0);
+    frame->setBorderStyle(0);
+    frame->setCustomLineColor(Qt::blue);
+    compositionGuidesTo(1);
+    m_shiftWasDownAtStart = m_uiServices && m_uiServices->shiftKeyIsDown();
+}
+
+void zent3controller::defaultsWrite()
+{
+    if (m_defaultsWriter)
+        m_defaultsWriter();
+}
+
+void zent3controller::applicationWillFinishLaunching() {}
+
+void zent3controller::onFinishLaunch(const Notification&)
+{
+    if (!hasSource() && m_openLastFileOnAppLaunch && !m_shiftWasDownAtStart && !m_recentImages.isEmpty()) {
+        const QString path = m_recentImages.first();
+        if (QFileInfo(path).isFile())
+            applicationOpenFile(path);
+    }
+}
+
+void zent3controller::onQuit(const Notification&)
+{
+    if (m_dontSavePreferences)
+        return;
+    defaultsWrite();
+}
+
+void zent3controller::quickQuit(const Sender&)
+{
+    m_dontSavePreferences = true;
+    if (m_uiServices)
+        m_uiServices->terminate();
+}
+
+bool zent3controller::windowShouldClose()
+{
+    if (!m_uiServices)
+        return false;
+    return m_uiServices->runAlert(QStringLiteral("Close and Quit Quillum"), QStringLiteral("Are you Sure?"),
+                                  {QStringLiteral("Close and Quit"), QStringLiteral("Cancel")})
+        == AlertButton::First;
+}
+
+void zent3controller::windowWillClose()
+{
+    if (m_uiServices)
+        m_uiServices->terminate();
+}
+
+bool zent3controller::windowShouldZoomToFrame()
+{
+    m_isResizing = true;
+    return true;
+}
+
+void zent3controller::windowDidResize()
+{
+    if (m_isResizing)
+        onCropperEndsLiveResize();
+    m_isResizing = false;
+}
+
+void zent3controller::windowDidEnterFullScreen() { onCropperEndsLiveResize(); }
+void zent3controller::windowDidExitFullScreen() { onCropperEndsLiveResize(); }
+void zent3controller::onCropperEndsLiveResize() { fitImageToView(); }
+
+void zent3controller::splitViewDidResizeSubviews(double rightScrollViewWidth, bool hasRightScrollView)
+{
+    const bool narrow = !hasRightScrollView || rightScrollViewWidth < 120.0;
+    if (narrow == m_dontShowCropFlag)
+        return;
+    m_dontShowCropFlag = narrow;
+    didChangeValueForKey(QStringLiteral("dontShowCropFlag"));
+}
+
+bool zent3controller::validateMenuItem(int tag) const
+{
+    return tag != kLastRotationMenuTag || m_lastRotatedAngle != 0.0;
+}
+
+bool zent3controller::applicationOpenFile(const QString& path)
+{
+    openPicture(path);
+    return true;
+}
+
+bool zent3controller::openPicture(const QString& path)
+{
+    Result<DecodedBitmap> decoded = decodeImageFile(path);
+    if (!decoded) {
+        if (m_uiServices)
+            m_uiServices->runAlert(QStringLiteral("The picture cannot be opened"), decoded.error(),
+                                   {QStringLiteral("OK")});
+        return false;
+    }
+    const int w = decoded->bitmap.pixelsWide(), h = decoded->bitmap.pixelsHigh();
+    {
+        RenderBatch batch(*this);
+        setSourcePicture(std::move(decoded->bitmap), decoded->properties, path);
+        adjustCroppingFrameLocation();
+        m_leftPanel.setLastManualRect(m_leftPanel.selRect()->frame());
+        updateMoveSliderMaxima();
+        fitImageToView();
+        m_windowTitle = QString::asprintf("%s - %1.0f x %1.0f", qPrintable(QFileInfo(path).fileName()), double(w),
+                                          double(h));
+        didChangeValueForKey(QStringLiteral("windowTitle"));
+        redrawOutput();
+    }
+    return true;
 }
 
 void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap& properties, const QString& path)
@@ -138,12 +308,19 @@ void zent3controller::setSharpenLevel(int level)
 
 void zent3controller::setDontShowCropFlag(bool flag)
 {
-    if (m_dontShowCropFlag == flag)
-        return;
-    m_dontShowCropFlag = flag;
-    didChangeValueForKey(QStringLiteral("dontShowCropFlag"));
-    if (!flag)
+    if (flag) {
+        m_dontShowCropFlag = true;
+        didChangeValueForKey(QStringLiteral("dontShowCropFlag"));
+        if (m_uiServices)
+            m_uiServices->setOutputPanelCollapsed(true);
+    } else if (m_dontShowCropFlag) {
+        if (m_uiServices)
+            m_uiServices->setOutputPanelCollapsed(false);
+        m_dontShowCropFlag = false;
+        didChangeValueForKey(QStringLiteral("dontShowCropFlag"));
         redrawOutput();
+    }
+    fitImageToView();
 }
 
 } // namespace quillum

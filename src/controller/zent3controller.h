@@ -18,15 +18,21 @@
 #include "platform/Result.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace quillum {
 
 class UiServices;
+
+// Posted by the application object (the object is the application).
+inline constexpr const char* kApplicationWillTerminateNotification = "ApplicationWillTerminateNotification";
+inline constexpr const char* kApplicationDidFinishLaunchingNotification = "ApplicationDidFinishLaunchingNotification";
 
 // Commands take the control that sent them; most ignore it.
 struct Sender {
@@ -236,6 +242,58 @@ public:
     double scaleSlider() const { return m_scaleSlider; }
     double xSliderMoverMax() const { return m_xSliderMoverMax; }
 
+    // --- Start-up, shut-down, window and split view ---------------------------------------
+    // The wiring after the window exists: observers in their fixed order, the temporary
+    // folder, the frame's first styles, the stored settings, the first save armed.
+    void awakeFromNib();
+    void applicationWillFinishLaunching();
+    // Reopens the most recent picture if so configured (and Shift was not held at start).
+    void onFinishLaunch(const Notification& notification = {});
+    // Termination: the last drag file goes, then the settings are written unless quick quit.
+    void onQuit(const Notification& notification = {});
+    void quickQuit(const Sender& sender = {});
+    // The close button asks first; only "Close and Quit" closes.
+    bool windowShouldClose();
+    void windowWillClose();
+    bool windowShouldZoomToFrame();
+    void windowDidResize();
+    void windowDidEnterFullScreen();
+    void windowDidExitFullScreen();
+    void onCropperEndsLiveResize();
+    // The split view keeps each divider 120 points from either end.
+    static double splitViewConstrainMinCoordinate(double proposedMinimum) { return proposedMinimum + 120; }
+    static double splitViewConstrainMaxCoordinate(double proposedMaximum) { return proposedMaximum - 120; }
+    // The right panel's width after a resize; below 120 points the render stops.
+    void splitViewDidResizeSubviews(double rightScrollViewWidth, bool hasRightScrollView = true);
+    // The menu item that repeats the last rotation is enabled only after a rotation.
+    bool validateMenuItem(int tag) const;
+    static constexpr int kLastRotationMenuTag = 7001;
+    double lastRotatedAngle() const { return m_lastRotatedAngle; }
+    void setLastRotatedAngle(double degrees) { m_lastRotatedAngle = degrees; }
+    bool applicationOpenFile(const QString& path);
+    void handleOpenContentsEventReplyEvent() {}
+
+    // Shows a picture file as the new source (until file lists exist): decode, place the
+    // frame by the opening rule, fit, render. A file that cannot be read leaves the
+    // previous picture and says why.
+    bool openPicture(const QString& path);
+
+    const QString& temporaryPath() const { return m_temporaryPath; }
+    const QString& currentOutputPath() const { return m_currentOutputPath; }
+    bool firstTimeSaving() const { return m_firstTimeSaving; }
+    bool dontSavePreferences() const { return m_dontSavePreferences; }
+    bool openLastFileOnAppLaunch() const { return m_openLastFileOnAppLaunch; }
+    void setOpenLastFileOnAppLaunch(bool on) { m_openLastFileOnAppLaunch = on; }
+    const QStringList& recentImages() const { return m_recentImages; }
+    void setRecentImages(const QStringList& paths) { m_recentImages = paths; }
+    const QString& fixedAspectCheckToolTip() const { return m_fixedAspectCheckToolTip; }
+    const QString& windowTitle() const { return m_windowTitle; }
+    // Stand-ins until the settings store exists: the settings writer is called at
+    // termination, and defaultsRead applies the registered defaults.
+    void setDefaultsWriter(std::function<void()> writer) { m_defaultsWriter = std::move(writer); }
+    void defaultsRead();
+    void defaultsWrite();
+
     // --- Menus as data (the window builds its menus from them) -----------------------------
     // The left panel's zoom menu: 101 zoom in ("+"), 102 zoom out ("-"), 103 fit ("9"),
     // 104 actual size ("0").
@@ -244,8 +302,77 @@ public:
     MenuModel& applicationMenu() { return m_applicationMenu; }
 
     // --- FullScreen ---------------------------------------------------------------------
+    // The full-screen viewer: the source (sender tag 1) or the output alone, zoomable. The
+    // panel is shown through UiServices; its widget paints fullScreenImage() at
+    // zentFullScreenView()'s geometry. Announces "fullScreenIsOpen", "fullScreenImage" (the
+    // picture or fullScreenShowCrop changed) and "fullScreenGeometry" (scale, frame, scroll).
+    void fullScreen(const Sender& sender = {}); // opens, or closes when open
+    void fullScreenInOutToggle(const Sender& sender = {});
+    // Keeps an open viewer current: a picture replaces the shown one of its own kind only
+    // (asCrop: the output). The viewer holds the output it shows.
+    void showImageInFullScreenAsCrop(std::shared_ptr<const BitmapImageRep> image, bool asCrop);
+    // Takes only the controller's own source or current output: a borrowed pointer could outlive
+    // its picture.
+    void showImageInFullScreenAsCrop(const BitmapImageRep* image, bool asCrop);
+    // No limits; without a picture only the scale is stored.
+    void scaleFullScreenPictureTo(float scale);
+    void scaleFullScreenToFit(const Sender& sender = {});
+    void scaleFullScreenTo100(const Sender& sender = {});
+    // Named the reverse of their effect: Up shrinks (x 0.8), Down enlarges (x 1.2).
+    void scaleFullScreenUp(const Sender& sender = {});
+    void scaleFullScreenDown(const Sender& sender = {});
+    // The panel's scroll view took a new size; the scroll origin is constrained again.
+    void setFullScreenScrollViewFrameSize(Size size);
+    void windowDidResignKey() {}
+    void windowDidResignMain() {}
+    bool fullScreenIsOpen() const { return m_fullScreenIsOpen; }
+    // True while the viewer shows the output, false while it shows the source.
+    bool fullScreenShowCrop() const { return m_fullScreenShowCrop; }
+    // What the open viewer shows (null when closed or empty); the source is read live.
+    const BitmapImageRep* fullScreenImage() const;
+    PkCenterImageView& zentFullScreenView() { return m_zentFullScreenView; }
+    const PkCenterImageView& zentFullScreenView() const { return m_zentFullScreenView; }
+    static constexpr int kFullScreenFirstMenuTag = 9990;
+    static constexpr int kFullScreenLastMenuTag = 9996;
 
     // --- Auxiliary panels, help and web ---------------------------------------------------
+    // Setup panels come forward floating, first pulled back onto the main screen
+    // (platform/WindowPosition); the picture correction window skips the position check.
+    // Nothing happens without UiServices.
+    void showCaptionsSetup(const Sender& sender = {});
+    void showBorderSetup(const Sender& sender = {});
+    void showLogoSetup(const Sender& sender = {});
+    void showResizerPanel(const Sender& sender = {});
+    void showPictureCorrectionWindow(const Sender& sender = {});
+    // Open the product's and the maker's home pages in the user's browser.
+    void goToQuillumHomePage(const Sender& sender = {});
+    void goToLorvaneHomePage(const Sender& sender = {});
+    // Each opens the help topic (anchor) of its own name.
+    void helpMainScreen(const Sender& sender = {});
+    void helpResizeTool(const Sender& sender = {});
+    void helpLogo(const Sender& sender = {});
+    void helpBorders(const Sender& sender = {});
+    void helpCaptions(const Sender& sender = {});
+    void helpPreferencesGeneral(const Sender& sender = {});
+    void helpPreferencesSaving(const Sender& sender = {});
+    void helpPreferencesAdvanced(const Sender& sender = {});
+    void helpSave(const Sender& sender = {});
+    void helpMyPresetsGeneral(const Sender& sender = {});
+    void helpMyPresetsEditList(const Sender& sender = {});
+    // Asks the updater to check; its answer comes back as an alert, and a newer release
+    // offers the home page. Nothing is ever downloaded or installed.
+    void runUpdater(const Sender& sender = {});
+    // Gives the updater its feed address; part of applicationWillFinishLaunching.
+    void prepareUpdater();
+    // Appends "Check for Updates…" (runUpdater, no key) to applicationMenu() unless an item
+    // with its tag is already there.
+    void insertCheckForUpdatesItem();
+    static constexpr int kCheckForUpdatesItemTag = 901;
+    // For tests: the updater used (borrowed; null means sharedUpdater()) and its feed
+    // address (empty means the published one).
+    void setUpdater(class Updater* updater) { m_updater = updater; }
+    void setUpdateFeedAddress(const QString& address) { m_updateFeedAddress = address; }
+    QString updateFeedAddress() const;
 
 private:
     template <typename T> void setAndRender(T& member, T value, const char* key);
@@ -325,12 +452,38 @@ private:
     double m_scaleSlider = 100.0;
     double m_xSliderMoverMax = 0.0;
 
+    // Start-up and shut-down.
+    QString m_temporaryPath;
+    QString m_currentOutputPath;
+    QString m_fixedAspectCheckToolTip;
+    QString m_windowTitle = QStringLiteral("Quillum");
+    QStringList m_recentImages;
+    bool m_firstTimeSaving = false;
+    bool m_dontSavePreferences = false;
+    bool m_openLastFileOnAppLaunch = true;
+    bool m_isResizing = false;
+    bool m_awake = false;
+    bool m_shiftWasDownAtStart = false;
+    double m_lastRotatedAngle = 0.0;
+    std::function<void()> m_defaultsWriter;
+
     MenuModel m_mainZoomMenu;
     MenuModel m_applicationMenu;
 
     // FullScreen state.
+    void showInFullScreen(bool showCrop, std::shared_ptr<const BitmapImageRep> output);
+    PkCenterImageView m_zentFullScreenView;
+    bool m_fullScreenIsOpen = false;
+    bool m_fullScreenShowCrop = false;
+    std::shared_ptr<const BitmapImageRep> m_fullScreenOutput; // held while shown
+    // The source last shown, compared only: it may be gone once the source is replaced.
+    const BitmapImageRep* m_fullScreenSourceShown = nullptr;
 
     // Auxiliary panels state.
+    Updater* m_updater = nullptr; // borrowed
+    QString m_updateFeedAddress;
+    // Update answers arrive later; they reach only a controller that still exists.
+    std::shared_ptr<int> m_updaterAnswerToken = std::make_shared<int>(0);
 
     // Stopwatch.
     std::chrono::steady_clock::time_point m_startDate;

@@ -215,6 +215,7 @@ void zent3controller::showOutputPicture()
 {
     m_rightPanel.setPictureSize({ double(m_outPict->pixelsWide()), double(m_outPict->pixelsHigh()) });
     didChangeValueForKey(QStringLiteral("outPict"));
+    showImageInFullScreenAsCrop(m_outPict, true);
 }
 
 // --- Output size ------------------------------------------------------------------------

@@ -58,6 +58,9 @@ public:
     // Hides the desktop's panels while the full-screen viewer is up.
     virtual void setPresentationMode(bool fullScreen) { (void)fullScreen; }
 
+    // Collapses the output panel to nothing, or brings it back at the middle of the split.
+    virtual void setOutputPanelCollapsed(bool collapsed) { (void)collapsed; }
+
     virtual bool shiftKeyIsDown() const { return false; }
     virtual void openUrl(const QString& url) { (void)url; }
     virtual void showHelpAnchor(const QString& anchor) { (void)anchor; }

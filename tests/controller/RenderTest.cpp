@@ -181,6 +181,7 @@ TEST_F(Fixture, NarrowPanelStopsTheRenderUntilWidened)
 
 TEST_F(Fixture, ChangeNotificationRendersTheFrameItCarries)
 {
+    c.awakeFromNib();
     load(100, 80);
     ZentCropBorder frame;
     frame.setFrame({ 10, 10, 20, 30 });

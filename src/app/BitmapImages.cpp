@@ -1,0 +1,57 @@
+#include "BitmapImages.h"
+
+#include "imaging/WorkingBitmap.h"
+
+#include <cstring>
+
+namespace quillum {
+
+QImage imageFromWorkingBitmap(const BitmapImageRep& bitmap, bool premultiplied)
+{
+    if (!bitmap.isWorkingFormat())
+        return {};
+    const int w = bitmap.pixelsWide(), h = bitmap.pixelsHigh();
+    QImage image(w, h, premultiplied ? QImage::Format_ARGB32_Premultiplied : QImage::Format_ARGB32);
+    if (image.isNull())
+        return {};
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* s = bitmap.bitmapData() + std::size_t(y) * bitmap.bytesPerRow();
+        auto* d = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x, s += 4)
+            d[x] = (QRgb(s[0]) << 24) | (QRgb(s[1]) << 16) | (QRgb(s[2]) << 8) | QRgb(s[3]);
+    }
+    return image;
+}
+
+QImage imageFromBitmap(const BitmapImageRep& bitmap)
+{
+    if (bitmap.isWorkingFormat())
+        return imageFromWorkingBitmap(bitmap, false);
+    if (bitmap.colorSpace() == ColorSpace::DeviceCMYK) {
+        Result<BitmapImageRep> rgb = convertCMYKToRGB(bitmap);
+        return rgb ? imageFromBitmap(*rgb) : QImage();
+    }
+    const BitmapImageRep argb =
+        convertToWorkingBitmap(bitmap, Rect{0, 0, double(bitmap.pixelsWide()), double(bitmap.pixelsHigh())});
+    return argb.isNull() ? QImage() : imageFromWorkingBitmap(argb, false);
+}
+
+void DisplayCopy::setSource(QImage full)
+{
+    m_full = std::move(full);
+    m_scaled = QImage();
+}
+
+const QImage& DisplayCopy::forSize(QSize shown)
+{
+    if (m_full.isNull() || shown.isEmpty())
+        return m_full;
+    if (shown.width() >= m_full.width() || shown.height() >= m_full.height())
+        return m_full; // at or above 100 %: the painter samples the full picture
+    if (m_scaled.isNull() || std::abs(m_scaled.width() - shown.width()) > 1
+        || std::abs(m_scaled.height() - shown.height()) > 1)
+        m_scaled = m_full.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return m_scaled;
+}
+
+} // namespace quillum

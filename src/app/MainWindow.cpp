@@ -1,0 +1,406 @@
+#include "MainWindow.h"
+
+#include "app/controls/CropControls.h"
+#include "app/controls/OutputControls.h"
+#include "app/controls/StatusStrip.h"
+#include "app/cropframe/PkCroppingImageViewWidget.h"
+#include "app/output/OutputViewWidget.h"
+#include "controller/zent3controller.h"
+#include "platform/WindowPosition.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace quillum {
+namespace {
+
+QScrollArea* makeScrollArea(QWidget* content)
+{
+    auto* area = new QScrollArea;
+    area->setWidget(content);
+    area->setWidgetResizable(false);
+    area->setAlignment(Qt::AlignCenter); // a smaller picture stays centred
+    area->setFrameShape(QFrame::NoFrame);
+    area->setBackgroundRole(QPalette::Dark);
+    area->viewport()->setStyleSheet(QStringLiteral("background: #1b1b1d;"));
+    return area;
+}
+
+QWidget* panel(QWidget* controls, QScrollArea* area)
+{
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(controls);
+    layout->addWidget(area, 1);
+    return box;
+}
+
+int screenHeight(const QWidget* w)
+{
+    const QScreen* screen = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().height() : 0;
+}
+
+} // namespace
+
+MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
+    : QMainWindow(parent)
+    , m_controller(controller)
+{
+    setWindowTitle(QStringLiteral("Quillum"));
+    m_cropView = new PkCroppingImageViewWidget(controller.leftPanel());
+    m_outputView = new OutputViewWidget(controller.rightPanel());
+    m_leftArea = makeScrollArea(m_cropView);
+    m_rightArea = makeScrollArea(m_outputView);
+    m_outputControls = new OutputControls(controller);
+
+    m_splitter = new QSplitter(Qt::Horizontal);
+    m_splitter->addWidget(panel(new CropControls(controller), m_leftArea));
+    m_splitter->addWidget(panel(m_outputControls, m_rightArea));
+    m_splitter->setCollapsible(0, false);
+    m_splitter->setCollapsible(1, true);
+    // Neither divider end comes within 120 points: the panels keep that much.
+    m_splitter->widget(0)->setMinimumWidth(120);
+    m_splitter->widget(1)->setMinimumWidth(120);
+    m_splitter->setStretchFactor(0, 3);
+    m_splitter->setStretchFactor(1, 2);
+    m_splitter->setHandleWidth(5);
+    setCentralWidget(m_splitter);
+    setStatusBar(nullptr);
+    auto* status = new StatusStrip(controller);
+    auto* bottom = new QWidget;
+    auto* outer = new QVBoxLayout(bottom);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->addWidget(m_splitter, 1);
+    outer->addWidget(status);
+    setCentralWidget(bottom);
+
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
+        m_controller.splitViewDidResizeSubviews(m_splitter->sizes().value(1));
+    });
+    m_leftArea->installEventFilter(this);
+    m_rightArea->installEventFilter(this);
+    auto pushScroll = [this] { pushLeftScrollToModel(); };
+    connect(m_leftArea->horizontalScrollBar(), &QScrollBar::valueChanged, this, pushScroll);
+    connect(m_leftArea->verticalScrollBar(), &QScrollBar::valueChanged, this, pushScroll);
+
+    // The end of a live resize is reported once the sizes have rested for a moment.
+    m_liveResizeEnd.setSingleShot(true);
+    m_liveResizeEnd.setInterval(200);
+    connect(&m_liveResizeEnd, &QTimer::timeout, this, [this] { m_controller.leftPanel().viewDidEndLiveResize(); });
+
+    registerWindow(WindowId::Main, this);
+    buildMenus();
+    observeController();
+    resize(1360, 860);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::observeController()
+{
+    m_controller.observeKey(QStringLiteral("imageInfo"), [this](const QString&) {
+        m_cropView->setPicture(m_controller.srcImageRep());
+        syncLeftPanel();
+    });
+    m_controller.observeKey(QStringLiteral("leftPanelGeometry"), [this](const QString&) { syncLeftPanel(); });
+    m_controller.observeKey(QStringLiteral("outPict"), [this](const QString&) {
+        m_outputView->setOutput(m_controller.outPict());
+        m_controller.scaleOutputPicture();
+        syncRightPanel();
+    });
+    m_controller.observeKey(QStringLiteral("rightPanelScale"), [this](const QString&) { syncRightPanel(); });
+    m_controller.observeKey(QStringLiteral("windowTitle"),
+                            [this](const QString&) { setWindowTitle(m_controller.windowTitle()); });
+    m_controller.mainZoomMenu().setChangedHandler([this] { rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu()); });
+    m_controller.applicationMenu().setChangedHandler(
+        [this] { rebuildMenu(m_appMenu, m_controller.applicationMenu()); });
+}
+
+// The model's scroll origin has y up from the document's bottom; Qt's scroll bars count
+// from the top. This is the one place the two meet.
+void MainWindow::syncLeftPanel()
+{
+    m_cropView->syncGeometry();
+    const Point origin = m_controller.leftPanel().clipView().boundsOrigin();
+    const double docHeight = m_cropView->height();
+    m_syncingScroll = true;
+    m_leftArea->horizontalScrollBar()->setValue(int(std::lround(origin.x)));
+    m_leftArea->verticalScrollBar()->setValue(
+        int(std::lround(docHeight - origin.y - m_leftArea->viewport()->height())));
+    m_syncingScroll = false;
+    m_cropView->update();
+}
+
+void MainWindow::pushLeftScrollToModel()
+{
+    if (m_syncingScroll || !m_controller.leftPanel().hasPicture())
+        return;
+    const double y = m_cropView->height() - m_leftArea->verticalScrollBar()->value()
+        - m_leftArea->viewport()->height();
+    m_controller.leftPanel().clipView().scrollToPoint({double(m_leftArea->horizontalScrollBar()->value()), y});
+}
+
+void MainWindow::syncRightPanel()
+{
+    m_outputView->syncGeometry();
+    m_outputView->update();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == m_leftArea) {
+            m_controller.leftPanel().setScrollViewFrameSize(
+                {double(m_leftArea->width()), double(m_leftArea->height())});
+            if (!m_controller.leftPanel().hasPicture())
+                m_cropView->syncGeometry();
+            m_liveResizeEnd.start();
+        } else if (watched == m_rightArea) {
+            m_controller.rightPanel().setScrollViewFrameSize(
+                {double(m_rightArea->width()), double(m_rightArea->height())});
+            m_controller.splitViewDidResizeSubviews(m_splitter->sizes().value(1));
+            if (m_controller.keepRightFitToView())
+                m_controller.scaleOutputPicture();
+            syncRightPanel();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        if (isMaximized()) {
+            m_controller.windowShouldZoomToFrame();
+            QTimer::singleShot(0, this, [this] { m_controller.windowDidResize(); });
+        } else if (isFullScreen()) {
+            QTimer::singleShot(0, this, [this] { m_controller.windowDidEnterFullScreen(); });
+        }
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_controller.windowShouldClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    m_controller.windowWillClose();
+}
+
+void MainWindow::openDocument()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Open Photo"), m_controller.currentOutputPath(),
+        QStringLiteral("Pictures (*.jpg *.jpeg *.png *.tif *.tiff *.webp *.gif *.heic);;All files (*)"));
+    if (!path.isEmpty())
+        m_controller.applicationOpenFile(path);
+}
+
+void MainWindow::rebuildMenu(QMenu* menu, const MenuModel& model)
+{
+    if (!menu)
+        return;
+    menu->clear();
+    for (const MenuItem& item : model.items()) {
+        if (item.separator || item.title.isEmpty()) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(item.title);
+        action->setEnabled(item.enabled);
+        if (!item.keyEquivalent.isEmpty())
+            action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + item.keyEquivalent));
+        const int tag = item.tag;
+        const MenuModel* source = &model;
+        connect(action, &QAction::triggered, this, [source, tag] {
+            // Look the item up again: the menu may have changed since it was built.
+            for (const MenuItem& i : source->items())
+                if (i.tag == tag && i.action)
+                    return i.action();
+        });
+    }
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("&Open…"), QKeySequence::Open, this, [this] { openDocument(); });
+    QAction* save = file->addAction(QStringLiteral("&Save Crop"), QKeySequence::Save, this, [] {});
+    save->setEnabled(false);
+    file->addSeparator();
+    QAction* next = file->addAction(QStringLiteral("&Next Picture"), QKeySequence(Qt::ALT | Qt::Key_Right), this,
+                                    [] {});
+    QAction* previous = file->addAction(QStringLiteral("&Previous Picture"), QKeySequence(Qt::ALT | Qt::Key_Left),
+                                        this, [] {});
+    next->setEnabled(false);
+    previous->setEnabled(false);
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, [this] { close(); });
+    file->addAction(QStringLiteral("Quit &Without Saving Settings"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q),
+                    this, [this] { m_controller.quickQuit(); });
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(QStringLiteral("Select &All"), QKeySequence::SelectAll, this, [this] { m_controller.selectAll(); });
+    edit->addAction(QStringLiteral("&Turn Frame a Quarter"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
+                    [this] { m_controller.rotateSelectioFrame(); });
+    edit->addAction(QStringLiteral("Next &Guide"), QKeySequence(Qt::CTRL | Qt::Key_G), this,
+                    [this] { m_controller.nextCompositionGuide(); });
+
+    m_zoomMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu());
+    QMenu* output = menuBar()->addMenu(QStringLiteral("&Output"));
+    output->addAction(QStringLiteral("Fit Output to View"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_9), this,
+                      [this] { m_controller.fitOutputImageToView(); });
+    output->addAction(QStringLiteral("Output at Actual Size"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0), this,
+                      [this] { m_controller.fitOutputImageTo100(); });
+    output->addAction(QStringLiteral("Picture &Correction…"), QKeySequence(Qt::CTRL | Qt::Key_K), this,
+                      [this] { m_outputControls->showCorrectionPanel(); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("Quillum &Help"), QKeySequence::HelpContents, this,
+                    [this] { showHelpAnchor(QStringLiteral("helpMainScreen")); });
+    m_appMenu = help->addMenu(QStringLiteral("Updates"));
+    rebuildMenu(m_appMenu, m_controller.applicationMenu());
+}
+
+// --- UiServices ---------------------------------------------------------------------------
+
+AlertButton MainWindow::runAlert(const QString& title, const QString& message, const QStringList& buttons)
+{
+    QMessageBox box(this);
+    box.setWindowTitle(title);
+    box.setText(QStringLiteral("<b>%1</b>").arg(title.toHtmlEscaped()));
+    box.setInformativeText(message);
+    box.setIcon(QMessageBox::Warning);
+    QList<QPushButton*> made;
+    for (int i = 0; i < buttons.size() && i < 3; ++i)
+        made << box.addButton(buttons[i], i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+    if (!made.isEmpty())
+        box.setDefaultButton(made.first());
+    box.exec();
+    const int chosen = int(made.indexOf(static_cast<QPushButton*>(box.clickedButton())));
+    return chosen == 0 ? AlertButton::First : chosen == 2 ? AlertButton::Third : AlertButton::Second;
+}
+
+Size MainWindow::mainScreenSize() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? Size{double(screen->geometry().width()), double(screen->geometry().height())} : Size{};
+}
+
+Rect MainWindow::screenFrameOfMainWindow() const
+{
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? toBottomLeft(screen->geometry(), screenHeight(this)) : Rect{};
+}
+
+QWidget* MainWindow::window(WindowId id) const
+{
+    const auto it = m_windows.find(id);
+    return it == m_windows.end() ? nullptr : it->second.data();
+}
+
+Rect MainWindow::windowFrame(WindowId id) const
+{
+    const QWidget* w = window(id);
+    return w ? toBottomLeft(w->frameGeometry(), screenHeight(w)) : Rect{};
+}
+
+void MainWindow::setWindowFrame(WindowId id, const Rect& frame)
+{
+    if (QWidget* w = window(id))
+        w->setGeometry(toTopLeft(frame, screenHeight(w)));
+}
+
+void MainWindow::bringWindowForward(WindowId id, bool floating)
+{
+    QWidget* w = window(id);
+    if (!w)
+        return;
+    if (floating && w != this)
+        w->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+void MainWindow::orderWindowOut(WindowId id)
+{
+    if (QWidget* w = window(id))
+        w->hide();
+}
+
+bool MainWindow::isWindowVisible(WindowId id) const
+{
+    const QWidget* w = window(id);
+    return w && w->isVisible();
+}
+
+void MainWindow::setPresentationMode(bool fullScreen)
+{
+    if (QWidget* w = window(WindowId::FullScreenPanel)) {
+        if (fullScreen)
+            w->showFullScreen();
+    }
+}
+
+void MainWindow::setOutputPanelCollapsed(bool collapsed)
+{
+    const int total = m_splitter->width();
+    if (collapsed)
+        m_splitter->setSizes({total, 0});
+    else
+        m_splitter->setSizes({total / 2, total - total / 2});
+}
+
+bool MainWindow::shiftKeyIsDown() const
+{
+    return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
+}
+
+void MainWindow::openUrl(const QString& url)
+{
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+void MainWindow::showHelpAnchor(const QString& anchor)
+{
+    if (!m_help) {
+        m_help = new QTextBrowser;
+        m_help->setAttribute(Qt::WA_DeleteOnClose);
+        m_help->setWindowTitle(QStringLiteral("Quillum Help"));
+        m_help->setOpenExternalLinks(true);
+        m_help->resize(720, 640);
+    }
+    m_help->setSource(QUrl(QStringLiteral("qrc:/help/index.html#") + anchor));
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void MainWindow::terminate()
+{
+    QCoreApplication::quit();
+}
+
+} // namespace quillum

@@ -1,0 +1,87 @@
+#pragma once
+// The main window: the crop panel and the output panel side by side in a splitter, the
+// control strips above them, the status strip below, the menus. It is also the
+// controller's UiServices: alerts, window geometry, the screen, help and URLs reach Qt here.
+// The screen's bottom-left convention meets Qt's top-left one in WindowPosition.h.
+
+#include "platform/UiServices.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <map>
+
+class QMenu;
+class QScrollArea;
+class QSplitter;
+class QTextBrowser;
+
+namespace quillum {
+
+class zent3controller;
+class MenuModel;
+class PkCroppingImageViewWidget;
+class OutputViewWidget;
+class OutputControls;
+
+class MainWindow : public QMainWindow, public UiServices {
+public:
+    explicit MainWindow(zent3controller& controller, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    PkCroppingImageViewWidget* cropView() const { return m_cropView; }
+    OutputViewWidget* outputView() const { return m_outputView; }
+    QSplitter* splitter() const { return m_splitter; }
+    QScrollArea* leftScrollArea() const { return m_leftArea; }
+    QScrollArea* rightScrollArea() const { return m_rightArea; }
+    // Other windows the controller names (set-up panels, the full-screen viewer).
+    void registerWindow(WindowId id, QWidget* window) { m_windows[id] = window; }
+
+    // UiServices
+    AlertButton runAlert(const QString& title, const QString& message, const QStringList& buttons) override;
+    Size mainScreenSize() const override;
+    Rect screenFrameOfMainWindow() const override;
+    Rect windowFrame(WindowId window) const override;
+    void setWindowFrame(WindowId window, const Rect& frame) override;
+    void bringWindowForward(WindowId window, bool floating) override;
+    void orderWindowOut(WindowId window) override;
+    bool isWindowVisible(WindowId window) const override;
+    void setPresentationMode(bool fullScreen) override;
+    void setOutputPanelCollapsed(bool collapsed) override;
+    bool shiftKeyIsDown() const override;
+    void openUrl(const QString& url) override;
+    void showHelpAnchor(const QString& anchor) override;
+    void terminate() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildMenus();
+    void rebuildMenu(QMenu* menu, const MenuModel& model);
+    void observeController();
+    void syncLeftPanel();
+    void syncRightPanel();
+    void pushLeftScrollToModel();
+    void openDocument();
+    QWidget* window(WindowId id) const;
+
+    zent3controller& m_controller;
+    QSplitter* m_splitter = nullptr;
+    QScrollArea* m_leftArea = nullptr;
+    QScrollArea* m_rightArea = nullptr;
+    PkCroppingImageViewWidget* m_cropView = nullptr;
+    OutputViewWidget* m_outputView = nullptr;
+    OutputControls* m_outputControls = nullptr;
+    QMenu* m_zoomMenu = nullptr;
+    QMenu* m_appMenu = nullptr;
+    QPointer<QTextBrowser> m_help;
+    QTimer m_liveResizeEnd;
+    bool m_syncingScroll = false;
+    std::map<WindowId, QPointer<QWidget>> m_windows;
+};
+
+} // namespace quillum

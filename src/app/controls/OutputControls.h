@@ -1,0 +1,53 @@
+#pragma once
+// The strip above the output panel: output size, auto levels, mirrors, invert, colour mode,
+// sharpening, the correction panel and the output zoom. It mirrors the controller both ways
+// and holds no rules of its own.
+
+#include "ControllerObservers.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QAbstractButton;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QHBoxLayout;
+class QSpinBox;
+
+namespace quillum {
+
+class PictureCorrectionPanel;
+class zent3controller;
+
+class OutputControls : public QWidget {
+    Q_OBJECT
+public:
+    explicit OutputControls(zent3controller& controller, QWidget* parent = nullptr);
+    ~OutputControls() override;
+
+    // The floating correction panel, made on first use; the "Correction…" button shows it.
+    PictureCorrectionPanel& correctionPanel();
+    void showCorrectionPanel();
+
+private:
+    void buildSizeRow(QHBoxLayout* row);
+    void buildLookRow(QHBoxLayout* row);
+    // A check box or checkable button that mirrors one boolean property under `key`.
+    void bindToggle(QAbstractButton* button, const char* key, std::function<bool()> get,
+        std::function<void(bool)> set);
+    // A fixed-size check box with its field, for the width or the height.
+    void bindSize(QCheckBox* check, QSpinBox* field, bool width);
+    void syncMode();
+    void syncSharpen();
+
+    zent3controller& m_c;
+    ControllerObservers m_observers;
+
+    QButtonGroup* m_modes = nullptr;
+    QComboBox* m_sharpen = nullptr;
+    PictureCorrectionPanel* m_correction = nullptr; // child; made on first use
+};
+
+} // namespace quillum

@@ -1,0 +1,67 @@
+// Quillum: the application. Wires the controller to the main window and runs the loop.
+
+#include "app/MainWindow.h"
+#include "controller/zent3controller.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyleFactory>
+
+using namespace quillum;
+
+namespace {
+
+// A neutral dark surround: colours in a photo read truest against grey.
+void applyDarkPalette(QApplication& app)
+{
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette p;
+    const QColor window(43, 43, 46), base(30, 30, 32), text(222, 222, 222), accent(64, 132, 214);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, QColor(60, 60, 64));
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(56, 56, 60));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::white);
+    p.setColor(QPalette::Highlight, accent);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Dark, QColor(27, 27, 29));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 120));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 120));
+    app.setPalette(p);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillum"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    applyDarkPalette(app);
+
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    zent3controller controller(center);
+    MainWindow window(controller);
+    controller.setUiServices(&window);
+    controller.awakeFromNib();
+    controller.applicationWillFinishLaunching();
+    window.show();
+
+    // Files named on the command line (or handed over by the desktop) open as documents.
+    const QStringList args = QApplication::arguments().mid(1);
+    for (const QString& path : args)
+        if (!path.startsWith(QLatin1Char('-')))
+            controller.applicationOpenFile(path);
+
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] {
+        center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification), &app);
+    });
+    center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification), &app);
+    return app.exec();
+}
