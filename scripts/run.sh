@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# `make run`: crops the bundled samples through quillum-cli into ./out/ and says where they are.
-# (The window comes with the application step; until then this is the way to see the output.)
+# `make run`: opens Quillum on the bundled samples. Without a display it does the same job
+# headless: crops the samples through quillum-cli into ./out/ and says how to see the window.
 set -euo pipefail
 build=${1:-build}
 cd "$(dirname "$0")/.."
+
+if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
+  exec "$build/quillum" samples/coffee.jpg
+fi
+
 cli="$build/quillum-cli"
 mkdir -p out
 shopt -s nullglob
@@ -21,4 +26,5 @@ for sample in samples/*.jpg; do
   done
 done
 echo
-echo "The cropped samples are in $(pwd)/out/"
+echo "No display here, so the samples were cropped headless into $(pwd)/out/."
+echo "To see the window: run 'make run' in a desktop session, or 'xvfb-run -a make run'."

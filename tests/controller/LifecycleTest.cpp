@@ -1,0 +1,191 @@
+// Start-up, termination, the close question, the split view and the launch reopen rule,
+// driven through a scripted UI.
+
+#include "controller/zent3controller.h"
+#include "platform/UiServices.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+
+#include <cstring>
+#include <QTemporaryDir>
+
+#include "TestSupport.h"
+
+using namespace quillum;
+
+namespace {
+
+struct ScriptedUi : UiServices {
+    AlertButton answer = AlertButton::Second;
+    QStringList alerts;
+    bool shift = false;
+    int terminations = 0;
+    QList<bool> collapses;
+    AlertButton runAlert(const QString& title, const QString& message, const QStringList& buttons) override
+    {
+        alerts << title + QLatin1Char('|') + message + QLatin1Char('|') + buttons.join(QLatin1Char(','));
+        return answer;
+    }
+    bool shiftKeyIsDown() const override { return shift; }
+    void terminate() override { ++terminations; }
+    void setOutputPanelCollapsed(bool collapsed) override { collapses << collapsed; }
+};
+
+struct App {
+    NotificationCenter center;
+    zent3controller c{center};
+    ScriptedUi ui;
+    int writes = 0;
+    App()
+    {
+        c.setUiServices(&ui);
+        c.setDefaultsWriter([this] { ++writes; });
+    }
+};
+
+} // namespace
+
+TEST(Lifecycle, AwakeFromNibWiresAndPrepares)
+{
+    App app;
+    app.c.leftPanel().setLastManualRect({1, 2, 3, 4});
+    app.c.awakeFromNib();
+    EXPECT_EQ(app.c.fixedAspectCheckToolTip(), QStringLiteral("Check for fixed cropped aspect ratio"));
+    EXPECT_EQ(app.c.outputModeTag(), 1);
+    EXPECT_TRUE(QFileInfo(app.c.temporaryPath()).isDir());
+    EXPECT_TRUE(app.c.temporaryPath().endsWith(QStringLiteral("/quillum")));
+    EXPECT_TRUE(app.c.firstTimeSaving());
+    EXPECT_EQ(app.c.leftPanel().lastManualRect(), Rect{});
+    EXPECT_TRUE(app.c.leftPanel().selRect()->visible());
+    EXPECT_EQ(app.c.leftPanel().selRect()->compositionGudes(), 1) << "registered default after the read";
+    EXPECT_EQ(app.c.leftPanel().selRect()->guidesStyle(), 0);
+
+    // Observers: a drop answered by the controller reaches the left panel's callback.
+    app.center.postNotificationName(QStringLiteral("InputFileWasProcessedByController"));
+    EXPECT_TRUE(app.c.leftPanel().droppingResult());
+    // Awake twice does not register twice: one render per change notification.
+    app.c.awakeFromNib();
+    int renders = 0;
+    app.c.observeKey(QStringLiteral("operationTimeLabel"), [&](const QString&) { ++renders; });
+    BitmapImageRep picture = BitmapImageRep::makeARGB(10, 10);
+    std::memset(picture.bitmapData(), 200, picture.planeBytes());
+    app.c.setSourcePicture(std::move(picture));
+    ZentCropBorder frame;
+    frame.setFrame({0, 0, 5, 5});
+    app.center.postNotificationName(QStringLiteral("SelRectDidChangeNotification"), &frame);
+    EXPECT_EQ(renders, 1);
+}
+
+TEST(Lifecycle, CloseAsksFirst)
+{
+    for (AlertButton answer : {AlertButton::First, AlertButton::Second}) {
+        App app;
+        app.ui.answer = answer;
+        EXPECT_EQ(app.c.windowShouldClose(), answer == AlertButton::First);
+        ASSERT_EQ(app.ui.alerts.size(), 1);
+        EXPECT_EQ(app.ui.alerts[0], QStringLiteral("Close and Quit Quillum|Are you Sure?|Close and Quit,Cancel"));
+    }
+    App app;
+    app.c.windowWillClose();
+    EXPECT_EQ(app.ui.terminations, 1);
+}
+
+TEST(Lifecycle, QuickQuitWritesNothingAtTermination)
+{
+    App normal;
+    normal.c.awakeFromNib();
+    normal.center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification));
+    EXPECT_EQ(normal.writes, 1);
+
+    App quick;
+    quick.c.awakeFromNib();
+    quick.c.quickQuit();
+    EXPECT_EQ(quick.ui.terminations, 1);
+    quick.center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification));
+    EXPECT_EQ(quick.writes, 0);
+}
+
+TEST(Lifecycle, SplitViewFlagAtTheBoundary)
+{
+    App app;
+    int announced = 0;
+    app.c.observeKey(QStringLiteral("dontShowCropFlag"), [&](const QString&) { ++announced; });
+    app.c.splitViewDidResizeSubviews(119);
+    EXPECT_TRUE(app.c.dontShowCropFlag());
+    app.c.splitViewDidResizeSubviews(60);
+    EXPECT_EQ(announced, 1) << "announced only when it changes";
+    app.c.splitViewDidResizeSubviews(120);
+    EXPECT_FALSE(app.c.dontShowCropFlag());
+    app.c.splitViewDidResizeSubviews(500, false);
+    EXPECT_TRUE(app.c.dontShowCropFlag()) << "no right panel at all";
+    EXPECT_EQ(zent3controller::splitViewConstrainMinCoordinate(0), 120);
+    EXPECT_EQ(zent3controller::splitViewConstrainMaxCoordinate(1000), 880);
+
+    // The setter collapses the panel and brings it back.
+    App setter;
+    setter.c.setDontShowCropFlag(true);
+    setter.c.setDontShowCropFlag(false);
+    EXPECT_EQ(setter.ui.collapses, (QList<bool>{true, false}));
+}
+
+TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
+{
+    const QString sample = test::samplePath("coffee.jpg");
+    struct Row {
+        const char* name;
+        QStringList recent;
+        bool reopenSetting, shift, opened;
+    } rows[] = {
+        {"most recent exists", {sample, QStringLiteral("/nope.jpg")}, true, false, true},
+        {"most recent missing: silently nothing", {QStringLiteral("/nope.jpg"), sample}, true, false, false},
+        {"empty list", {}, true, false, false},
+        {"setting off", {sample}, false, false, false},
+        {"Shift held at start", {sample}, true, true, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        App app;
+        app.ui.shift = r.shift;
+        app.c.setRecentImages(r.recent);
+        app.c.setOpenLastFileOnAppLaunch(r.reopenSetting);
+        app.c.awakeFromNib();
+        app.center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification));
+        EXPECT_EQ(app.c.hasSource(), r.opened);
+        EXPECT_TRUE(app.ui.alerts.isEmpty());
+    }
+    // A file opened by the desktop before launch completed wins over the recent one.
+    App app;
+    app.c.setRecentImages({test::samplePath("rocket.jpg")});
+    app.c.awakeFromNib();
+    EXPECT_TRUE(app.c.applicationOpenFile(sample));
+    app.center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification));
+    EXPECT_EQ(app.c.sourcePath(), sample);
+}
+
+TEST(Lifecycle, OpeningAPictureAndABadFile)
+{
+    App app;
+    app.c.awakeFromNib();
+    app.c.leftPanel().setScrollViewFrameSize({300, 200});
+    ASSERT_TRUE(app.c.openPicture(test::samplePath("coffee.jpg")));
+    EXPECT_EQ(app.c.windowTitle(), QStringLiteral("coffee.jpg - 600 x 400"));
+    EXPECT_TRUE(app.c.outPict());
+    EXPECT_FLOAT_EQ(app.c.leftPanel().scale(), 0.5f) << "fitted to the panel";
+    const auto before = app.c.outPict();
+    EXPECT_FALSE(app.c.openPicture(test::dataPath("truncated.jpg")));
+    ASSERT_EQ(app.ui.alerts.size(), 1);
+    EXPECT_TRUE(app.ui.alerts[0].contains(QStringLiteral("truncated.jpg")));
+    EXPECT_EQ(app.c.outPict(), before) << "the previous picture stays";
+    EXPECT_EQ(app.c.sourcePath(), test::samplePath("coffee.jpg"));
+}
+
+TEST(Lifecycle, LastRotationItemNeedsARotation)
+{
+    App app;
+    EXPECT_FALSE(app.c.validateMenuItem(zent3controller::kLastRotationMenuTag));
+    EXPECT_TRUE(app.c.validateMenuItem(101));
+    app.c.setLastRotatedAngle(12.5);
+    EXPECT_TRUE(app.c.validateMenuItem(zent3controller::kLastRotationMenuTag));
+}
