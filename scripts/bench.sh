@@ -36,6 +36,22 @@ trap 'rm -rf "$work"' EXIT
 echo "== quillum-bench ($(basename "$photo"), $(($(stat -c %s "$photo") / 1000)) kB)"
 "$bench" --photo "$photo" --benchmark_format=console \
   --benchmark_out="$work/bench.csv" --benchmark_out_format=csv
+app_bench="$build/bench/quillum-bench-app"
+if [[ -x $app_bench ]]; then
+  "$app_bench" --photo "$photo" --benchmark_format=console \
+    --benchmark_out="$work/app.csv" --benchmark_out_format=csv
+  tail -n +2 "$work/app.csv" | grep -v '^name,' >>"$work/bench.csv" || true
+fi
+
+# From process start to the window shown (offscreen; the run ends right after the show).
+startup_runs=()
+for _ in 1 2 3 4 5 6 7; do
+  t0=$EPOCHREALTIME
+  QT_QPA_PLATFORM=offscreen QUILLUM_QUIT_WHEN_SHOWN=1 "$build/quillum" >/dev/null 2>&1 || true
+  t1=$EPOCHREALTIME
+  startup_runs+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", (b - a) * 1000 }')")
+done
+startup=$(printf '%s\n' "${startup_runs[@]}" | sort -n | sed -n 4p)
 
 # median_of PREFIX: the real-time median of the benchmark whose name starts with PREFIX.
 median_of() {
@@ -116,6 +132,7 @@ plain=$(median_of render/w1920/plain)
 # 10^6 steps per iteration: the median in ms is the cost per step in ns.
 drag=$(median_of cropframe/1e6-drag-steps)
 hits=$(median_of cropframe/1e6-hit-tests)
+repaint=$(median_of app/drag-step-repaint)
 r_vips=$(ratio "$q_ms" "$v_ms")
 r_magick=$(ratio "$q_ms" "$m_ms")
 full_verdict="$(verdict "$full" 150), stretch $(verdict "$full" 100)"
@@ -130,6 +147,8 @@ echo "| render → 1920 wide, auto levels + correction + sharpen 1 | $full | | �
 echo "| render → 1920 wide, nothing else | $plain | | |"
 echo "| crop frame: one drag step (ns) | $drag | | ≤ 1000 ns: $(verdict "$drag" 1000) |"
 echo "| crop frame: one hit test (ns) | $hits | | ≤ 1000 ns: $(verdict "$hits" 1000) |"
+echo "| crop view repaint for one drag step, 6000 × 4000 fitted | $repaint | | ≤ 8 ms: $(verdict "$repaint" 8) |"
+echo "| process start to window shown (whole run, offscreen) | $startup | | ≤ 500 ms: $(verdict "$startup" 500) |"
 echo "| end to end: quillum-cli | $q_ms | $q_mb$rss_note | peak RSS ≤ 400 MB: $(verdict "$q_mb" 400) |"
 echo "| end to end: libvips (vips-pipeline) | $v_ms | $v_mb$rss_note | |"
 echo "| end to end: ImageMagick (convert-im6.q16) | $m_ms | $m_mb$rss_note | |"

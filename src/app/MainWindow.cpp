@@ -4,6 +4,7 @@
 #include "app/controls/OutputControls.h"
 #include "app/controls/StatusStrip.h"
 #include "app/cropframe/PkCroppingImageViewWidget.h"
+#include "app/fullscreen/PkBorderLessWindow.h"
 #include "app/output/OutputViewWidget.h"
 #include "controller/zent3controller.h"
 #include "platform/WindowPosition.h"
@@ -48,6 +49,13 @@ QWidget* panel(QWidget* controls, QScrollArea* area)
     layout->addWidget(controls);
     layout->addWidget(area, 1);
     return box;
+}
+
+Sender senderWithTag(int tag)
+{
+    Sender sender;
+    sender.tag = tag;
+    return sender;
 }
 
 int screenHeight(const QWidget* w)
@@ -106,6 +114,10 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     connect(&m_liveResizeEnd, &QTimer::timeout, this, [this] { m_controller.leftPanel().viewDidEndLiveResize(); });
 
     registerWindow(WindowId::Main, this);
+    // The viewer is a top-level window of its own; this window owns and outlives it.
+    m_fullScreen = new PkBorderLessWindow(controller);
+    m_fullScreen->setParent(this, m_fullScreen->windowFlags());
+    registerWindow(WindowId::FullScreenPanel, m_fullScreen);
     buildMenus();
     observeController();
     resize(1360, 860);
@@ -268,6 +280,11 @@ void MainWindow::buildMenus()
 
     m_zoomMenu = menuBar()->addMenu(QStringLiteral("&View"));
     rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu());
+    QMenu* screen = menuBar()->addMenu(QStringLiteral("&Full Screen"));
+    screen->addAction(QStringLiteral("Full Screen: &Source"), QKeySequence(Qt::Key_F11), this,
+                      [this] { m_controller.fullScreen(senderWithTag(1)); });
+    screen->addAction(QStringLiteral("Full Screen: &Output"), QKeySequence(Qt::SHIFT | Qt::Key_F11), this,
+                      [this] { m_controller.fullScreen(senderWithTag(2)); });
     QMenu* output = menuBar()->addMenu(QStringLiteral("&Output"));
     output->addAction(QStringLiteral("Fit Output to View"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_9), this,
                       [this] { m_controller.fitOutputImageToView(); });
@@ -361,6 +378,8 @@ void MainWindow::setPresentationMode(bool fullScreen)
     if (QWidget* w = window(WindowId::FullScreenPanel)) {
         if (fullScreen)
             w->showFullScreen();
+        else
+            w->showNormal();
     }
 }
 

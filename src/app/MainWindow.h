@@ -24,6 +24,7 @@ class MenuModel;
 class PkCroppingImageViewWidget;
 class OutputViewWidget;
 class OutputControls;
+class PkBorderLessWindow;
 
 class MainWindow : public QMainWindow, public UiServices {
 public:
@@ -76,6 +77,7 @@ private:
     PkCroppingImageViewWidget* m_cropView = nullptr;
     OutputViewWidget* m_outputView = nullptr;
     OutputControls* m_outputControls = nullptr;
+    PkBorderLessWindow* m_fullScreen = nullptr; // child window
     QMenu* m_zoomMenu = nullptr;
     QMenu* m_appMenu = nullptr;
     QPointer<QTextBrowser> m_help;

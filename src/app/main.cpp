@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QPalette>
 #include <QStyleFactory>
+#include <QTimer>
 
 using namespace quillum;
 
@@ -63,5 +64,8 @@ int main(int argc, char** argv)
         center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification), &app);
     });
     center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification), &app);
+    // For the start-up benchmark: leave as soon as the window has been shown once.
+    if (qEnvironmentVariableIsSet("QUILLUM_QUIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, [&] { QCoreApplication::exit(0); });
     return app.exec();
 }

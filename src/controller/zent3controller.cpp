@@ -101,7 +101,10 @@ void zent3controller::defaultsWrite()
         m_defaultsWriter();
 }
 
-void zent3controller::applicationWillFinishLaunching() {}
+void zent3controller::applicationWillFinishLaunching()
+{
+    prepareUpdater();
+}
 
 void zent3controller::onFinishLaunch(const Notification&)
 {
@@ -110,6 +113,7 @@ void zent3controller::onFinishLaunch(const Notification&)
         if (QFileInfo(path).isFile())
             applicationOpenFile(path);
     }
+    insertCheckForUpdatesItem();
 }
 
 void zent3controller::onQuit(const Notification&)
@@ -198,6 +202,7 @@ bool zent3controller::openPicture(const QString& path)
         m_windowTitle = QString::asprintf("%s - %1.0f x %1.0f", qPrintable(QFileInfo(path).fileName()), double(w),
                                           double(h));
         didChangeValueForKey(QStringLiteral("windowTitle"));
+        showImageInFullScreenAsCrop(srcImageRep(), false);
         redrawOutput();
     }
     return true;

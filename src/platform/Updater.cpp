@@ -17,8 +17,8 @@ constexpr int kTransferTimeoutMs = 30'000;
 
 QString unreachableMessage()
 {
-    return QCoreApplication::translate("Updater",
-        "Quillum could not get the update information. Check your internet connection and try again later.");
+    return QCoreApplication::translate(
+        "Updater", "Quillum could not get the update information. Check your internet connection and try again later.");
 }
 
 UpdateCheckResult malformed(const QString& detail)
@@ -64,7 +64,8 @@ void Updater::checkForUpdates(ResultHandler handler)
         return;
     }
     auto later = [this](UpdateCheckResult result) {
-        QMetaObject::invokeMethod(&m_context, [this, result] { finish(result); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_context, [this, result] { finish(result); }, Qt::QueuedConnection);
     };
     if (!m_feedURL.isValid() || m_feedURL.isEmpty()) {
         later(failed(QCoreApplication::translate("Updater", "Quillum has no address to check for updates.")));
@@ -176,7 +177,8 @@ UpdateCheckResult Updater::evaluateFeed(const QByteArray& feed, const QString& c
             const QString text = itemVersion.isEmpty() ? enclosureVersion : itemVersion;
             const auto version = parseVersion(text);
             if (!version)
-                return malformed(QStringLiteral("item %1 has no usable version (\"%2\")").arg(QString::number(items), text));
+                return malformed(
+                    QStringLiteral("item %1 has no usable version (\"%2\")").arg(QString::number(items), text));
             if (newestText.isEmpty() || compareVersions(*version, newest) > 0) {
                 newest = *version;
                 newestText = text;
@@ -191,8 +193,8 @@ UpdateCheckResult Updater::evaluateFeed(const QByteArray& feed, const QString& c
 
     const auto current = parseVersion(currentVersion);
     if (!current)
-        return failed(QCoreApplication::translate("Updater",
-            "Quillum does not know its own version, so it cannot tell whether %1 is newer.")
+        return failed(QCoreApplication::translate(
+            "Updater", "Quillum does not know its own version, so it cannot tell whether %1 is newer.")
                           .arg(newestText));
     if (compareVersions(newest, *current) > 0)
         return { UpdateCheckResult::Outcome::NewerAvailable, newestText,

@@ -45,8 +45,8 @@ struct UpdateCheckResult {
     enum class Outcome { UpToDate, NewerAvailable, Unreachable, MalformedFeed, Failed };
     Outcome outcome = Outcome::Unreachable;
     QString newestVersion; // from the feed; empty unless UpToDate or NewerAvailable
-    QString message;       // a sentence or two for the user
-    QString detail;        // the technical cause (network error text, XML error); may be empty
+    QString message; // a sentence or two for the user
+    QString detail; // the technical cause (network error text, XML error); may be empty
 };
 
 class Updater {
@@ -90,8 +90,8 @@ private:
     std::vector<ResultHandler> m_waiting;
     bool m_checking = false;
     bool m_tooLarge = false;
-    // The manager is a child of the application so it goes before the event loop's end,
-    // even for the shared updater, which outlives QCoreApplication.
+    // A child of the application, so it dies with it even though the shared updater
+    // outlives QCoreApplication.
     QPointer<QNetworkAccessManager> m_network;
     QPointer<QNetworkReply> m_reply;
     // Context of every connection and queued call: they die with the updater.

@@ -1,7 +1,6 @@
 #include "WindowPosition.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace quillum {
@@ -29,12 +28,15 @@ PositionCheck validatePosition(const Rect& frame, const Size& screen)
 
 namespace {
 
-// A double outside int's range (or NaN) must not reach an int conversion.
+// QRect computes left + width - 1 in int: keeping each field within ±2^29 keeps that sum
+// (and the int conversion) defined.
+constexpr double kPointLimit = 1 << 29;
+
 int toPoint(double v)
 {
     if (!std::isfinite(v))
         return 0;
-    return int(std::clamp(std::round(v), double(INT_MIN), double(INT_MAX)));
+    return int(std::clamp(std::round(v), -kPointLimit, kPointLimit));
 }
 
 } // namespace

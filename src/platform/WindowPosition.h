@@ -31,7 +31,7 @@ PositionCheck validatePosition(const Rect& frame, const Size& screen);
 
 // `screenHeight` is the height of the screen whose top-left corner is Qt's global origin.
 // Qt's QRect is measured in whole points; toTopLeft rounds each field to the nearest one
-// (halves away from zero) and clamps to int's range.
+// (halves away from zero), clamps it to ±2^29 and makes a non-finite field 0.
 Rect toBottomLeft(const QRect& qtFrame, int screenHeight);
 QRect toTopLeft(const Rect& frame, int screenHeight);
 

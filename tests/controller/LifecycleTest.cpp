@@ -162,6 +162,10 @@ TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
     EXPECT_TRUE(app.c.applicationOpenFile(sample));
     app.center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification));
     EXPECT_EQ(app.c.sourcePath(), sample);
+    const MenuItem* updates = app.c.applicationMenu().itemWithTag(zent3controller::kCheckForUpdatesItemTag);
+    ASSERT_TRUE(updates);
+    EXPECT_EQ(updates->title, QStringLiteral("Check for Updates…"));
+    EXPECT_TRUE(updates->keyEquivalent.isEmpty());
 }
 
 TEST(Lifecycle, OpeningAPictureAndABadFile)

@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace quillum {
 
 namespace {
@@ -151,8 +153,7 @@ void OutputControls::buildLookRow(QHBoxLayout* row)
     for (const Toggle& t : toggles) {
         auto* button
             = controlkit::toolButton(this, t.objectName, tr(t.text), tr(t.toolTip), controlkit::icon(t.glyph, palette()));
-        bindToggle(
-            button, t.key, [this, get = t.get] { return (m_c.*get)(); }, [this, set = t.set](bool on) { (m_c.*set)(on); });
+        bindToggle(button, t.key, std::bind_front(t.get, &m_c), std::bind_front(t.set, &m_c));
         row->addWidget(button);
     }
     controlkit::addGroupGap(row);
@@ -259,6 +260,7 @@ void OutputControls::syncMode()
     // An exclusive group cannot show "none checked"; lift it for a tag without a button.
     m_modes->setExclusive(false);
     for (QAbstractButton* button : m_modes->buttons()) {
+        const QSignalBlocker blocker(button);
         button->setChecked(button == current);
     }
     m_modes->setExclusive(true);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace quillum {
 
@@ -114,14 +115,16 @@ void PictureCorrectionPanel::addChannel(QGridLayout* grid, int row, const char* 
     label->setBuddy(slider);
 
     const bool signedValue = minimum < 0;
-    auto sync = [this, slider, value, get, signedValue] {
-        const float v = (m_c.*get)();
+    auto getValue = std::bind_front(get, &m_c);
+    auto setValue = std::bind_front(set, &m_c);
+    auto sync = [slider, value, getValue, signedValue] {
+        const float v = getValue();
         const QSignalBlocker blocker(slider);
         slider->setValue(sliderPosition(v));
         value->setText(valueText(v, signedValue));
     };
-    connect(slider, &QSlider::valueChanged, this, [this, set, sync](int position) {
-        (m_c.*set)(float(position) / kSliderScale);
+    connect(slider, &QSlider::valueChanged, this, [setValue, sync](int position) {
+        setValue(float(position) / kSliderScale);
         sync();
     });
     m_observers.observe({ key }, sync);
