@@ -28,23 +28,23 @@ void BM_dragStepRepaint(benchmark::State& state)
     }
     NotificationCenter center;
     PkCroppingImageView model(center);
-    model.setPictureSize({6000, 4000});
-    model.setScrollViewFrameSize({1200, 800});
+    model.setPictureSize({ 6000, 4000 });
+    model.setScrollViewFrameSize({ 1200, 800 });
     model.setScale(model.fitScale());
     model.applyScale();
-    model.selRect()->setFrame({1000, 1000, 3000, 2000});
+    model.selRect()->setFrame({ 1000, 1000, 3000, 2000 });
     PkCroppingImageViewWidget widget(model);
     widget.setPicture(&decoded->bitmap);
     widget.syncGeometry();
     // Paint into an image the size of the panel: what one repaint of the screen costs.
     QImage target(widget.size(), QImage::Format_ARGB32_Premultiplied);
     widget.render(&target); // the display copy is made once, before timing
-    const QPointF corner = widget.toWidget(Point{4000 * model.scale(), 3000 * model.scale()});
-    model.mouseDown({widget.toViewUnits(corner)});
+    const QPointF corner = widget.toWidget(Point { 4000 * model.scale(), 3000 * model.scale() });
+    model.mouseDown({ widget.toViewUnits(corner) });
     int i = 0;
     for (auto _ : state) {
         const QPointF p = corner + QPointF(i % 40, -(i % 30));
-        model.mouseDragged({widget.toViewUnits(p)});
+        model.mouseDragged({ widget.toViewUnits(p) });
         widget.render(&target);
         ++i;
     }

@@ -31,8 +31,8 @@ QImage imageFromBitmap(const BitmapImageRep& bitmap)
         Result<BitmapImageRep> rgb = convertCMYKToRGB(bitmap);
         return rgb ? imageFromBitmap(*rgb) : QImage();
     }
-    const BitmapImageRep argb =
-        convertToWorkingBitmap(bitmap, Rect{0, 0, double(bitmap.pixelsWide()), double(bitmap.pixelsHigh())});
+    const BitmapImageRep argb
+        = convertToWorkingBitmap(bitmap, Rect { 0, 0, double(bitmap.pixelsWide()), double(bitmap.pixelsHigh()) });
     return argb.isNull() ? QImage() : imageFromWorkingBitmap(argb, false);
 }
 

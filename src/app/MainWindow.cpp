@@ -99,9 +99,8 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     outer->addWidget(status);
     setCentralWidget(bottom);
 
-    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
-        m_controller.splitViewDidResizeSubviews(m_splitter->sizes().value(1));
-    });
+    connect(m_splitter, &QSplitter::splitterMoved, this,
+        [this] { m_controller.splitViewDidResizeSubviews(m_splitter->sizes().value(1)); });
     m_leftArea->installEventFilter(this);
     m_rightArea->installEventFilter(this);
     auto pushScroll = [this] { pushLeftScrollToModel(); };
@@ -138,8 +137,8 @@ void MainWindow::observeController()
         syncRightPanel();
     });
     m_controller.observeKey(QStringLiteral("rightPanelScale"), [this](const QString&) { syncRightPanel(); });
-    m_controller.observeKey(QStringLiteral("windowTitle"),
-                            [this](const QString&) { setWindowTitle(m_controller.windowTitle()); });
+    m_controller.observeKey(
+        QStringLiteral("windowTitle"), [this](const QString&) { setWindowTitle(m_controller.windowTitle()); });
     m_controller.mainZoomMenu().setChangedHandler([this] { rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu()); });
     m_controller.applicationMenu().setChangedHandler(
         [this] { rebuildMenu(m_appMenu, m_controller.applicationMenu()); });
@@ -164,9 +163,8 @@ void MainWindow::pushLeftScrollToModel()
 {
     if (m_syncingScroll || !m_controller.leftPanel().hasPicture())
         return;
-    const double y = m_cropView->height() - m_leftArea->verticalScrollBar()->value()
-        - m_leftArea->viewport()->height();
-    m_controller.leftPanel().clipView().scrollToPoint({double(m_leftArea->horizontalScrollBar()->value()), y});
+    const double y = m_cropView->height() - m_leftArea->verticalScrollBar()->value() - m_leftArea->viewport()->height();
+    m_controller.leftPanel().clipView().scrollToPoint({ double(m_leftArea->horizontalScrollBar()->value()), y });
 }
 
 void MainWindow::syncRightPanel()
@@ -180,13 +178,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Resize) {
         if (watched == m_leftArea) {
             m_controller.leftPanel().setScrollViewFrameSize(
-                {double(m_leftArea->width()), double(m_leftArea->height())});
+                { double(m_leftArea->width()), double(m_leftArea->height()) });
             if (!m_controller.leftPanel().hasPicture())
                 m_cropView->syncGeometry();
             m_liveResizeEnd.start();
         } else if (watched == m_rightArea) {
             m_controller.rightPanel().setScrollViewFrameSize(
-                {double(m_rightArea->width()), double(m_rightArea->height())});
+                { double(m_rightArea->width()), double(m_rightArea->height()) });
             m_controller.splitViewDidResizeSubviews(m_splitter->sizes().value(1));
             if (m_controller.keepRightFitToView())
                 m_controller.scaleOutputPicture();
@@ -221,9 +219,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::openDocument()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open Photo"), m_controller.currentOutputPath(),
-        QStringLiteral("Pictures (*.jpg *.jpeg *.png *.tif *.tiff *.webp *.gif *.heic);;All files (*)"));
+    const QString path
+        = QFileDialog::getOpenFileName(this, QStringLiteral("Open Photo"), m_controller.currentOutputPath(),
+            QStringLiteral("Pictures (*.jpg *.jpeg *.png *.tif *.tiff *.webp *.gif *.heic);;All files (*)"));
     if (!path.isEmpty())
         m_controller.applicationOpenFile(path);
 }
@@ -260,42 +258,42 @@ void MainWindow::buildMenus()
     QAction* save = file->addAction(QStringLiteral("&Save Crop"), QKeySequence::Save, this, [] {});
     save->setEnabled(false);
     file->addSeparator();
-    QAction* next = file->addAction(QStringLiteral("&Next Picture"), QKeySequence(Qt::ALT | Qt::Key_Right), this,
-                                    [] {});
-    QAction* previous = file->addAction(QStringLiteral("&Previous Picture"), QKeySequence(Qt::ALT | Qt::Key_Left),
-                                        this, [] {});
+    QAction* next
+        = file->addAction(QStringLiteral("&Next Picture"), QKeySequence(Qt::ALT | Qt::Key_Right), this, [] {});
+    QAction* previous
+        = file->addAction(QStringLiteral("&Previous Picture"), QKeySequence(Qt::ALT | Qt::Key_Left), this, [] {});
     next->setEnabled(false);
     previous->setEnabled(false);
     file->addSeparator();
     file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, [this] { close(); });
     file->addAction(QStringLiteral("Quit &Without Saving Settings"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q),
-                    this, [this] { m_controller.quickQuit(); });
+        this, [this] { m_controller.quickQuit(); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addAction(QStringLiteral("Select &All"), QKeySequence::SelectAll, this, [this] { m_controller.selectAll(); });
     edit->addAction(QStringLiteral("&Turn Frame a Quarter"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
-                    [this] { m_controller.rotateSelectioFrame(); });
+        [this] { m_controller.rotateSelectioFrame(); });
     edit->addAction(QStringLiteral("Next &Guide"), QKeySequence(Qt::CTRL | Qt::Key_G), this,
-                    [this] { m_controller.nextCompositionGuide(); });
+        [this] { m_controller.nextCompositionGuide(); });
 
     m_zoomMenu = menuBar()->addMenu(QStringLiteral("&View"));
     rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu());
     QMenu* screen = menuBar()->addMenu(QStringLiteral("&Full Screen"));
     screen->addAction(QStringLiteral("Full Screen: &Source"), QKeySequence(Qt::Key_F11), this,
-                      [this] { m_controller.fullScreen(senderWithTag(1)); });
+        [this] { m_controller.fullScreen(senderWithTag(1)); });
     screen->addAction(QStringLiteral("Full Screen: &Output"), QKeySequence(Qt::SHIFT | Qt::Key_F11), this,
-                      [this] { m_controller.fullScreen(senderWithTag(2)); });
+        [this] { m_controller.fullScreen(senderWithTag(2)); });
     QMenu* output = menuBar()->addMenu(QStringLiteral("&Output"));
     output->addAction(QStringLiteral("Fit Output to View"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_9), this,
-                      [this] { m_controller.fitOutputImageToView(); });
+        [this] { m_controller.fitOutputImageToView(); });
     output->addAction(QStringLiteral("Output at Actual Size"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0), this,
-                      [this] { m_controller.fitOutputImageTo100(); });
+        [this] { m_controller.fitOutputImageTo100(); });
     output->addAction(QStringLiteral("Picture &Correction…"), QKeySequence(Qt::CTRL | Qt::Key_K), this,
-                      [this] { m_outputControls->showCorrectionPanel(); });
+        [this] { m_outputControls->showCorrectionPanel(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("Quillum &Help"), QKeySequence::HelpContents, this,
-                    [this] { showHelpAnchor(QStringLiteral("helpMainScreen")); });
+        [this] { showHelpAnchor(QStringLiteral("helpMainScreen")); });
     m_appMenu = help->addMenu(QStringLiteral("Updates"));
     rebuildMenu(m_appMenu, m_controller.applicationMenu());
 }
@@ -322,13 +320,13 @@ AlertButton MainWindow::runAlert(const QString& title, const QString& message, c
 Size MainWindow::mainScreenSize() const
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? Size{double(screen->geometry().width()), double(screen->geometry().height())} : Size{};
+    return screen ? Size { double(screen->geometry().width()), double(screen->geometry().height()) } : Size {};
 }
 
 Rect MainWindow::screenFrameOfMainWindow() const
 {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    return screen ? toBottomLeft(screen->geometry(), screenHeight(this)) : Rect{};
+    return screen ? toBottomLeft(screen->geometry(), screenHeight(this)) : Rect {};
 }
 
 QWidget* MainWindow::window(WindowId id) const
@@ -340,7 +338,7 @@ QWidget* MainWindow::window(WindowId id) const
 Rect MainWindow::windowFrame(WindowId id) const
 {
     const QWidget* w = window(id);
-    return w ? toBottomLeft(w->frameGeometry(), screenHeight(w)) : Rect{};
+    return w ? toBottomLeft(w->frameGeometry(), screenHeight(w)) : Rect {};
 }
 
 void MainWindow::setWindowFrame(WindowId id, const Rect& frame)
@@ -387,9 +385,9 @@ void MainWindow::setOutputPanelCollapsed(bool collapsed)
 {
     const int total = m_splitter->width();
     if (collapsed)
-        m_splitter->setSizes({total, 0});
+        m_splitter->setSizes({ total, 0 });
     else
-        m_splitter->setSizes({total / 2, total - total / 2});
+        m_splitter->setSizes({ total / 2, total - total / 2 });
 }
 
 bool MainWindow::shiftKeyIsDown() const

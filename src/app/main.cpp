@@ -60,9 +60,8 @@ int main(int argc, char** argv)
         if (!path.startsWith(QLatin1Char('-')))
             controller.applicationOpenFile(path);
 
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] {
-        center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification), &app);
-    });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit,
+        [&] { center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification), &app); });
     center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification), &app);
     // For the start-up benchmark: leave as soon as the window has been shown once.
     if (qEnvironmentVariableIsSet("QUILLUM_QUIT_WHEN_SHOWN"))

@@ -12,7 +12,7 @@ namespace quillum {
 
 struct MenuItem {
     int tag = 0;
-    QString title;        // empty for a separator
+    QString title; // empty for a separator
     QString keyEquivalent; // e.g. "+", "9"; empty for none
     bool enabled = true;
     bool separator = false;

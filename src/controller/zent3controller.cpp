@@ -13,14 +13,14 @@ zent3controller::zent3controller(NotificationCenter& center, std::unique_ptr<One
     : m_center(center)
     , m_leftPanel(center, std::move(wheelTimer))
 {
-    m_mainZoomMenu.addItem({101, QStringLiteral("Zoom In"), QStringLiteral("+"), true, false, false,
-                            [this] { inPicZoomIn(); }});
-    m_mainZoomMenu.addItem({102, QStringLiteral("Zoom Out"), QStringLiteral("-"), true, false, false,
-                            [this] { inPicZoomOut(); }});
-    m_mainZoomMenu.addItem({103, QStringLiteral("Fit to View"), QStringLiteral("9"), true, false, false,
-                            [this] { fitImageToView(); }});
-    m_mainZoomMenu.addItem({104, QStringLiteral("Actual Size"), QStringLiteral("0"), true, false, false,
-                            [this] { fitImageTo100(); }});
+    m_mainZoomMenu.addItem(
+        { 101, QStringLiteral("Zoom In"), QStringLiteral("+"), true, false, false, [this] { inPicZoomIn(); } });
+    m_mainZoomMenu.addItem(
+        { 102, QStringLiteral("Zoom Out"), QStringLiteral("-"), true, false, false, [this] { inPicZoomOut(); } });
+    m_mainZoomMenu.addItem(
+        { 103, QStringLiteral("Fit to View"), QStringLiteral("9"), true, false, false, [this] { fitImageToView(); } });
+    m_mainZoomMenu.addItem(
+        { 104, QStringLiteral("Actual Size"), QStringLiteral("0"), true, false, false, [this] { fitImageTo100(); } });
 }
 
 zent3controller::~zent3controller()
@@ -40,7 +40,7 @@ void zent3controller::wireNotifications()
     // Drops are refused until pictures can be taken from them: nothing answers the view.
     observe("InputFileWasDoppedIntoWell", [](const Notification&) {});
     observe("InputFileWasProcessedByController",
-            [this](const Notification& n) { m_leftPanel.onDroppedInputFileCallback(n); });
+        [this](const Notification& n) { m_leftPanel.onDroppedInputFileCallback(n); });
     observe("SelRectDidChangeNotification", [this](const Notification& n) { selectionDidChange(n); });
     observe("ImageWasDraggedAndDropped", [](const Notification&) {});
     observe("SelRectDidRotationNotification", [](const Notification&) {});
@@ -135,7 +135,7 @@ bool zent3controller::windowShouldClose()
     if (!m_uiServices)
         return false;
     return m_uiServices->runAlert(QStringLiteral("Close and Quit Quillum"), QStringLiteral("Are you Sure?"),
-                                  {QStringLiteral("Close and Quit"), QStringLiteral("Cancel")})
+               { QStringLiteral("Close and Quit"), QStringLiteral("Cancel") })
         == AlertButton::First;
 }
 
@@ -158,9 +158,18 @@ void zent3controller::windowDidResize()
     m_isResizing = false;
 }
 
-void zent3controller::windowDidEnterFullScreen() { onCropperEndsLiveResize(); }
-void zent3controller::windowDidExitFullScreen() { onCropperEndsLiveResize(); }
-void zent3controller::onCropperEndsLiveResize() { fitImageToView(); }
+void zent3controller::windowDidEnterFullScreen()
+{
+    onCropperEndsLiveResize();
+}
+void zent3controller::windowDidExitFullScreen()
+{
+    onCropperEndsLiveResize();
+}
+void zent3controller::onCropperEndsLiveResize()
+{
+    fitImageToView();
+}
 
 void zent3controller::splitViewDidResizeSubviews(double rightScrollViewWidth, bool hasRightScrollView)
 {
@@ -187,8 +196,8 @@ bool zent3controller::openPicture(const QString& path)
     Result<DecodedBitmap> decoded = decodeImageFile(path);
     if (!decoded) {
         if (m_uiServices)
-            m_uiServices->runAlert(QStringLiteral("The picture cannot be opened"), decoded.error(),
-                                   {QStringLiteral("OK")});
+            m_uiServices->runAlert(
+                QStringLiteral("The picture cannot be opened"), decoded.error(), { QStringLiteral("OK") });
         return false;
     }
     const int w = decoded->bitmap.pixelsWide(), h = decoded->bitmap.pixelsHigh();
@@ -199,8 +208,8 @@ bool zent3controller::openPicture(const QString& path)
         m_leftPanel.setLastManualRect(m_leftPanel.selRect()->frame());
         updateMoveSliderMaxima();
         fitImageToView();
-        m_windowTitle = QString::asprintf("%s - %1.0f x %1.0f", qPrintable(QFileInfo(path).fileName()), double(w),
-                                          double(h));
+        m_windowTitle
+            = QString::asprintf("%s - %1.0f x %1.0f", qPrintable(QFileInfo(path).fileName()), double(w), double(h));
         didChangeValueForKey(QStringLiteral("windowTitle"));
         showImageInFullScreenAsCrop(srcImageRep(), false);
         redrawOutput();

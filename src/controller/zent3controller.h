@@ -271,7 +271,7 @@ public:
     double lastRotatedAngle() const { return m_lastRotatedAngle; }
     void setLastRotatedAngle(double degrees) { m_lastRotatedAngle = degrees; }
     bool applicationOpenFile(const QString& path);
-    void handleOpenContentsEventReplyEvent() {}
+    void handleOpenContentsEventReplyEvent() { }
 
     // Shows a picture file as the new source (until file lists exist): decode, place the
     // frame by the opening rule, fit, render. A file that cannot be read leaves the
@@ -323,8 +323,8 @@ public:
     void scaleFullScreenDown(const Sender& sender = {});
     // The panel's scroll view took a new size; the scroll origin is constrained again.
     void setFullScreenScrollViewFrameSize(Size size);
-    void windowDidResignKey() {}
-    void windowDidResignMain() {}
+    void windowDidResignKey() { }
+    void windowDidResignMain() { }
     bool fullScreenIsOpen() const { return m_fullScreenIsOpen; }
     // True while the viewer shows the output, false while it shows the source.
     bool fullScreenShowCrop() const { return m_fullScreenShowCrop; }

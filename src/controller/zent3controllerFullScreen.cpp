@@ -147,8 +147,7 @@ void zent3controller::showImageInFullScreenAsCrop(const BitmapImageRep* image, b
             showImageInFullScreenAsCrop(std::shared_ptr<const BitmapImageRep>(m_outPict), true);
         return;
     }
-    if (!m_fullScreenIsOpen || m_fullScreenShowCrop || image == m_fullScreenSourceShown
-        || image != m_srcImageRep.get())
+    if (!m_fullScreenIsOpen || m_fullScreenShowCrop || image == m_fullScreenSourceShown || image != m_srcImageRep.get())
         return;
     showInFullScreen(false, nullptr);
 }

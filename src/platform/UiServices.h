@@ -39,7 +39,7 @@ public:
 
     virtual Size mainScreenSize() const { return {}; }
     // The frame of the screen that holds the main window.
-    virtual Rect screenFrameOfMainWindow() const { return {0, 0, mainScreenSize().width, mainScreenSize().height}; }
+    virtual Rect screenFrameOfMainWindow() const { return { 0, 0, mainScreenSize().width, mainScreenSize().height }; }
 
     virtual Rect windowFrame(WindowId window) const
     {
@@ -65,7 +65,7 @@ public:
     virtual void openUrl(const QString& url) { (void)url; }
     virtual void showHelpAnchor(const QString& anchor) { (void)anchor; }
     // Ends the application's event loop (termination notifications follow).
-    virtual void terminate() {}
+    virtual void terminate() { }
 };
 
 } // namespace quillum

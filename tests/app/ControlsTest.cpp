@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -23,34 +22,22 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <memory>
 #include <set>
 #include <stdexcept>
+
+#include "AppTestSupport.h"
 
 using namespace quillum;
 
 namespace {
 
-class QtApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        // Another test file of this binary may have made one already.
-        if (!QApplication::instance())
-            m_app = std::make_unique<QApplication>(m_argc, m_argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[9] = "test_app";
-    char* m_argv[2] = { m_name, nullptr };
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment
-    = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+// The binary's one QApplication, shared with the other widget tests.
+void ensureApplication()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    test::testApplication();
+}
 
 BitmapImageRep gradient(int w, int h)
 {
@@ -77,6 +64,7 @@ struct Scene {
     int renders = 0;
     explicit Scene(bool withPicture = true)
     {
+        ensureApplication();
         c.observeKey(QStringLiteral("operationTimeLabel"), [this](const QString&) { ++renders; });
         c.leftPanel().setScrollViewFrameSize({ 100, 80 });
         if (withPicture) {
@@ -174,8 +162,7 @@ TEST(Controls, WidgetChangesReachTheController)
             [](const zent3controller& c, QWidget&) { return c.outputSizeUnproportionalStretch(); }, 1 },
         { "sharpen", {}, [](auto&, QWidget& w) { child<QComboBox>(w, "sharpen").setCurrentIndex(4); },
             [](const zent3controller& c, QWidget&) { return c.sharpenLevel() == 4; }, 1 },
-        { "fixed width enables its field and waits for a width", {},
-            [](auto&, QWidget& w) { click(w, "fixedWidth"); },
+        { "fixed width enables its field and waits for a width", {}, [](auto&, QWidget& w) { click(w, "fixedWidth"); },
             [](const zent3controller& c, QWidget& w) {
                 return c.outputWidthIsFixed() && c.outputWidthFieldEnabled()
                     && child<QSpinBox>(w, "outputWidth").isEnabled() && !child<QSpinBox>(w, "outputHeight").isEnabled();
@@ -225,7 +212,9 @@ TEST(Controls, ControllerChangesUpdateWidgetsWithoutEchoing)
     const std::vector<Row> rows = {
         { "output width", [](zent3controller& c, QWidget&) { c.setOutputWidthIsFixed(true); },
             [](zent3controller& c, QWidget&) { c.setOutputWidthVal(250); },
-            [=](const zent3controller& c, QWidget& w) { return spin(w, "outputWidth") == 250 && c.outputWidthVal() == 250; },
+            [=](const zent3controller& c, QWidget& w) {
+                return spin(w, "outputWidth") == 250 && c.outputWidthVal() == 250;
+            },
             1 },
         // The field shows its maximum; echoing it back would change the controller's value.
         { "width beyond the field",
@@ -274,7 +263,9 @@ TEST(Controls, ControllerChangesUpdateWidgetsWithoutEchoing)
             },
             1 },
         { "flip", {}, [](zent3controller& c, QWidget&) { c.setFlipHorizontal(true); },
-            [=](const zent3controller&, QWidget& w) { return checked(w, "flipHorizontal") && !checked(w, "flipVertical"); },
+            [=](const zent3controller&, QWidget& w) {
+                return checked(w, "flipHorizontal") && !checked(w, "flipVertical");
+            },
             1 },
         { "auto levels", {}, [](zent3controller& c, QWidget&) { c.setAutoLevelsIsOn(true); },
             [=](const zent3controller&, QWidget& w) { return checked(w, "autoLevels"); }, 1 },
@@ -289,7 +280,8 @@ TEST(Controls, ControllerChangesUpdateWidgetsWithoutEchoing)
             1 },
         { "contrast between slider steps", {}, [](zent3controller& c, QWidget&) { c.setContrastValue(0.123f); },
             [=](const zent3controller& c, QWidget& w) {
-                return slider(w, "contrast") == 12 && text(w, "contrastValue") == "+0.12" && c.contrastValue() == 0.123f;
+                return slider(w, "contrast") == 12 && text(w, "contrastValue") == "+0.12"
+                    && c.contrastValue() == 0.123f;
             },
             1 },
         { "red below the slider", {}, [](zent3controller& c, QWidget&) { c.setRedValue(-2.5f); },
@@ -412,8 +404,7 @@ TEST(Controls, ZoomSliderIsLogarithmicInPercent)
     const struct {
         double percent;
         int position;
-    } table[] = { { 5, 0 }, { 800, 1000 }, { 100, 590 }, { 20, 273 }, { 1, 0 }, { -3, 0 }, { 5000, 1000 },
-        { nan, 0 } };
+    } table[] = { { 5, 0 }, { 800, 1000 }, { 100, 590 }, { 20, 273 }, { 1, 0 }, { -3, 0 }, { 5000, 1000 }, { nan, 0 } };
     for (const auto& row : table)
         EXPECT_EQ(CropControls::zoomPositionForPercent(row.percent), row.position) << row.percent;
     for (int position : { 0, 1, 273, 500, 590, 999, 1000 })

@@ -30,18 +30,18 @@ BitmapImageRep greyPicture(int w, int h)
 
 struct Fixture : ::testing::Test {
     NotificationCenter center;
-    PkCroppingImageView model{center};
+    PkCroppingImageView model { center };
     BitmapImageRep picture = greyPicture(400, 300);
     std::unique_ptr<PkCroppingImageViewWidget> widget;
     int changes = 0;
     Fixture()
     {
         test::testApplication();
-        model.setPictureSize({400, 300});
+        model.setPictureSize({ 400, 300 });
         model.setScale(1.0f);
-        model.setScrollViewFrameSize({400, 300});
+        model.setScrollViewFrameSize({ 400, 300 });
         model.applyScale();
-        model.selRect()->setFrame({100, 50, 200, 150});
+        model.selRect()->setFrame({ 100, 50, 200, 150 });
         widget = std::make_unique<PkCroppingImageViewWidget>(model);
         widget->setPicture(&picture);
         widget->resize(400, 300);
@@ -55,10 +55,13 @@ struct Fixture : ::testing::Test {
         return image;
     }
     // Widget pixel for a point in view units (origin bottom-left).
-    QPoint at(double x, double y) const { return widget->toWidget(Point{x, y}).toPoint(); }
+    QPoint at(double x, double y) const { return widget->toWidget(Point { x, y }).toPoint(); }
 };
 
-bool isGrey(QRgb c) { return qRed(c) == 128 && qGreen(c) == 128 && qBlue(c) == 128; }
+bool isGrey(QRgb c)
+{
+    return qRed(c) == 128 && qGreen(c) == 128 && qBlue(c) == 128;
+}
 
 } // namespace
 
@@ -69,12 +72,13 @@ TEST_F(Fixture, DraggingAHandleMovesThatEdgeAndReportsOnce)
     const QPoint corner = at(100, 200);
     QTest::mousePress(widget.get(), Qt::LeftButton, {}, corner);
     for (int i = 1; i <= 10; ++i) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(corner + QPoint(-2 * i, -3 * i)), widget->mapToGlobal(QPointF(corner + QPoint(-2 * i, -3 * i))),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(corner + QPoint(-2 * i, -3 * i)),
+            widget->mapToGlobal(QPointF(corner + QPoint(-2 * i, -3 * i))), Qt::NoButton, Qt::LeftButton,
+            Qt::NoModifier);
         QCoreApplication::sendEvent(widget.get(), &move);
     }
     QTest::mouseRelease(widget.get(), Qt::LeftButton, {}, corner + QPoint(-20, -30));
-    EXPECT_EQ(model.selRect()->frame(), (Rect{80, 50, 220, 180}));
+    EXPECT_EQ(model.selRect()->frame(), (Rect { 80, 50, 220, 180 }));
     EXPECT_EQ(changes, 1);
 }
 
@@ -84,7 +88,7 @@ TEST_F(Fixture, ArrowKeysAndTheirReleaseReachTheModel)
     widget->setFocus();
     QTest::keyPress(widget.get(), Qt::Key_Right, Qt::ControlModifier);
     QTest::keyRelease(widget.get(), Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(model.selRect()->frame(), (Rect{110, 50, 200, 150}));
+    EXPECT_EQ(model.selRect()->frame(), (Rect { 110, 50, 200, 150 }));
     EXPECT_EQ(changes, 1);
 }
 
@@ -95,9 +99,9 @@ TEST_F(Fixture, FrameHandlesAndGuidesArePaintedInEachStyle)
         int borderStyle, guidesStyle;
         QRgb onOutline; // a pixel on the left edge, away from the handles
     } rows[] = {
-        {"dashed", 0, 0, 0},
-        {"soft in the user's colour", 1, 1, qRgb(0, 0, 255)},
-        {"veil with a thin outline", 2, 2, 0},
+        { "dashed", 0, 0, 0 },
+        { "soft in the user's colour", 1, 1, qRgb(0, 0, 255) },
+        { "veil with a thin outline", 2, 2, 0 },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);

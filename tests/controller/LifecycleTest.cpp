@@ -8,8 +8,8 @@
 
 #include <QFileInfo>
 
-#include <cstring>
 #include <QTemporaryDir>
+#include <cstring>
 
 #include "TestSupport.h"
 
@@ -35,7 +35,7 @@ struct ScriptedUi : UiServices {
 
 struct App {
     NotificationCenter center;
-    zent3controller c{center};
+    zent3controller c { center };
     ScriptedUi ui;
     int writes = 0;
     App()
@@ -50,14 +50,14 @@ struct App {
 TEST(Lifecycle, AwakeFromNibWiresAndPrepares)
 {
     App app;
-    app.c.leftPanel().setLastManualRect({1, 2, 3, 4});
+    app.c.leftPanel().setLastManualRect({ 1, 2, 3, 4 });
     app.c.awakeFromNib();
     EXPECT_EQ(app.c.fixedAspectCheckToolTip(), QStringLiteral("Check for fixed cropped aspect ratio"));
     EXPECT_EQ(app.c.outputModeTag(), 1);
     EXPECT_TRUE(QFileInfo(app.c.temporaryPath()).isDir());
     EXPECT_TRUE(app.c.temporaryPath().endsWith(QStringLiteral("/quillum")));
     EXPECT_TRUE(app.c.firstTimeSaving());
-    EXPECT_EQ(app.c.leftPanel().lastManualRect(), Rect{});
+    EXPECT_EQ(app.c.leftPanel().lastManualRect(), Rect {});
     EXPECT_TRUE(app.c.leftPanel().selRect()->visible());
     EXPECT_EQ(app.c.leftPanel().selRect()->compositionGudes(), 1) << "registered default after the read";
     EXPECT_EQ(app.c.leftPanel().selRect()->guidesStyle(), 0);
@@ -73,14 +73,14 @@ TEST(Lifecycle, AwakeFromNibWiresAndPrepares)
     std::memset(picture.bitmapData(), 200, picture.planeBytes());
     app.c.setSourcePicture(std::move(picture));
     ZentCropBorder frame;
-    frame.setFrame({0, 0, 5, 5});
+    frame.setFrame({ 0, 0, 5, 5 });
     app.center.postNotificationName(QStringLiteral("SelRectDidChangeNotification"), &frame);
     EXPECT_EQ(renders, 1);
 }
 
 TEST(Lifecycle, CloseAsksFirst)
 {
-    for (AlertButton answer : {AlertButton::First, AlertButton::Second}) {
+    for (AlertButton answer : { AlertButton::First, AlertButton::Second }) {
         App app;
         app.ui.answer = answer;
         EXPECT_EQ(app.c.windowShouldClose(), answer == AlertButton::First);
@@ -127,7 +127,7 @@ TEST(Lifecycle, SplitViewFlagAtTheBoundary)
     App setter;
     setter.c.setDontShowCropFlag(true);
     setter.c.setDontShowCropFlag(false);
-    EXPECT_EQ(setter.ui.collapses, (QList<bool>{true, false}));
+    EXPECT_EQ(setter.ui.collapses, (QList<bool> { true, false }));
 }
 
 TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
@@ -138,11 +138,11 @@ TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
         QStringList recent;
         bool reopenSetting, shift, opened;
     } rows[] = {
-        {"most recent exists", {sample, QStringLiteral("/nope.jpg")}, true, false, true},
-        {"most recent missing: silently nothing", {QStringLiteral("/nope.jpg"), sample}, true, false, false},
-        {"empty list", {}, true, false, false},
-        {"setting off", {sample}, false, false, false},
-        {"Shift held at start", {sample}, true, true, false},
+        { "most recent exists", { sample, QStringLiteral("/nope.jpg") }, true, false, true },
+        { "most recent missing: silently nothing", { QStringLiteral("/nope.jpg"), sample }, true, false, false },
+        { "empty list", {}, true, false, false },
+        { "setting off", { sample }, false, false, false },
+        { "Shift held at start", { sample }, true, true, false },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -157,7 +157,7 @@ TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
     }
     // A file opened by the desktop before launch completed wins over the recent one.
     App app;
-    app.c.setRecentImages({test::samplePath("rocket.jpg")});
+    app.c.setRecentImages({ test::samplePath("rocket.jpg") });
     app.c.awakeFromNib();
     EXPECT_TRUE(app.c.applicationOpenFile(sample));
     app.center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification));
@@ -172,7 +172,7 @@ TEST(Lifecycle, OpeningAPictureAndABadFile)
 {
     App app;
     app.c.awakeFromNib();
-    app.c.leftPanel().setScrollViewFrameSize({300, 200});
+    app.c.leftPanel().setScrollViewFrameSize({ 300, 200 });
     ASSERT_TRUE(app.c.openPicture(test::samplePath("coffee.jpg")));
     EXPECT_EQ(app.c.windowTitle(), QStringLiteral("coffee.jpg - 600 x 400"));
     EXPECT_TRUE(app.c.outPict());

@@ -17,8 +17,8 @@ enum class Glyph { Fit, SelectAll, RotateFrame, NextGuide, FlipVertical, FlipHor
 QIcon icon(Glyph glyph, const QPalette& palette);
 
 // An auto-raised tool button; with an icon it shows only the icon.
-QToolButton* toolButton(QWidget* parent, const char* objectName, const QString& text, const QString& toolTip,
-    const QIcon& icon = {});
+QToolButton* toolButton(
+    QWidget* parent, const char* objectName, const QString& text, const QString& toolTip, const QIcon& icon = {});
 
 // The gap between groups of controls; cleaner than separator lines on a dark theme.
 void addGroupGap(QBoxLayout* layout);

@@ -6,8 +6,7 @@ namespace quillum {
 
 ControllerObservers::ControllerObservers(KeyValueObservable& source)
     : m_source(source)
-{
-}
+{ }
 
 ControllerObservers::~ControllerObservers()
 {

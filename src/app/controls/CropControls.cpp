@@ -126,8 +126,9 @@ CropControls::CropControls(zent3controller& controller, QWidget* parent)
     buildZoomGroup(row);
     controlkit::addGroupGap(row);
     buildFrameGroup(row);
+    row->addStretch(0);
 
-    m_observers.observe({ "aspectFields", "fixedAspectCheckToolTip" }, [this] { syncAspect(); });
+    m_observers.observe({ "aspectFields" }, [this] { syncAspect(); });
     m_observers.observe({ "compositionGuidesMenuMarkedTag" }, [this] { syncGuides(); });
     m_observers.observe({ "scaleSlider" }, [this] { syncZoom(); });
     syncAspect();
@@ -186,7 +187,9 @@ void CropControls::buildGuidesGroup(QHBoxLayout* row)
     m_guides = new QComboBox(this);
     m_guides->setObjectName(QStringLiteral("guides"));
     m_guides->setToolTip(tr("Composition guides drawn in the crop frame"));
-    m_guides->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Sized for the common titles; the list itself opens wide enough for the long ones.
+    m_guides->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_guides->setMinimumContentsLength(13);
     m_guides->setPlaceholderText(tr("Other guides"));
     for (const GuideItem& item : kGuides) {
         if (item.separatorBefore)
@@ -229,7 +232,7 @@ void CropControls::buildZoomGroup(QHBoxLayout* row)
     auto* fit = controlkit::toolButton(this, "fitImage", tr("Fit"), tr("Fit the picture to the view (9)"),
         controlkit::icon(controlkit::Glyph::Fit, palette()));
     connect(fit, &QToolButton::clicked, this, [this] { m_c.fitImageToView(); });
-    auto* actual = controlkit::toolButton(this, "actualSizeImage", tr("100%"), tr("Actual size (0)"));
+    auto* actual = controlkit::toolButton(this, "actualSizeImage", tr("1:1"), tr("Actual size (0)"));
     connect(actual, &QToolButton::clicked, this, [this] { m_c.fitImageTo100(); });
 
     row->addWidget(m_zoom, 1);

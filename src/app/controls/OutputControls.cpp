@@ -93,8 +93,8 @@ void OutputControls::buildSizeRow(QHBoxLayout* row)
     bindSize(fixedWidth, width, true);
     bindSize(fixedHeight, height, false);
 
-    auto* stretch = checkBox(this, "stretch", tr("Stretch"),
-        tr("With both sizes fixed, stretch to them instead of fitting inside them"));
+    auto* stretch = checkBox(
+        this, "stretch", tr("Stretch"), tr("With both sizes fixed, stretch to them instead of fitting inside them"));
     bindToggle(
         stretch, "outputSizeUnproportionalStretch", [this] { return m_c.outputSizeUnproportionalStretch(); },
         [this](bool on) { m_c.setOutputSizeUnproportionalStretch(on); });
@@ -102,7 +102,7 @@ void OutputControls::buildSizeRow(QHBoxLayout* row)
     auto* fit = controlkit::toolButton(this, "fitOutput", tr("Fit"), tr("Fit the output to the view"),
         controlkit::icon(controlkit::Glyph::Fit, palette()));
     connect(fit, &QToolButton::clicked, this, [this] { m_c.fitOutputImageToView(); });
-    auto* actual = controlkit::toolButton(this, "actualSizeOutput", tr("100%"), tr("Show the output at actual size"));
+    auto* actual = controlkit::toolButton(this, "actualSizeOutput", tr("1:1"), tr("Show the output at actual size"));
     connect(actual, &QToolButton::clicked, this, [this] { m_c.fitOutputImageTo100(); });
 
     row->addWidget(fixedWidth);
@@ -151,8 +151,8 @@ void OutputControls::buildLookRow(QHBoxLayout* row)
             &zent3controller::setInvertIsOn },
     };
     for (const Toggle& t : toggles) {
-        auto* button
-            = controlkit::toolButton(this, t.objectName, tr(t.text), tr(t.toolTip), controlkit::icon(t.glyph, palette()));
+        auto* button = controlkit::toolButton(
+            this, t.objectName, tr(t.text), tr(t.toolTip), controlkit::icon(t.glyph, palette()));
         bindToggle(button, t.key, std::bind_front(t.get, &m_c), std::bind_front(t.set, &m_c));
         row->addWidget(button);
     }

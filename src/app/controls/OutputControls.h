@@ -35,8 +35,7 @@ private:
     void buildSizeRow(QHBoxLayout* row);
     void buildLookRow(QHBoxLayout* row);
     // A check box or checkable button that mirrors one boolean property under `key`.
-    void bindToggle(QAbstractButton* button, const char* key, std::function<bool()> get,
-        std::function<void(bool)> set);
+    void bindToggle(QAbstractButton* button, const char* key, std::function<bool()> get, std::function<void(bool)> set);
     // A fixed-size check box with its field, for the width or the height.
     void bindSize(QCheckBox* check, QSpinBox* field, bool width);
     void syncMode();

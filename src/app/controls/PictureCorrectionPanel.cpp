@@ -63,7 +63,7 @@ PictureCorrectionPanel::PictureCorrectionPanel(zent3controller& controller, QWid
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(4);
     grid->setColumnStretch(1, 1);
-    struct ChannelSpec {
+    struct ChannelRow {
         const char* objectName;
         const char* key;
         QString title;
@@ -71,7 +71,7 @@ PictureCorrectionPanel::PictureCorrectionPanel(zent3controller& controller, QWid
         float (zent3controller::*get)() const;
         void (zent3controller::*set)(float);
     };
-    const ChannelSpec channels[] = {
+    const ChannelRow channels[] = {
         { "gamma", "gammaValue", tr("Gamma"), kMinGamma, kMaxGamma, &zent3controller::gammaValue,
             &zent3controller::setGammaValue },
         { "contrast", "contrastValue", tr("Contrast"), kMinShift, kMaxShift, &zent3controller::contrastValue,
@@ -84,7 +84,7 @@ PictureCorrectionPanel::PictureCorrectionPanel(zent3controller& controller, QWid
             &zent3controller::setBlueValue },
     };
     int row = 0;
-    for (const ChannelSpec& c : channels)
+    for (const ChannelRow& c : channels)
         addChannel(grid, row++, c.objectName, c.key, c.title, c.minimum, c.maximum, c.get, c.set);
     column->addLayout(grid);
 
@@ -101,7 +101,8 @@ PictureCorrectionPanel::PictureCorrectionPanel(zent3controller& controller, QWid
 PictureCorrectionPanel::~PictureCorrectionPanel() = default;
 
 void PictureCorrectionPanel::addChannel(QGridLayout* grid, int row, const char* objectName, const char* key,
-    const QString& title, float minimum, float maximum, float (zent3controller::*get)() const, void (zent3controller::*set)(float))
+    const QString& title, float minimum, float maximum, float (zent3controller::*get)() const,
+    void (zent3controller::*set)(float))
 {
     auto* slider = new QSlider(Qt::Horizontal, this);
     slider->setObjectName(QString::fromLatin1(objectName));

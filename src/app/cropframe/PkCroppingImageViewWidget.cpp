@@ -47,7 +47,7 @@ QCursor drawnCursor(CursorKind kind)
             p.drawLine(a, b);
             const QPointF d = (b - a) / std::hypot(b.x() - a.x(), b.y() - a.y());
             const QPointF n(-d.y(), d.x());
-            for (QPointF tip : {a, b}) {
+            for (QPointF tip : { a, b }) {
                 const QPointF back = tip == a ? tip + d * 3.5 : tip - d * 3.5;
                 p.drawLine(tip, back + n * 2.5);
                 p.drawLine(tip, back - n * 2.5);
@@ -56,14 +56,14 @@ QCursor drawnCursor(CursorKind kind)
     };
     switch (kind) {
     case CursorKind::Move:
-        arrowLine({7.5, 1}, {7.5, 14});
-        arrowLine({1, 7.5}, {14, 7.5});
+        arrowLine({ 7.5, 1 }, { 7.5, 14 });
+        arrowLine({ 1, 7.5 }, { 14, 7.5 });
         break;
     case CursorKind::NorthWestSouthEast:
-        arrowLine({2, 2}, {13, 13});
+        arrowLine({ 2, 2 }, { 13, 13 });
         break;
     case CursorKind::SouthWestNorthEast:
-        arrowLine({2, 13}, {13, 2});
+        arrowLine({ 2, 13 }, { 13, 2 });
         break;
     case CursorKind::Rotation:
         for (int pass = 0; pass < 2; ++pass) {
@@ -175,17 +175,17 @@ QScrollArea* PkCroppingImageViewWidget::scrollArea() const
 
 Point PkCroppingImageViewWidget::toViewUnits(QPointF p) const
 {
-    return {p.x(), double(height()) - p.y()};
+    return { p.x(), double(height()) - p.y() };
 }
 
 QPointF PkCroppingImageViewWidget::toWidget(Point p) const
 {
-    return {p.x, double(height()) - p.y};
+    return { p.x, double(height()) - p.y };
 }
 
 QRectF PkCroppingImageViewWidget::toWidget(const Rect& r) const
 {
-    return {r.x, double(height()) - (r.y + r.height), r.width, r.height};
+    return { r.x, double(height()) - (r.y + r.height), r.width, r.height };
 }
 
 void PkCroppingImageViewWidget::paintEvent(QPaintEvent* event)
@@ -193,8 +193,8 @@ void PkCroppingImageViewWidget::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     if (m_display.isNull() || !m_model.hasPicture()) {
         const QPixmap placeholder = placeholderImage();
-        painter.drawPixmap(QPointF((width() - placeholder.width()) / 2.0, (height() - placeholder.height()) / 2.0),
-                           placeholder);
+        painter.drawPixmap(
+            QPointF((width() - placeholder.width()) / 2.0, (height() - placeholder.height()) / 2.0), placeholder);
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -202,15 +202,15 @@ void PkCroppingImageViewWidget::paintEvent(QPaintEvent* event)
     painter.drawImage(QRectF(rect()), shown);
 
     const QRect dirty = event->rect();
-    const Rect dirtyView{double(dirty.x()), double(height() - dirty.y() - dirty.height()), double(dirty.width()),
-                         double(dirty.height())};
+    const Rect dirtyView { double(dirty.x()), double(height() - dirty.y() - dirty.height()), double(dirty.width()),
+        double(dirty.height()) };
     painter.translate(0, height());
     painter.scale(1, -1);
     paintFrame(painter, dirtyView);
 }
 
-void PkCroppingImageViewWidget::strokeWithPen(QPainter& painter, const QPainterPath& path, FramePen pen,
-                                              const QColor& custom)
+void PkCroppingImageViewWidget::strokeWithPen(
+    QPainter& painter, const QPainterPath& path, FramePen pen, const QColor& custom)
 {
     painter.setBrush(Qt::NoBrush);
     switch (pen) {
@@ -219,12 +219,12 @@ void PkCroppingImageViewWidget::strokeWithPen(QPainter& painter, const QPainterP
     case FramePen::Dashed: {
         QPen white(Qt::white, 1);
         white.setCosmetic(true);
-        white.setDashPattern({4, 4});
+        white.setDashPattern({ 4, 4 });
         painter.setPen(white);
         painter.drawPath(path);
         QPen black(Qt::black, 1);
         black.setCosmetic(true);
-        black.setDashPattern({4, 4});
+        black.setDashPattern({ 4, 4 });
         black.setDashOffset(4);
         painter.setPen(black);
         painter.drawPath(path);
@@ -320,20 +320,20 @@ void PkCroppingImageViewWidget::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
     setFocus(Qt::MouseFocusReason);
-    m_model.mouseDown({toViewUnits(event->position()), modifierFlags(event->modifiers()), 1});
+    m_model.mouseDown({ toViewUnits(event->position()), modifierFlags(event->modifiers()), 1 });
 }
 
 void PkCroppingImageViewWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QWidget::mouseDoubleClickEvent(event);
-    m_model.mouseDown({toViewUnits(event->position()), modifierFlags(event->modifiers()), 2});
+    m_model.mouseDown({ toViewUnits(event->position()), modifierFlags(event->modifiers()), 2 });
 }
 
 void PkCroppingImageViewWidget::mouseMoveEvent(QMouseEvent* event)
 {
     if (event->buttons() & Qt::LeftButton)
-        m_model.mouseDragged({toViewUnits(event->position()), modifierFlags(event->modifiers()), 1});
+        m_model.mouseDragged({ toViewUnits(event->position()), modifierFlags(event->modifiers()), 1 });
     else
         updateCursor(event->position());
 }
@@ -342,7 +342,7 @@ void PkCroppingImageViewWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QWidget::mouseReleaseEvent(event);
-    m_model.mouseUp({toViewUnits(event->position()), modifierFlags(event->modifiers()), 1});
+    m_model.mouseUp({ toViewUnits(event->position()), modifierFlags(event->modifiers()), 1 });
     updateCursor(event->position());
 }
 
@@ -350,14 +350,23 @@ namespace {
 
 KeyEvent keyEventFor(const QKeyEvent* event)
 {
-    KeyEvent key{modifierFlags(event->modifiers()), event->text()};
+    KeyEvent key { modifierFlags(event->modifiers()), event->text() };
     char16_t arrow = 0;
     switch (event->key()) {
-    case Qt::Key_Up: arrow = UpArrowFunctionKey; break;
-    case Qt::Key_Down: arrow = DownArrowFunctionKey; break;
-    case Qt::Key_Left: arrow = LeftArrowFunctionKey; break;
-    case Qt::Key_Right: arrow = RightArrowFunctionKey; break;
-    default: break;
+    case Qt::Key_Up:
+        arrow = UpArrowFunctionKey;
+        break;
+    case Qt::Key_Down:
+        arrow = DownArrowFunctionKey;
+        break;
+    case Qt::Key_Left:
+        arrow = LeftArrowFunctionKey;
+        break;
+    case Qt::Key_Right:
+        arrow = RightArrowFunctionKey;
+        break;
+    default:
+        break;
     }
     if (arrow) {
         key.modifierFlags |= NumericPadKeyMask;
@@ -406,8 +415,9 @@ bool PkCroppingImageViewWidget::event(QEvent* event)
         if (auto* swipe = static_cast<QSwipeGesture*>(gestures->gesture(Qt::SwipeGesture))) {
             if (swipe->state() == Qt::GestureFinished) {
                 const auto direction = swipe->horizontalDirection();
-                m_model.swipeWithEvent(
-                    {direction == QSwipeGesture::Left ? 1.0 : direction == QSwipeGesture::Right ? -1.0 : 0.0});
+                m_model.swipeWithEvent({ direction == QSwipeGesture::Left ? 1.0
+                        : direction == QSwipeGesture::Right               ? -1.0
+                                                                          : 0.0 });
             }
             gestures->accept(swipe);
             return true;

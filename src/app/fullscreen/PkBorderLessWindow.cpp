@@ -126,8 +126,8 @@ void PkBorderLessWindow::keyPressEvent(QKeyEvent* event)
     if (!(event->modifiers() & chords) && !event->text().isEmpty()) {
         for (const MenuItem& item : m_controller.mainZoomMenu().items())
             if (item.tag >= zent3controller::kFullScreenFirstMenuTag
-                && item.tag <= zent3controller::kFullScreenLastMenuTag && !item.separator && item.enabled
-                && item.action && item.keyEquivalent == event->text()) {
+                && item.tag <= zent3controller::kFullScreenLastMenuTag && !item.separator && item.enabled && item.action
+                && item.keyEquivalent == event->text()) {
                 const auto action = item.action; // the action may edit the menu
                 action();
                 return;

@@ -13,8 +13,7 @@ namespace quillum {
 OutputViewWidget::OutputViewWidget(PkCenterImageView& model, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
-{
-}
+{ }
 
 QPixmap OutputViewWidget::hintImage()
 {
