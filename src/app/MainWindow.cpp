@@ -40,13 +40,27 @@ QScrollArea* makeScrollArea(QWidget* content)
     return area;
 }
 
+// A control strip that scrolls sideways when its panel is narrower than the strip, rather
+// than squeezing its controls into each other.
+QWidget* stripHolder(QWidget* controls)
+{
+    auto* holder = new QScrollArea;
+    holder->setWidget(controls);
+    holder->setWidgetResizable(true);
+    holder->setFrameShape(QFrame::NoFrame);
+    holder->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    holder->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    holder->setFixedHeight(controls->sizeHint().height() + holder->horizontalScrollBar()->sizeHint().height());
+    return holder;
+}
+
 QWidget* panel(QWidget* controls, QScrollArea* area)
 {
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(controls);
+    layout->addWidget(stripHolder(controls));
     layout->addWidget(area, 1);
     return box;
 }
@@ -119,7 +133,8 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     registerWindow(WindowId::FullScreenPanel, m_fullScreen);
     buildMenus();
     observeController();
-    resize(1360, 860);
+    resize(1400, 880);
+    m_splitter->setSizes({760, 640});
 }
 
 MainWindow::~MainWindow() = default;
