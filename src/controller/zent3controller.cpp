@@ -191,6 +191,13 @@ bool zent3controller::applicationOpenFile(const QString& path)
     return true;
 }
 
+void zent3controller::showCurrentPicture()
+{
+    if (m_currentPicIndex < 0 || m_currentPicIndex >= m_pics.size())
+        return;
+    openPicture(m_pics[m_currentPicIndex]);
+}
+
 bool zent3controller::openPicture(const QString& path)
 {
     Result<DecodedBitmap> decoded = decodeImageFile(path);

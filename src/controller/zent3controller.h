@@ -294,6 +294,18 @@ public:
     void defaultsRead();
     void defaultsWrite();
 
+    // --- Loading: showing the current picture of the list ------------------------------
+    // Shows pics()[currentPicIndex()] as the new source (decode or take the look-ahead,
+    // turn by EXIF orientation if so set, place the frame, render, pre-read the next one).
+    void showCurrentPicture();
+    const QStringList& pics() const { return m_pics; }
+    int currentPicIndex() const { return m_currentPicIndex; }
+    const QString& home() const { return m_home; }
+
+    // --- Navigation ---------------------------------------------------------------------
+
+    // --- Source rotation ------------------------------------------------------------------
+
     // --- Menus as data (the window builds its menus from them) -----------------------------
     // The left panel's zoom menu: 101 zoom in ("+"), 102 zoom out ("-"), 103 fit ("9"),
     // 104 actual size ("0").
@@ -466,6 +478,15 @@ private:
     bool m_shiftWasDownAtStart = false;
     double m_lastRotatedAngle = 0.0;
     std::function<void()> m_defaultsWriter;
+
+    // The file list (filled by Navigation, shown by Loading).
+    QString m_home;
+    QStringList m_pics;
+    int m_currentPicIndex = -1;
+
+    // Navigation state.
+
+    // Source rotation state.
 
     MenuModel m_mainZoomMenu;
     MenuModel m_applicationMenu;
