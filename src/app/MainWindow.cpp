@@ -142,7 +142,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::observeController()
 {
     m_controller.observeKey(QStringLiteral("imageInfo"), [this](const QString&) {
-        m_cropView->setPicture(m_controller.srcImageRep());
+        m_cropView->setPicture(m_controller.srcImageRep(), m_controller.sourceGeneration());
         syncLeftPanel();
     });
     m_controller.observeKey(QStringLiteral("leftPanelGeometry"), [this](const QString&) { syncLeftPanel(); });

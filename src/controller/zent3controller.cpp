@@ -46,8 +46,8 @@ void zent3controller::wireNotifications()
     observe("SelRectDidRotationNotification", [](const Notification&) {});
     observe("SelRectIsRotatingNotification", [](const Notification&) {});
     observe("CropperWasDoubleClicked", [](const Notification&) {});
-    observe("GoToNextImageCommand", [](const Notification&) {});
-    observe("GoToPrevImageCommand", [](const Notification&) {});
+    observe("GoToNextImageCommand", [this](const Notification&) { goNextPic(); });
+    observe("GoToPrevImageCommand", [this](const Notification&) { goPrevPic(); });
     observe("OutputMustBeRedrawn", [this](const Notification&) { redrawOutput(); });
     observe("NewLogoImageWasLoaded", [](const Notification&) {});
     observe("NewLogoWasDroppedNotification", [](const Notification&) {});
@@ -187,41 +187,13 @@ bool zent3controller::validateMenuItem(int tag) const
 
 bool zent3controller::applicationOpenFile(const QString& path)
 {
-    openPicture(path);
+    createListFor(path, false);
     return true;
-}
-
-void zent3controller::showCurrentPicture()
-{
-    if (m_currentPicIndex < 0 || m_currentPicIndex >= m_pics.size())
-        return;
-    openPicture(m_pics[m_currentPicIndex]);
 }
 
 bool zent3controller::openPicture(const QString& path)
 {
-    Result<DecodedBitmap> decoded = decodeImageFile(path);
-    if (!decoded) {
-        if (m_uiServices)
-            m_uiServices->runAlert(
-                QStringLiteral("The picture cannot be opened"), decoded.error(), { QStringLiteral("OK") });
-        return false;
-    }
-    const int w = decoded->bitmap.pixelsWide(), h = decoded->bitmap.pixelsHigh();
-    {
-        RenderBatch batch(*this);
-        setSourcePicture(std::move(decoded->bitmap), decoded->properties, path);
-        adjustCroppingFrameLocation();
-        m_leftPanel.setLastManualRect(m_leftPanel.selRect()->frame());
-        updateMoveSliderMaxima();
-        fitImageToView();
-        m_windowTitle
-            = QString::asprintf("%s - %1.0f x %1.0f", qPrintable(QFileInfo(path).fileName()), double(w), double(h));
-        didChangeValueForKey(QStringLiteral("windowTitle"));
-        showImageInFullScreenAsCrop(srcImageRep(), false);
-        redrawOutput();
-    }
-    return true;
+    return showPictureAtPath(path, false);
 }
 
 void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap& properties, const QString& path)
@@ -244,6 +216,7 @@ void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap&
         m_leftPanel.setPictureSize({ double(bitmap.pixelsWide()), double(bitmap.pixelsHigh()) });
         m_srcImageRep = std::make_unique<BitmapImageRep>(std::move(bitmap));
     }
+    ++m_sourceGeneration;
     didChangeValueForKey(QStringLiteral("imageInfo"));
 }
 

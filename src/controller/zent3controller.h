@@ -8,6 +8,7 @@
 // wiring, stopwatch), zent3controllerMainDraw.cpp (conversion, render, output size, output
 // zoom), zent3controllerSelection.cpp (selection and view commands).
 
+#include "controller/LookAhead.h"
 #include "controller/MenuModel.h"
 #include "cropframe/PkCenterImageView.h"
 #include "cropframe/PkCroppingImageView.h"
@@ -298,13 +299,110 @@ public:
     // Shows pics()[currentPicIndex()] as the new source (decode or take the look-ahead,
     // turn by EXIF orientation if so set, place the frame, render, pre-read the next one).
     void showCurrentPicture();
+    // Shows an in-memory picture (a drop, a paste, a capture): no look-ahead, no EXIF turn,
+    // the output name base "New Image".
+    void showPastedPicture(BitmapImageRep picture);
+    // Decodes `path` (or takes the look-ahead's decode of it) and makes it the source; on
+    // failure says why through the UI and changes nothing.
+    bool loadRepByName(const QString& path);
+    void preLoadRepByName(const QString& path) { m_lookAhead.preLoadRepByName(path); }
+    void loadRepByImageObject(BitmapImageRep picture);
+    // Measures the source, refreshes its description and puts it into the left panel.
+    void showRepInLeftPanel();
+    void showMainTitle();
+    // Counts every source put into the left panel, so views know to rebuild their copy.
+    std::uint64_t sourceGeneration() const { return m_sourceGeneration; }
+    bool useEXIfRotation() const { return m_useEXIfRotation; }
+    void setUseEXIfRotation(bool on) { m_useEXIfRotation = on; }
+    bool onOpeningMaxAndNewAspectControl() const { return m_onOpeningMaxAndNewAspectControl; }
+    void setOnOpeningMaxAndNewAspectControl(bool on) { m_onOpeningMaxAndNewAspectControl = on; }
+    const QString& imagePath() const { return m_imagePath; }
+    Rect lastSavedRect() const { return m_lastSavedRect; }
     const QStringList& pics() const { return m_pics; }
     int currentPicIndex() const { return m_currentPicIndex; }
     const QString& home() const { return m_home; }
 
     // --- Navigation ---------------------------------------------------------------------
+    // The list of a folder's pictures (input/FileList) and the moves through it. A folder
+    // without pictures changes nothing: list, position, folders and buttons stay.
+    // Builds the list from the picture's folder and shows that picture (or the first one
+    // when the path is not in the list).
+    void createListFor(const QString& path, bool includeSubfolders);
+    // Builds the list from a folder, never recursive, and shows its first picture.
+    void createListForFolder(const QString& folder);
+    // Open panel with the include-subfolders option; the last chosen file is shown.
+    void showFileList(const Sender& sender = {});
+    // Open panel whose option is ignored: the chosen file's folder only.
+    void makeList(const Sender& sender = {});
+    void createListWithDialogue();
+    // Beyond either end, or without a list, nothing changes and nothing is shown.
+    void goNextPic(const Sender& sender = {});
+    void goPrevPic(const Sender& sender = {});
+    void goFirstPic(const Sender& sender = {});
+    void goLastPic(const Sender& sender = {});
+    // The four buttons' enabled states, announced as "navigationButtons"; all off without
+    // a list.
+    void verifyButtons();
+    bool prevButtonEnabled() const { return m_prevButtonEnabled; }
+    bool nextButtonEnabled() const { return m_nextButtonEnabled; }
+    bool firstButtonEnabled() const { return m_firstButtonEnabled; }
+    bool lastButtonEnabled() const { return m_lastButtonEnabled; }
+    // "%lu/%lu": position from 1 and the list length; announced as "fileCounter".
+    void displayFileCounter();
+    const QString& fileCounter() const { return m_fileCounter; }
+    // Drops the picture and the output; the list, position and counter stay.
+    void closeImage(const Sender& sender = {});
+    // Stock images of the 0, 90, 180 and 270 degree buttons ("rotationButtonImages").
+    const QStringList& rotationButtonImageNames() const { return m_rotationButtonImageNames; }
+    // The open panels start here ("currentInputPath"); the home folder until a list exists.
+    QString currentInputPath() const;
+    void setCurrentInputPath(const QString& path);
+
+    // Recent lists (newest first, at most 10, temporary locations never recorded). The
+    // loader notes every picture it shows: the file and its folder.
+    void noteRecentImage(const QString& path);
+    // A successful save notes its folder.
+    void noteRecentOutputFolder(const QString& folder);
+    const QStringList& recentInFolders() const { return m_recentInFolders; }
+    const QStringList& recentOutFolders() const { return m_recentOutFolders; }
+    void setRecentInFolders(const QStringList& paths);
+    void setRecentOutFolders(const QStringList& paths);
+    // Drops entries whose path no longer exists (once, while the settings are read).
+    void validateRecentMenus();
+    // Rebuilds one of the three menus below from its list; any other menu is emptied.
+    void menuNeedsUpdate(MenuModel& menu);
+    MenuModel& recentImagesMenu() { return m_recentImagesMenu; }
+    MenuModel& recentInFoldersMenu() { return m_recentInFoldersMenu; }
+    MenuModel& recentOutFoldersMenu() { return m_recentOutFoldersMenu; }
+    // The entry at the sender's tag.
+    void pkOpenRecentImage(const Sender& sender = {});
+    // The sender's title; the folder already open with a non-empty list is left as it is.
+    void pkOpenRecentFolder(const Sender& sender = {});
+    // The sender's title becomes the output folder; the next save asks again.
+    void pkSetRecentOutputFolder(const Sender& sender = {});
+    void clearRecentImagesMenu(const Sender& sender = {});
+    void clearRecentInFoldersMenu(const Sender& sender = {});
+    void clearRecentOutFoldersMenu(const Sender& sender = {});
+    // The entry itself (a final symbolic link is not followed); nothing without an entry.
+    static std::optional<std::int64_t> fileSizeForFile(const QString& path);
+    static std::optional<QDateTime> modDateForFile(const QString& path);
 
     // --- Source rotation ------------------------------------------------------------------
+    // Recomputes the source at an absolute angle (degrees, counter-clockwise) from the
+    // backup; the callers show it and render.
+    void rotateScrImageBy(float degrees);
+    void inPicRotate0(const Sender& sender = {});
+    void inPicRotate90(const Sender& sender = {});
+    void inPicRotate180(const Sender& sender = {});
+    void inPicRotate270(const Sender& sender = {});
+    // The sender's doubleValue as the angle.
+    void inPicRotateBy(const Sender& sender = {});
+    void rotateLast(const Sender& sender = {});
+    void selectionDidRotation();
+    // "Last Rotation: %1.2f" ("lastRotation"); the rotation field shows the source angle
+    // ("rotationField").
+    const QString& lastRotationTitle() const { return m_lastRotationTitle; }
+    float rotationFieldValue() const { return m_leftPanel.selRect()->preRotatedAngleDegs(); }
 
     // --- Menus as data (the window builds its menus from them) -----------------------------
     // The left panel's zoom menu: 101 zoom in ("+"), 102 zoom out ("-"), 103 fit ("9"),
@@ -484,9 +582,36 @@ private:
     QStringList m_pics;
     int m_currentPicIndex = -1;
 
+    // Loading state.
+    bool showPictureAtPath(const QString& path, bool lookAhead);
+    LookAhead m_lookAhead;
+    QString m_imagePath;
+    Rect m_lastSavedRect;
+    std::uint64_t m_sourceGeneration = 0;
+    bool m_useEXIfRotation = false;
+    bool m_onOpeningMaxAndNewAspectControl = false;
+
     // Navigation state.
+    bool adoptList(const QString& home, QStringList list, const QString& chosen);
+    void showListPicture();
+    void rebuildRecentMenus();
+    QString m_currentInputPath;
+    bool m_prevButtonEnabled = false;
+    bool m_nextButtonEnabled = false;
+    bool m_firstButtonEnabled = false;
+    bool m_lastButtonEnabled = false;
+    QString m_fileCounter;
+    QStringList m_rotationButtonImageNames { QStringLiteral("TT1"), QStringLiteral("TL1"), QStringLiteral("TB1"),
+        QStringLiteral("TR1") };
+    QStringList m_recentInFolders;
+    QStringList m_recentOutFolders;
+    MenuModel m_recentImagesMenu;
+    MenuModel m_recentInFoldersMenu;
+    MenuModel m_recentOutFoldersMenu;
 
     // Source rotation state.
+    void inPicRotateQuarter(float quarter);
+    QString m_lastRotationTitle = QStringLiteral("Last Rotation");
 
     MenuModel m_mainZoomMenu;
     MenuModel m_applicationMenu;

@@ -66,6 +66,15 @@ public:
     virtual void showHelpAnchor(const QString& anchor) { (void)anchor; }
     // Ends the application's event loop (termination notifications follow).
     virtual void terminate() { }
+
+    // A modal open panel for picture files (several allowed, no folders) with the
+    // include-subfolders check box, which starts as `includeSubfolders` and is read back.
+    // Answers the chosen files, or nothing when cancelled.
+    virtual QStringList runOpenPanel(bool& includeSubfolders)
+    {
+        (void)includeSubfolders;
+        return {};
+    }
 };
 
 } // namespace quillum

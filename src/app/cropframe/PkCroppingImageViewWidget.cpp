@@ -143,11 +143,12 @@ QPixmap PkCroppingImageViewWidget::placeholderImage()
     return pixmap;
 }
 
-void PkCroppingImageViewWidget::setPicture(const BitmapImageRep* picture)
+void PkCroppingImageViewWidget::setPicture(const BitmapImageRep* picture, std::uint64_t generation)
 {
-    if (picture == m_picture)
+    if (picture == m_picture && generation == m_generation)
         return;
     m_picture = picture;
+    m_generation = generation;
     m_display.setSource(picture ? imageFromBitmap(*picture) : QImage());
     syncGeometry();
     update();

@@ -26,7 +26,8 @@ public:
     PkCroppingImageViewWidget(PkCroppingImageView& model, QWidget* parent = nullptr);
 
     // The picture to show (the source); rebuilt into a display copy once per picture.
-    void setPicture(const BitmapImageRep* picture);
+    // `generation` changes whenever the source is replaced, even at the same address.
+    void setPicture(const BitmapImageRep* picture, std::uint64_t generation = 0);
     // Follows the model's zoom: the widget's size is the picture's size times the scale.
     void syncGeometry();
 
@@ -61,6 +62,7 @@ private:
     PkCroppingImageView& m_model;
     DisplayCopy m_display;
     const BitmapImageRep* m_picture = nullptr;
+    std::uint64_t m_generation = 0;
     QBrush m_texture;
 };
 

@@ -1,0 +1,131 @@
+// Loading: a file (or the look-ahead's decode of it) becomes the source, turned upright by
+// its EXIF orientation when so set, shown in the left panel with the frame placed by the
+// opening rule, and rendered; the next file of the list is decoded in the background.
+
+#include "zent3controller.h"
+
+#include "imaging/WorkingBitmap.h"
+#include "platform/UiServices.h"
+
+#include <QFileInfo>
+
+namespace quillum {
+
+bool zent3controller::loadRepByName(const QString& path)
+{
+    std::optional<Result<DecodedBitmap>> ahead = m_lookAhead.take(path);
+    Result<DecodedBitmap> decoded = ahead ? std::move(*ahead) : decodeImageFile(path);
+    if (!decoded) {
+        // Nothing of the failed file reaches the source or the render.
+        if (m_uiServices)
+            m_uiServices->runAlert(QStringLiteral("The picture cannot be opened"), decoded.error(),
+                                   {QStringLiteral("OK")});
+        return false;
+    }
+    const QVariantMap properties = decoded->properties;
+    setSourcePicture(std::move(decoded->bitmap), properties, path);
+    m_imagePath = path;
+    m_leftPanel.selRect()->setPreRotatedAngleDegs(0);
+    didChangeValueForKey(QStringLiteral("rotationField"));
+    if (m_useEXIfRotation) {
+        // 6 stands upright with a quarter turn clockwise, 8 counter-clockwise; every other
+        // value (3 and the mirrored ones) is left as stored.
+        const int orientation = properties.value(QStringLiteral("Orientation")).toInt();
+        if (orientation == 6)
+            rotateScrImageBy(270);
+        else if (orientation == 8)
+            rotateScrImageBy(90);
+    }
+    return true;
+}
+
+void zent3controller::loadRepByImageObject(BitmapImageRep picture)
+{
+    // The file's metadata, path and recent lists stay those of the file shown before.
+    const QVariantMap properties = m_sourceProperties;
+    const QString path = m_sourcePath;
+    setSourcePicture(std::move(picture), properties, path);
+    m_leftPanel.selRect()->setPreRotatedAngleDegs(0);
+    didChangeValueForKey(QStringLiteral("rotationField"));
+}
+
+void zent3controller::showRepInLeftPanel()
+{
+    if (!m_srcImageRep)
+        return;
+    const BitmapImageRep& src = *m_srcImageRep;
+    m_sourcePixelsHigh = src.pixelsHigh();
+    m_sourcePixelsWide = src.pixelsWide();
+    m_sourceSamplesPerPixel = src.samplesPerPixel();
+    m_sourceColorSpaceName = QString::fromLatin1(colorSpaceName(src.colorSpace()));
+    m_imageInfo = imageInfoFor(src);
+    m_leftPanel.setPictureSize({double(src.pixelsWide()), double(src.pixelsHigh())});
+    ++m_sourceGeneration;
+    didChangeValueForKey(QStringLiteral("imageInfo"));
+    scalePicture();
+}
+
+void zent3controller::showMainTitle()
+{
+    const Size size = m_leftPanel.pictureSize();
+    const QString name = m_imagePath.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(m_imagePath).fileName();
+    m_windowTitle = QString::asprintf("%s - %1.0f x %1.0f", qPrintable(name), size.width, size.height);
+    didChangeValueForKey(QStringLiteral("windowTitle"));
+}
+
+void zent3controller::showCurrentPicture()
+{
+    if (m_currentPicIndex < 0 || m_currentPicIndex >= m_pics.size())
+        return;
+    showPictureAtPath(m_pics[m_currentPicIndex], true);
+}
+
+bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)
+{
+    startMyTimer();
+    if (!loadRepByName(path))
+        return false;
+    showRepInLeftPanel();
+    // The look-ahead always reads the entry after the current one, whichever way the user
+    // travels.
+    if (lookAhead && m_currentPicIndex >= 0 && m_currentPicIndex + 1 < m_pics.size())
+        preLoadRepByName(m_pics[m_currentPicIndex + 1]);
+    timerAction();
+    showMainTitle();
+    startMyTimer();
+    fitImageToView();
+    if ((m_onOpeningMaximizeSelection == 0 || m_onOpeningMaximizeSelection == 1) && m_onOpeningMaxAndNewAspectControl)
+        cropAspectToXYWithNotification(m_sourcePixelsWide, m_sourcePixelsHigh, false);
+    adjustCroppingFrameLocation();
+    m_lastSavedRect = {};
+    const Rect frame = m_leftPanel.selRect()->frame();
+    mainDrawProcedure(frame);
+    m_leftPanel.setLastManualRect(frame);
+    showImageInFullScreenAsCrop(srcImageRep(), false);
+    timerAction();
+    updateMoveSliderMaxima();
+    return true;
+}
+
+void zent3controller::showPastedPicture(BitmapImageRep picture)
+{
+    if (picture.isNull())
+        return;
+    startMyTimer();
+    loadRepByImageObject(std::move(picture));
+    showRepInLeftPanel();
+    timerAction();
+    showMainTitle();
+    startMyTimer();
+    fitImageToView();
+    adjustCroppingFrameLocation();
+    m_lastSavedRect = {};
+    const Rect frame = m_leftPanel.selRect()->frame();
+    m_leftPanel.setLastManualRect(frame);
+    mainDrawProcedure(frame);
+    showImageInFullScreenAsCrop(srcImageRep(), false);
+    timerAction();
+    updateMoveSliderMaxima();
+}
+
+} // namespace quillum

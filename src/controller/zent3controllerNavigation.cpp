@@ -1,0 +1,359 @@
+// Navigation: building the picture list of a folder, moving through it, the counter and
+// buttons, closing the picture, and the three recent lists with their menus.
+
+#include "zent3controller.h"
+
+#include "input/FileList.h"
+#include "platform/UiServices.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+namespace quillum {
+
+namespace {
+
+constexpr int kSeparatorTag = -1;
+constexpr int kClearMenuTag = -2;
+
+QString absoluteClean(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+bool zent3controller::adoptList(const QString& home, QStringList list, const QString& chosen)
+{
+    // An empty result keeps the previous list so the buttons still mean what they show.
+    if (list.isEmpty())
+        return false;
+    m_home = home;
+    setCurrentInputPath(home);
+    m_currentPicIndex = int(indexForPath(list, chosen));
+    m_pics = std::move(list);
+    displayFileCounter();
+    showListPicture();
+    verifyButtons();
+    return true;
+}
+
+void zent3controller::showListPicture()
+{
+    if (m_currentPicIndex < 0 || m_currentPicIndex >= m_pics.size())
+        return;
+    const QString path = m_pics[m_currentPicIndex];
+    showCurrentPicture();
+    // Only a picture that really became the source is worth offering again.
+    if (sourcePath() == path)
+        noteRecentImage(path);
+}
+
+void zent3controller::createListFor(const QString& path, bool includeSubfolders)
+{
+    if (path.isEmpty())
+        return;
+    const QString picture = absoluteClean(path);
+    const QString home = QFileInfo(picture).path();
+    adoptList(home, listPictures(home, includeSubfolders), picture);
+}
+
+void zent3controller::createListForFolder(const QString& folder)
+{
+    if (folder.isEmpty())
+        return;
+    const QString home = absoluteClean(folder);
+    adoptList(home, listPictures(home, false), QString());
+}
+
+void zent3controller::showFileList(const Sender&)
+{
+    if (!m_uiServices)
+        return;
+    bool includeSubfolders = false;
+    const QStringList chosen = m_uiServices->runOpenPanel(includeSubfolders);
+    if (chosen.isEmpty())
+        return;
+    // The last chosen file decides the folder and the picture shown.
+    const QString picture = absoluteClean(chosen.last());
+    const QString home = QFileInfo(picture).path();
+    adoptList(home, listPictures(home, includeSubfolders), picture);
+}
+
+void zent3controller::makeList(const Sender&)
+{
+    createListWithDialogue();
+    verifyButtons();
+}
+
+void zent3controller::createListWithDialogue()
+{
+    if (!m_uiServices)
+        return;
+    bool includeSubfolders = false;
+    const QStringList chosen = m_uiServices->runOpenPanel(includeSubfolders);
+    if (!chosen.isEmpty())
+        createListFor(chosen.last(), false);
+}
+
+void zent3controller::goNextPic(const Sender&)
+{
+    if (m_pics.isEmpty() || m_currentPicIndex + 1 >= m_pics.size())
+        return;
+    ++m_currentPicIndex;
+    displayFileCounter();
+    showListPicture();
+    verifyButtons();
+}
+
+void zent3controller::goPrevPic(const Sender&)
+{
+    if (m_pics.isEmpty() || m_currentPicIndex <= 0)
+        return;
+    --m_currentPicIndex;
+    displayFileCounter();
+    showListPicture();
+    verifyButtons();
+}
+
+void zent3controller::goFirstPic(const Sender&)
+{
+    if (m_pics.isEmpty())
+        return;
+    m_currentPicIndex = 0;
+    displayFileCounter();
+    showListPicture();
+    verifyButtons();
+}
+
+void zent3controller::goLastPic(const Sender&)
+{
+    if (m_pics.isEmpty())
+        return;
+    m_currentPicIndex = int(m_pics.size() - 1);
+    displayFileCounter();
+    showListPicture();
+    verifyButtons();
+}
+
+void zent3controller::verifyButtons()
+{
+    const bool hasList = !m_pics.isEmpty() && m_currentPicIndex >= 0;
+    m_prevButtonEnabled = hasList && m_currentPicIndex != 0;
+    m_nextButtonEnabled = hasList && m_currentPicIndex < m_pics.size() - 1;
+    m_firstButtonEnabled = m_prevButtonEnabled;
+    m_lastButtonEnabled = m_nextButtonEnabled;
+    didChangeValueForKey(QStringLiteral("navigationButtons"));
+}
+
+void zent3controller::displayFileCounter()
+{
+    if (m_pics.isEmpty() || m_currentPicIndex < 0)
+        return;
+    m_fileCounter = QString::asprintf(
+        "%lu/%lu", static_cast<unsigned long>(m_currentPicIndex) + 1, static_cast<unsigned long>(m_pics.size()));
+    didChangeValueForKey(QStringLiteral("fileCounter"));
+}
+
+void zent3controller::closeImage(const Sender&)
+{
+    setSourcePicture(BitmapImageRep {}, {}, {});
+    m_refImageRep.reset();
+    m_outPict.reset();
+    m_rightPanel.setPictureSize({});
+    didChangeValueForKey(QStringLiteral("outPict"));
+    fitImageToView();
+    verifyButtons();
+    requestLeftPanelRedraw();
+    m_rotationButtonImageNames
+        = { QStringLiteral("TT1"), QStringLiteral("TL1"), QStringLiteral("TB1"), QStringLiteral("TR1") };
+    didChangeValueForKey(QStringLiteral("rotationButtonImages"));
+    m_windowTitle = QStringLiteral("Quillum");
+    didChangeValueForKey(QStringLiteral("windowTitle"));
+    m_operationTimeLabel = QStringLiteral("Operation Details");
+    didChangeValueForKey(QStringLiteral("operationTimeLabel"));
+}
+
+QString zent3controller::currentInputPath() const
+{
+    return m_currentInputPath.isEmpty() ? QDir::homePath() : m_currentInputPath;
+}
+
+void zent3controller::setCurrentInputPath(const QString& path)
+{
+    if (m_currentInputPath == path)
+        return;
+    m_currentInputPath = path;
+    didChangeValueForKey(QStringLiteral("currentInputPath"));
+}
+
+void zent3controller::noteRecentImage(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    const bool images = addRecentItem(path, m_recentImages);
+    const bool folders = addRecentItem(QFileInfo(path).path(), m_recentInFolders);
+    if (images)
+        didChangeValueForKey(QStringLiteral("recentImages"));
+    if (folders)
+        didChangeValueForKey(QStringLiteral("recentInFolders"));
+    if (images || folders)
+        rebuildRecentMenus();
+}
+
+void zent3controller::noteRecentOutputFolder(const QString& folder)
+{
+    if (!addRecentItem(folder, m_recentOutFolders))
+        return;
+    didChangeValueForKey(QStringLiteral("recentOutFolders"));
+    menuNeedsUpdate(m_recentOutFoldersMenu);
+}
+
+void zent3controller::setRecentInFolders(const QStringList& paths)
+{
+    m_recentInFolders = paths.mid(0, kMaxRecentItems);
+    menuNeedsUpdate(m_recentInFoldersMenu);
+}
+
+void zent3controller::setRecentOutFolders(const QStringList& paths)
+{
+    m_recentOutFolders = paths.mid(0, kMaxRecentItems);
+    menuNeedsUpdate(m_recentOutFoldersMenu);
+}
+
+void zent3controller::validateRecentMenus()
+{
+    removeVanishedEntries(m_recentImages);
+    removeVanishedEntries(m_recentInFolders);
+    removeVanishedEntries(m_recentOutFolders);
+    rebuildRecentMenus();
+}
+
+void zent3controller::rebuildRecentMenus()
+{
+    menuNeedsUpdate(m_recentImagesMenu);
+    menuNeedsUpdate(m_recentInFoldersMenu);
+    menuNeedsUpdate(m_recentOutFoldersMenu);
+}
+
+void zent3controller::menuNeedsUpdate(MenuModel& menu)
+{
+    while (!menu.items().empty())
+        menu.removeItemWithTag(menu.items().front().tag);
+
+    const QStringList* list = nullptr;
+    void (zent3controller::*open)(const Sender&) = nullptr;
+    void (zent3controller::*clear)(const Sender&) = nullptr;
+    if (&menu == &m_recentImagesMenu) {
+        list = &m_recentImages;
+        open = &zent3controller::pkOpenRecentImage;
+        clear = &zent3controller::clearRecentImagesMenu;
+    } else if (&menu == &m_recentInFoldersMenu) {
+        list = &m_recentInFolders;
+        open = &zent3controller::pkOpenRecentFolder;
+        clear = &zent3controller::clearRecentInFoldersMenu;
+    } else if (&menu == &m_recentOutFoldersMenu) {
+        list = &m_recentOutFolders;
+        open = &zent3controller::pkSetRecentOutputFolder;
+        clear = &zent3controller::clearRecentOutFoldersMenu;
+    } else {
+        return;
+    }
+
+    const bool pictures = list == &m_recentImages;
+    for (qsizetype i = 0; i < list->size(); ++i) {
+        const QString& path = (*list)[i];
+        MenuItem item;
+        item.tag = int(i);
+        item.title = pictures
+            ? QStringLiteral("%1  \u2014  %2").arg(QFileInfo(path).fileName(), QFileInfo(path).path())
+            : path;
+        // The action may rebuild this very menu and so destroy itself: it copies what it
+        // needs before calling.
+        item.action = [this, open, tag = item.tag, title = item.title] {
+            zent3controller* self = this;
+            Sender sender;
+            sender.tag = tag;
+            sender.title = title;
+            (self->*open)(sender);
+        };
+        menu.addItem(std::move(item));
+    }
+    MenuItem clearItem;
+    clearItem.tag = kClearMenuTag;
+    clearItem.title = QStringLiteral("Clear Menu");
+    if (list->isEmpty()) {
+        clearItem.enabled = false;
+    } else {
+        MenuItem separator;
+        separator.tag = kSeparatorTag;
+        separator.separator = true;
+        menu.addItem(std::move(separator));
+        clearItem.action = [this, clear] {
+            zent3controller* self = this;
+            (self->*clear)(Sender {});
+        };
+    }
+    menu.addItem(std::move(clearItem));
+}
+
+void zent3controller::pkOpenRecentImage(const Sender& sender)
+{
+    if (sender.tag < 0 || sender.tag >= m_recentImages.size())
+        return;
+    const QString path = m_recentImages[sender.tag];
+    createListFor(path, false);
+}
+
+void zent3controller::pkOpenRecentFolder(const Sender& sender)
+{
+    if (sender.title.isEmpty())
+        return;
+    if (sender.title == m_currentInputPath && !m_pics.isEmpty())
+        return;
+    const QString folder = sender.title;
+    createListForFolder(folder);
+}
+
+void zent3controller::pkSetRecentOutputFolder(const Sender& sender)
+{
+    if (sender.title.isEmpty())
+        return;
+    m_currentOutputPath = sender.title;
+    m_firstTimeSaving = true;
+    didChangeValueForKey(QStringLiteral("currentOutputPath"));
+}
+
+void zent3controller::clearRecentImagesMenu(const Sender&)
+{
+    m_recentImages.clear();
+    didChangeValueForKey(QStringLiteral("recentImages"));
+    menuNeedsUpdate(m_recentImagesMenu);
+}
+
+void zent3controller::clearRecentInFoldersMenu(const Sender&)
+{
+    m_recentInFolders.clear();
+    didChangeValueForKey(QStringLiteral("recentInFolders"));
+    menuNeedsUpdate(m_recentInFoldersMenu);
+}
+
+void zent3controller::clearRecentOutFoldersMenu(const Sender&)
+{
+    m_recentOutFolders.clear();
+    didChangeValueForKey(QStringLiteral("recentOutFolders"));
+    menuNeedsUpdate(m_recentOutFoldersMenu);
+}
+
+std::optional<std::int64_t> zent3controller::fileSizeForFile(const QString& path)
+{
+    return fileSizeNoFollow(path);
+}
+
+std::optional<QDateTime> zent3controller::modDateForFile(const QString& path)
+{
+    return modDateNoFollow(path);
+}
+
+} // namespace quillum
