@@ -306,6 +306,8 @@ public:
     // failure says why through the UI and changes nothing.
     bool loadRepByName(const QString& path);
     void preLoadRepByName(const QString& path) { m_lookAhead.preLoadRepByName(path); }
+    // The path the look-ahead is decoding or holds (empty when none).
+    QString lookAheadPath() const { return m_lookAhead.pendingPath(); }
     void loadRepByImageObject(BitmapImageRep picture);
     // Measures the source, refreshes its description and puts it into the left panel.
     void showRepInLeftPanel();

@@ -8,11 +8,28 @@
 
 namespace quillum {
 
+namespace {
+
+// -90, 360, 450 ... are quarter turns too: through the general rule they came out a pixel
+// short (sin of -pi/2 in single precision is just above -1) and resampled.
+float quarterTurnOf(float a)
+{
+    if (!std::isfinite(a) || std::fmod(double(a), 90.0) != 0.0)
+        return -1.0f;
+    double q = std::fmod(double(a), 360.0);
+    if (q < 0)
+        q += 360.0;
+    return float(q);
+}
+
+} // namespace
+
 PixelSize rotatedSourceSize(int w, int h, float a)
 {
-    if (a == 0.0f || a == 180.0f)
+    const float q = quarterTurnOf(a);
+    if (q == 0.0f || q == 180.0f)
         return {w, h};
-    if (a == 90.0f || a == 270.0f)
+    if (q == 90.0f || q == 270.0f)
         return {h, w};
     const float theta = float(double(a) * std::numbers::pi / 180.0);
     const double c = std::cos(double(theta)), s = std::sin(double(theta));
@@ -34,8 +51,8 @@ BitmapImageRep rotateBackup(const BitmapImageRep& backup, float a)
     const vImage_Buffer in = bufferFor(source);
     const vImage_Buffer dest = bufferFor(out);
     vImage_Error error = kvImageNoError;
-    if (a == 0.0f || a == 90.0f || a == 180.0f || a == 270.0f) {
-        error = vImageRotate90_ARGB8888(&in, &dest, std::uint8_t(int(a) / 90), nullptr, kvImageNoFlags);
+    if (const float q = quarterTurnOf(a); q >= 0.0f) {
+        error = vImageRotate90_ARGB8888(&in, &dest, std::uint8_t(int(q) / 90), nullptr, kvImageNoFlags);
     } else {
         const Pixel_8888 transparentWhite = {0, 255, 255, 255};
         const float theta = float(double(a) * std::numbers::pi / 180.0);

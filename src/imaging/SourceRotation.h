@@ -7,9 +7,10 @@
 
 namespace quillum {
 
-// Exactly 0 and 180 keep W x H, exactly 90 and 270 swap them; any other angle (-90, 360
-// included) gives the bounding box |trunc(W cos t)| + |trunc(H sin t)| by
-// |trunc(W sin t)| + |trunc(H cos t)| with t in single precision, at least 1 x 1.
+// Multiples of 90 (-90 and 360 included) are exact quarter turns: 0 and 180 keep W x H,
+// 90 and 270 swap them. Any other angle gives the bounding box |trunc(W cos t)| +
+// |trunc(H sin t)| by |trunc(W sin t)| + |trunc(H cos t)| with t in single precision, at
+// least 1 x 1.
 struct PixelSize {
     int width = 0;
     int height = 0;

@@ -1,0 +1,181 @@
+// Turning the source from its backup, the EXIF turn on loading, and the look-ahead.
+
+#include "controller/zent3controller.h"
+#include "imaging/SourceRotation.h"
+#include "platform/UiServices.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "TestSupport.h"
+
+using namespace quillum;
+
+namespace {
+
+std::vector<std::uint8_t> bytesOf(const BitmapImageRep& rep)
+{
+    return {rep.bitmapData(), rep.bitmapData() + rep.planeBytes()};
+}
+
+BitmapImageRep pattern(int w, int h)
+{
+    BitmapImageRep rep = BitmapImageRep::makeARGB(w, h);
+    for (int i = 0; i < w * h; ++i) {
+        std::uint8_t* p = rep.bitmapData() + 4 * i;
+        p[0] = 255, p[1] = std::uint8_t(i), p[2] = std::uint8_t(i / w * 9), p[3] = std::uint8_t(i % 7 * 30);
+    }
+    return rep;
+}
+
+struct Quiet : UiServices {
+    QStringList alerts;
+    AlertButton runAlert(const QString& title, const QString& message, const QStringList&) override
+    {
+        alerts << title + QLatin1Char('|') + message;
+        return AlertButton::First;
+    }
+};
+
+} // namespace
+
+TEST(SourceRotation, SizeRule)
+{
+    struct Row {
+        float degrees;
+        int width, height;
+    } rows[] = {{0, 4000, 3000}, {90, 3000, 4000}, {180, 4000, 3000}, {270, 3000, 4000},
+                {30, 4964, 4598}, {-90, 3000, 4000}, {360, 4000, 3000}, {45, 4949, 4949}};
+    for (const Row& r : rows) {
+        const PixelSize s = rotatedSourceSize(4000, 3000, r.degrees);
+        EXPECT_EQ(s.width, r.width) << r.degrees;
+        EXPECT_EQ(s.height, r.height) << r.degrees;
+    }
+    EXPECT_EQ(rotatedSourceSize(1, 1, 45).width, 1) << "never empty";
+}
+
+TEST(SourceRotation, QuarterTurnsArePermutationsAndCornersAreTransparentWhite)
+{
+    const BitmapImageRep original = pattern(6, 4);
+    // Turning the result a quarter four times gives the original back, exactly.
+    BitmapImageRep turned = original.clone();
+    for (int i = 0; i < 4; ++i)
+        turned = rotateBackup(turned, 90);
+    EXPECT_EQ(bytesOf(turned), bytesOf(original));
+    const BitmapImageRep half = rotateBackup(original, 180);
+    EXPECT_EQ(bytesOf(rotateBackup(half, 180)), bytesOf(original));
+
+    const BitmapImageRep thirty = rotateBackup(pattern(40, 30), 30);
+    ASSERT_FALSE(thirty.isNull());
+    const std::uint8_t* corner = thirty.bitmapData();
+    EXPECT_EQ((std::vector<int>{corner[0], corner[1], corner[2], corner[3]}), (std::vector<int>{0, 255, 255, 255}));
+}
+
+TEST(SourceRotation, CommandsStartFromTheBackupAndKeepTheLastAngle)
+{
+    NotificationCenter center;
+    zent3controller c{center};
+    c.setSourcePicture(pattern(40, 30));
+    c.leftPanel().selRect()->setFrame({5, 5, 20, 10});
+    Sender by;
+    by.doubleValue = 30;
+    c.inPicRotateBy(by);
+    EXPECT_EQ(c.lastRotationTitle(), QStringLiteral("Last Rotation: 30.00"));
+    by.doubleValue = 45;
+    c.inPicRotateBy(by);
+    const auto after30then45 = bytesOf(*c.srcImageRep());
+
+    zent3controller direct{center};
+    direct.setSourcePicture(pattern(40, 30));
+    direct.inPicRotateBy(by);
+    EXPECT_EQ(after30then45, bytesOf(*direct.srcImageRep())) << "no resampling loss piles up";
+
+    by.doubleValue = 2.5;
+    c.inPicRotateBy(by);
+    EXPECT_EQ(c.lastRotationTitle(), QStringLiteral("Last Rotation: 2.50"));
+    c.inPicRotate90();
+    EXPECT_EQ(c.lastRotationTitle(), QStringLiteral("Last Rotation: 2.50")) << "quarter turns are not remembered";
+    EXPECT_EQ(c.srcImageRep()->pixelsWide(), 30);
+    c.inPicRotate0();
+    EXPECT_EQ(bytesOf(*c.srcImageRep()), bytesOf(pattern(40, 30))) << "back to the picture as loaded";
+
+    zent3controller fresh{center};
+    fresh.setSourcePicture(pattern(8, 8));
+    fresh.rotateLast();
+    EXPECT_FALSE(fresh.backupSrcImageRep()) << "no last angle: nothing happens";
+}
+
+TEST(Loading, ExifOrientationTurnsOnlyWhenAsked)
+{
+    struct Row {
+        const char* file;
+        bool setting;
+        int width, height;
+        float angle;
+    } rows[] = {
+        {"orient6.jpg", true, 8, 16, 270}, {"orient8.jpg", true, 8, 16, 90}, {"orient3.jpg", true, 16, 8, 0},
+        {"orient6.jpg", false, 16, 8, 0},  {"orient8.jpg", false, 16, 8, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(::testing::Message() << r.file << " setting " << r.setting);
+        NotificationCenter center;
+        zent3controller c{center};
+        c.setUseEXIfRotation(r.setting);
+        ASSERT_TRUE(c.loadRepByName(test::dataPath(r.file)));
+        EXPECT_EQ(c.srcImageRep()->pixelsWide(), r.width);
+        EXPECT_EQ(c.srcImageRep()->pixelsHigh(), r.height);
+        EXPECT_EQ(c.leftPanel().selRect()->preRotatedAngleDegs(), r.angle);
+    }
+    // Orientation 6: the red block at the top left of the stored picture ends at the top
+    // right after a quarter turn clockwise.
+    NotificationCenter center;
+    zent3controller c{center};
+    c.setUseEXIfRotation(true);
+    ASSERT_TRUE(c.loadRepByName(test::dataPath("orient6.jpg")));
+    const BitmapImageRep& turned = *c.srcImageRep();
+    const std::uint8_t* topRight = turned.bitmapData() + 4 * (turned.pixelsWide() - 2);
+    EXPECT_GT(topRight[1], 200);
+    EXPECT_LT(topRight[2], 60);
+}
+
+TEST(Loading, LookAheadServesOnlyItsOwnPathAndReadsForward)
+{
+    QTemporaryDir dir;
+    QStringList files;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        files << dir.filePath(QString::fromLatin1(name));
+        QFile::copy(test::samplePath("coffee.jpg"), files.last());
+    }
+    LookAhead ahead;
+    ahead.preLoadRepByName(files[1]);
+    EXPECT_FALSE(ahead.take(files[2])) << "another path: not used";
+    EXPECT_TRUE(ahead.pendingPath().isEmpty()) << "and the stale one is dropped";
+    ahead.preLoadRepByName(files[2]);
+    const auto taken = ahead.take(files[2]);
+    ASSERT_TRUE(taken);
+    EXPECT_TRUE(taken->ok());
+
+    // A failing look-ahead is reported when its path is asked for, like a direct decode.
+    ahead.preLoadRepByName(dir.filePath(QStringLiteral("missing.jpg")));
+    const auto failed = ahead.take(dir.filePath(QStringLiteral("missing.jpg")));
+    ASSERT_TRUE(failed);
+    EXPECT_FALSE(failed->ok());
+}
+
+TEST(Loading, ABadFileKeepsThePreviousPicture)
+{
+    NotificationCenter center;
+    zent3controller c{center};
+    Quiet ui;
+    c.setUiServices(&ui);
+    ASSERT_TRUE(c.loadRepByName(test::samplePath("coffee.jpg")));
+    const BitmapImageRep* before = c.srcImageRep();
+    for (const char* bad : {"truncated.jpg", "empty.jpg", "notanimage.jpg", "missing.jpg"}) {
+        EXPECT_FALSE(c.loadRepByName(test::dataPath(bad)));
+        EXPECT_EQ(c.srcImageRep(), before);
+        EXPECT_TRUE(ui.alerts.last().contains(QString::fromLatin1(bad))) << ui.alerts.last().toStdString();
+    }
+}
