@@ -8,6 +8,7 @@
 
 #include "controller/zent3controller.h"
 #include "cropframe/PkCroppingImageView.h"
+#include "imaging/SourceRotation.h"
 #include "imaging/WorkingBitmap.h"
 #include "platform/ImageDecoder.h"
 
@@ -163,6 +164,26 @@ void BM_hitTests(benchmark::State& state)
     }
 }
 
+BitmapImageRep constructWorking(const BitmapImageRep& source)
+{
+    return convertToWorkingBitmap(source, Rect{0, 0, double(source.pixelsWide()), double(source.pixelsHigh())});
+}
+
+// Turning the 6000 x 4000 source from its backup (the working bitmap made once).
+void BM_rotate(benchmark::State& state, float degrees)
+{
+    const DecodedBitmap* photo = decodedPhoto();
+    if (!photo) {
+        state.SkipWithError("no photo");
+        return;
+    }
+    static const BitmapImageRep backup = constructWorking(photo->bitmap);
+    for (auto _ : state) {
+        BitmapImageRep turned = rotateBackup(backup, degrees);
+        benchmark::DoNotOptimize(turned.bitmapData());
+    }
+}
+
 void configure(benchmark::internal::Benchmark* b)
 {
     // Work runs on two threads, so CPU time would overstate it; medians of 7 repetitions.
@@ -178,6 +199,8 @@ void registerBenchmarks()
     configure(benchmark::RegisterBenchmark("render/w1920/autolevels+correction+sharpen1", BM_render,
         RenderSettings { .autoLevels = true, .pictureCorrection = true, .sharpen = 1, .fixedWidth = 1920 }));
     configure(benchmark::RegisterBenchmark("render/w1920/plain", BM_render, RenderSettings { .fixedWidth = 1920 }));
+    configure(benchmark::RegisterBenchmark("rotate/quarter", BM_rotate, 90.0f));
+    configure(benchmark::RegisterBenchmark("rotate/30-degrees", BM_rotate, 30.0f));
     configure(benchmark::RegisterBenchmark("cropframe/1e6-drag-steps", BM_dragSteps));
     configure(benchmark::RegisterBenchmark("cropframe/1e6-hit-tests", BM_hitTests));
 }

@@ -93,8 +93,9 @@ vImage_Error vImageRotate90_ARGB8888(const vImage_Buffer* src, const vImage_Buff
 
 // Turns src about its centre by angleInRadians (positive = counter-clockwise as seen on
 // screen, so pi/2 matches rotation constant 1) into dest, whose size may differ: the centres
-// of both buffers coincide. Bilinear resampling of all four channels; with
-// kvImageBackgroundColorFill, dest pixels outside the turned picture are backColor.
+// of both buffers coincide. Bilinear resampling of all four channels (weights in 1/256,
+// rounded); neighbours outside src read backColor with kvImageBackgroundColorFill (else 0),
+// so the turned picture's edges blend into it.
 vImage_Error vImageRotate_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest, void* tempBuffer,
     float angleInRadians, const Pixel_8888 backColor, vImage_Flags flags);
 
