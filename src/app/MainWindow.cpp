@@ -291,6 +291,31 @@ void MainWindow::buildMenus()
         [this] { m_controller.rotateSelectioFrame(); });
     edit->addAction(QStringLiteral("Next &Guide"), QKeySequence(Qt::CTRL | Qt::Key_G), this,
         [this] { m_controller.nextCompositionGuide(); });
+    // Turning the picture itself (absolute angles, counter-clockwise).
+    QMenu* rotate = edit->addMenu(QStringLiteral("&Rotate Picture"));
+    rotate->addAction(QStringLiteral("0°"), this, [this] { m_controller.inPicRotate0(); });
+    rotate->addAction(QStringLiteral("90° (counter-clockwise)"), QKeySequence(Qt::CTRL | Qt::Key_BracketLeft), this,
+        [this] { m_controller.inPicRotate90(); });
+    rotate->addAction(QStringLiteral("180°"), this, [this] { m_controller.inPicRotate180(); });
+    rotate->addAction(QStringLiteral("270° (clockwise)"), QKeySequence(Qt::CTRL | Qt::Key_BracketRight), this,
+        [this] { m_controller.inPicRotate270(); });
+    rotate->addAction(QStringLiteral("By Angle…"), this, [this] {
+        bool ok = false;
+        const double angle = QInputDialog::getDouble(this, QStringLiteral("Rotate Picture"),
+            QStringLiteral("Angle in degrees (counter-clockwise):"), double(m_controller.rotationFieldValue()), -360,
+            360, 2, &ok);
+        if (ok) {
+            Sender sender;
+            sender.doubleValue = angle;
+            m_controller.inPicRotateBy(sender);
+        }
+    });
+    QAction* last = rotate->addAction(QStringLiteral("Last Rotation"));
+    connect(last, &QAction::triggered, this, [this] { m_controller.rotateLast(); });
+    connect(rotate, &QMenu::aboutToShow, this, [this, last] {
+        last->setEnabled(m_controller.validateMenuItem(zent3controller::kLastRotationMenuTag));
+        last->setText(m_controller.lastRotationTitle());
+    });
 
     m_zoomMenu = menuBar()->addMenu(QStringLiteral("&View"));
     rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu());
