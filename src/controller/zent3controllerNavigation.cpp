@@ -266,9 +266,8 @@ void zent3controller::menuNeedsUpdate(MenuModel& menu)
         const QString& path = (*list)[i];
         MenuItem item;
         item.tag = int(i);
-        item.title = pictures
-            ? QStringLiteral("%1  \u2014  %2").arg(QFileInfo(path).fileName(), QFileInfo(path).path())
-            : path;
+        item.title = pictures ? QStringLiteral("%1  \u2014  %2").arg(QFileInfo(path).fileName(), QFileInfo(path).path())
+                              : path;
         // The action may rebuild this very menu and so destroy itself: it copies what it
         // needs before calling.
         item.action = [this, open, tag = item.tag, title = item.title] {
