@@ -166,7 +166,7 @@ void BM_hitTests(benchmark::State& state)
 
 BitmapImageRep constructWorking(const BitmapImageRep& source)
 {
-    return convertToWorkingBitmap(source, Rect{0, 0, double(source.pixelsWide()), double(source.pixelsHigh())});
+    return convertToWorkingBitmap(source, Rect { 0, 0, double(source.pixelsWide()), double(source.pixelsHigh()) });
 }
 
 // Turning the 6000 x 4000 source from its backup (the working bitmap made once).

@@ -11,9 +11,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -106,6 +108,7 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     setCentralWidget(m_splitter);
     setStatusBar(nullptr);
     auto* status = new StatusStrip(controller);
+    m_status = status;
     auto* bottom = new QWidget;
     auto* outer = new QVBoxLayout(bottom);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -135,7 +138,7 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     buildMenus();
     observeController();
     resize(1400, 880);
-    m_splitter->setSizes({760, 640});
+    m_splitter->setSizes({ 760, 640 });
 }
 
 MainWindow::~MainWindow() = default;
@@ -233,13 +236,43 @@ void MainWindow::closeEvent(QCloseEvent* event)
     m_controller.windowWillClose();
 }
 
-void MainWindow::openDocument()
+void MainWindow::syncNavigation()
 {
-    const QString path
-        = QFileDialog::getOpenFileName(this, QStringLiteral("Open Photo"), m_controller.currentOutputPath(),
-            QStringLiteral("Pictures (*.jpg *.jpeg *.png *.tif *.tiff *.webp *.gif *.heic);;All files (*)"));
-    if (!path.isEmpty())
-        m_controller.applicationOpenFile(path);
+    const bool enabled[4] = { m_controller.nextButtonEnabled(), m_controller.prevButtonEnabled(),
+        m_controller.firstButtonEnabled(), m_controller.lastButtonEnabled() };
+    for (int i = 0; i < 4; ++i)
+        if (m_navigation[i])
+            m_navigation[i]->setEnabled(enabled[i]);
+    if (m_status) {
+        const QStringList parts = m_controller.fileCounter().split(QLatin1Char('/'));
+        if (parts.size() == 2)
+            m_status->setFileCounter(parts[0].toInt(), parts[1].toInt());
+    }
+}
+
+QStringList MainWindow::runOpenPanel(bool& includeSubfolders)
+{
+    // A photo or a folder; the check box asks for the folder's subfolders too.
+    QFileDialog dialog(this, QStringLiteral("Open Photos or a Folder"), m_controller.currentInputPath());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilter(QStringLiteral("Pictures (*.jpg *.jpeg *.png *.tif *.tiff *.JPG *.JPEG *.PNG *.TIF *.TIFF)"));
+    auto* subfolders = new QCheckBox(QStringLiteral("Include subfolders"), &dialog);
+    subfolders->setChecked(includeSubfolders);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(subfolders, grid->rowCount(), 0, 1, -1);
+    auto* folderButton = new QPushButton(QStringLiteral("Open Folder"), &dialog);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(folderButton, grid->rowCount() - 1, grid->columnCount() - 1);
+    QStringList chosen;
+    connect(folderButton, &QPushButton::clicked, &dialog, [&] {
+        chosen = { dialog.directory().absolutePath() };
+        dialog.reject();
+    });
+    if (dialog.exec() == QDialog::Accepted)
+        chosen = dialog.selectedFiles();
+    includeSubfolders = subfolders->isChecked();
+    return chosen;
 }
 
 void MainWindow::rebuildMenu(QMenu* menu, const MenuModel& model)
@@ -270,16 +303,27 @@ void MainWindow::rebuildMenu(QMenu* menu, const MenuModel& model)
 void MainWindow::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(QStringLiteral("&Open…"), QKeySequence::Open, this, [this] { openDocument(); });
+    file->addAction(QStringLiteral("&Open…"), QKeySequence::Open, this, [this] { m_controller.showFileList(); });
+    m_recentImagesMenu = file->addMenu(QStringLiteral("Open Recent"));
+    m_recentInFoldersMenu = file->addMenu(QStringLiteral("Recent Folders"));
+    m_recentOutFoldersMenu = file->addMenu(QStringLiteral("Recent Output Folders"));
+    file->addAction(QStringLiteral("&Close Picture"), QKeySequence::Close, this, [this] { m_controller.closeImage(); });
     QAction* save = file->addAction(QStringLiteral("&Save Crop"), QKeySequence::Save, this, [] {});
     save->setEnabled(false);
     file->addSeparator();
-    QAction* next
-        = file->addAction(QStringLiteral("&Next Picture"), QKeySequence(Qt::ALT | Qt::Key_Right), this, [] {});
-    QAction* previous
-        = file->addAction(QStringLiteral("&Previous Picture"), QKeySequence(Qt::ALT | Qt::Key_Left), this, [] {});
-    next->setEnabled(false);
-    previous->setEnabled(false);
+    // Alt+arrows: plain and Control+arrows belong to the crop frame.
+    m_navigation[0] = file->addAction(QStringLiteral("&Next Picture"), QKeySequence(Qt::ALT | Qt::Key_Right), this,
+        [this] { m_controller.goNextPic(); });
+    m_navigation[1] = file->addAction(QStringLiteral("&Previous Picture"), QKeySequence(Qt::ALT | Qt::Key_Left), this,
+        [this] { m_controller.goPrevPic(); });
+    m_navigation[2] = file->addAction(QStringLiteral("&First Picture"), QKeySequence(Qt::ALT | Qt::Key_Home), this,
+        [this] { m_controller.goFirstPic(); });
+    m_navigation[3] = file->addAction(QStringLiteral("&Last Picture"), QKeySequence(Qt::ALT | Qt::Key_End), this,
+        [this] { m_controller.goLastPic(); });
+    syncNavigation();
+    rebuildMenu(m_recentImagesMenu, m_controller.recentImagesMenu());
+    rebuildMenu(m_recentInFoldersMenu, m_controller.recentInFoldersMenu());
+    rebuildMenu(m_recentOutFoldersMenu, m_controller.recentOutFoldersMenu());
     file->addSeparator();
     file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, [this] { close(); });
     file->addAction(QStringLiteral("Quit &Without Saving Settings"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q),

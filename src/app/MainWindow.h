@@ -12,6 +12,7 @@
 
 #include <map>
 
+class QAction;
 class QMenu;
 class QScrollArea;
 class QSplitter;
@@ -24,6 +25,7 @@ class MenuModel;
 class PkCroppingImageViewWidget;
 class OutputViewWidget;
 class OutputControls;
+class StatusStrip;
 class PkBorderLessWindow;
 
 class MainWindow : public QMainWindow, public UiServices {
@@ -54,6 +56,7 @@ public:
     void openUrl(const QString& url) override;
     void showHelpAnchor(const QString& anchor) override;
     void terminate() override;
+    QStringList runOpenPanel(bool& includeSubfolders) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,7 +70,7 @@ private:
     void syncLeftPanel();
     void syncRightPanel();
     void pushLeftScrollToModel();
-    void openDocument();
+    void syncNavigation();
     QWidget* window(WindowId id) const;
 
     zent3controller& m_controller;
@@ -80,6 +83,11 @@ private:
     PkBorderLessWindow* m_fullScreen = nullptr; // child window
     QMenu* m_zoomMenu = nullptr;
     QMenu* m_appMenu = nullptr;
+    QMenu* m_recentImagesMenu = nullptr;
+    QMenu* m_recentInFoldersMenu = nullptr;
+    QMenu* m_recentOutFoldersMenu = nullptr;
+    QAction* m_navigation[4] = {}; // next, previous, first, last
+    StatusStrip* m_status = nullptr;
     QPointer<QTextBrowser> m_help;
     QTimer m_liveResizeEnd;
     bool m_syncingScroll = false;

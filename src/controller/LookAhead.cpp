@@ -32,14 +32,14 @@ void LookAhead::preLoadRepByName(const QString& path)
     slot->path = path;
     m_current = slot;
     // The thread gets its own copy of the path; the slot is shared, its fields guarded.
-    m_workers.push_back({std::thread([slot, path] {
+    m_workers.push_back({ std::thread([slot, path] {
                              Result<DecodedBitmap> decoded = decodeImageFile(path);
                              std::lock_guard lock(slot->mutex);
                              slot->result.emplace(std::move(decoded));
                              slot->finished = true;
                              slot->done.notify_all();
                          }),
-                         slot});
+        slot });
 }
 
 std::optional<Result<DecodedBitmap>> LookAhead::take(const QString& path)

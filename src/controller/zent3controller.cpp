@@ -37,8 +37,7 @@ void zent3controller::wireNotifications()
     observe(kApplicationWillTerminateNotification, [this](const Notification& n) { onQuit(n); });
     observe(kApplicationDidFinishLaunchingNotification, [this](const Notification& n) { onFinishLaunch(n); });
     observe("CropperEndsLiveResize", [this](const Notification&) { onCropperEndsLiveResize(); });
-    // Drops are refused until pictures can be taken from them: nothing answers the view.
-    observe("InputFileWasDoppedIntoWell", [](const Notification&) {});
+    observe("InputFileWasDoppedIntoWell", [this](const Notification& n) { onDroppedInputFile(n); });
     observe("InputFileWasProcessedByController",
         [this](const Notification& n) { m_leftPanel.onDroppedInputFileCallback(n); });
     observe("SelRectDidChangeNotification", [this](const Notification& n) { selectionDidChange(n); });

@@ -18,6 +18,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Result.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -302,6 +303,10 @@ public:
     // Shows an in-memory picture (a drop, a paste, a capture): no look-ahead, no EXIF turn,
     // the output name base "New Image".
     void showPastedPicture(BitmapImageRep picture);
+    // A drop on the left panel: the first local file opens as a new list, else image data
+    // is shown as a pasted picture, else "Paste Error". The panel is answered either way.
+    void onDroppedInputFile(const Notification& notification);
+    static BitmapImageRep bitmapFromImage(const QImage& image);
     // Decodes `path` (or takes the look-ahead's decode of it) and makes it the source; on
     // failure says why through the UI and changes nothing.
     bool loadRepByName(const QString& path);

@@ -14,12 +14,16 @@ namespace quillum {
 bool zent3controller::loadRepByName(const QString& path)
 {
     std::optional<Result<DecodedBitmap>> ahead = m_lookAhead.take(path);
+    // A file that vanished since it was read ahead is not shown from memory: the user would
+    // crop and save a picture that is no longer there.
+    if (ahead && !QFileInfo::exists(path))
+        ahead.reset();
     Result<DecodedBitmap> decoded = ahead ? std::move(*ahead) : decodeImageFile(path);
     if (!decoded) {
         // Nothing of the failed file reaches the source or the render.
         if (m_uiServices)
-            m_uiServices->runAlert(QStringLiteral("The picture cannot be opened"), decoded.error(),
-                                   {QStringLiteral("OK")});
+            m_uiServices->runAlert(
+                QStringLiteral("The picture cannot be opened"), decoded.error(), { QStringLiteral("OK") });
         return false;
     }
     const QVariantMap properties = decoded->properties;
@@ -59,7 +63,7 @@ void zent3controller::showRepInLeftPanel()
     m_sourceSamplesPerPixel = src.samplesPerPixel();
     m_sourceColorSpaceName = QString::fromLatin1(colorSpaceName(src.colorSpace()));
     m_imageInfo = imageInfoFor(src);
-    m_leftPanel.setPictureSize({double(src.pixelsWide()), double(src.pixelsHigh())});
+    m_leftPanel.setPictureSize({ double(src.pixelsWide()), double(src.pixelsHigh()) });
     ++m_sourceGeneration;
     didChangeValueForKey(QStringLiteral("imageInfo"));
     scalePicture();

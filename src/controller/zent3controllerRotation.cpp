@@ -52,10 +52,22 @@ void zent3controller::inPicRotateQuarter(float q)
     timerAction();
 }
 
-void zent3controller::inPicRotate0(const Sender&) { inPicRotateQuarter(0); }
-void zent3controller::inPicRotate90(const Sender&) { inPicRotateQuarter(90); }
-void zent3controller::inPicRotate180(const Sender&) { inPicRotateQuarter(180); }
-void zent3controller::inPicRotate270(const Sender&) { inPicRotateQuarter(270); }
+void zent3controller::inPicRotate0(const Sender&)
+{
+    inPicRotateQuarter(0);
+}
+void zent3controller::inPicRotate90(const Sender&)
+{
+    inPicRotateQuarter(90);
+}
+void zent3controller::inPicRotate180(const Sender&)
+{
+    inPicRotateQuarter(180);
+}
+void zent3controller::inPicRotate270(const Sender&)
+{
+    inPicRotateQuarter(270);
+}
 
 void zent3controller::inPicRotateBy(const Sender& sender)
 {

@@ -28,15 +28,15 @@ PixelSize rotatedSourceSize(int w, int h, float a)
 {
     const float q = quarterTurnOf(a);
     if (q == 0.0f || q == 180.0f)
-        return {w, h};
+        return { w, h };
     if (q == 90.0f || q == 270.0f)
-        return {h, w};
+        return { h, w };
     const float theta = float(double(a) * std::numbers::pi / 180.0);
     const double c = std::cos(double(theta)), s = std::sin(double(theta));
     auto part = [](double v) { return std::abs(std::trunc(v)); };
     const double width = part(w * c) + part(h * s);
     const double height = part(w * s) + part(h * c);
-    return {std::max(1, int(std::min(width, 1e9))), std::max(1, int(std::min(height, 1e9)))};
+    return { std::max(1, int(std::min(width, 1e9))), std::max(1, int(std::min(height, 1e9))) };
 }
 
 BitmapImageRep rotateBackup(const BitmapImageRep& backup, float a)
@@ -54,7 +54,7 @@ BitmapImageRep rotateBackup(const BitmapImageRep& backup, float a)
     if (const float q = quarterTurnOf(a); q >= 0.0f) {
         error = vImageRotate90_ARGB8888(&in, &dest, std::uint8_t(int(q) / 90), nullptr, kvImageNoFlags);
     } else {
-        const Pixel_8888 transparentWhite = {0, 255, 255, 255};
+        const Pixel_8888 transparentWhite = { 0, 255, 255, 255 };
         const float theta = float(double(a) * std::numbers::pi / 180.0);
         error = vImageRotate_ARGB8888(&in, &dest, nullptr, theta, transparentWhite, kvImageBackgroundColorFill);
     }

@@ -18,7 +18,7 @@ namespace {
 
 std::vector<std::uint8_t> bytesOf(const BitmapImageRep& rep)
 {
-    return {rep.bitmapData(), rep.bitmapData() + rep.planeBytes()};
+    return { rep.bitmapData(), rep.bitmapData() + rep.planeBytes() };
 }
 
 BitmapImageRep pattern(int w, int h)
@@ -47,8 +47,8 @@ TEST(SourceRotation, SizeRule)
     struct Row {
         float degrees;
         int width, height;
-    } rows[] = {{0, 4000, 3000}, {90, 3000, 4000}, {180, 4000, 3000}, {270, 3000, 4000},
-                {30, 4964, 4598}, {-90, 3000, 4000}, {360, 4000, 3000}, {45, 4949, 4949}};
+    } rows[] = { { 0, 4000, 3000 }, { 90, 3000, 4000 }, { 180, 4000, 3000 }, { 270, 3000, 4000 }, { 30, 4964, 4598 },
+        { -90, 3000, 4000 }, { 360, 4000, 3000 }, { 45, 4949, 4949 } };
     for (const Row& r : rows) {
         const PixelSize s = rotatedSourceSize(4000, 3000, r.degrees);
         EXPECT_EQ(s.width, r.width) << r.degrees;
@@ -71,15 +71,16 @@ TEST(SourceRotation, QuarterTurnsArePermutationsAndCornersAreTransparentWhite)
     const BitmapImageRep thirty = rotateBackup(pattern(40, 30), 30);
     ASSERT_FALSE(thirty.isNull());
     const std::uint8_t* corner = thirty.bitmapData();
-    EXPECT_EQ((std::vector<int>{corner[0], corner[1], corner[2], corner[3]}), (std::vector<int>{0, 255, 255, 255}));
+    EXPECT_EQ(
+        (std::vector<int> { corner[0], corner[1], corner[2], corner[3] }), (std::vector<int> { 0, 255, 255, 255 }));
 }
 
 TEST(SourceRotation, CommandsStartFromTheBackupAndKeepTheLastAngle)
 {
     NotificationCenter center;
-    zent3controller c{center};
+    zent3controller c { center };
     c.setSourcePicture(pattern(40, 30));
-    c.leftPanel().selRect()->setFrame({5, 5, 20, 10});
+    c.leftPanel().selRect()->setFrame({ 5, 5, 20, 10 });
     Sender by;
     by.doubleValue = 30;
     c.inPicRotateBy(by);
@@ -88,7 +89,7 @@ TEST(SourceRotation, CommandsStartFromTheBackupAndKeepTheLastAngle)
     c.inPicRotateBy(by);
     const auto after30then45 = bytesOf(*c.srcImageRep());
 
-    zent3controller direct{center};
+    zent3controller direct { center };
     direct.setSourcePicture(pattern(40, 30));
     direct.inPicRotateBy(by);
     EXPECT_EQ(after30then45, bytesOf(*direct.srcImageRep())) << "no resampling loss piles up";
@@ -102,7 +103,7 @@ TEST(SourceRotation, CommandsStartFromTheBackupAndKeepTheLastAngle)
     c.inPicRotate0();
     EXPECT_EQ(bytesOf(*c.srcImageRep()), bytesOf(pattern(40, 30))) << "back to the picture as loaded";
 
-    zent3controller fresh{center};
+    zent3controller fresh { center };
     fresh.setSourcePicture(pattern(8, 8));
     fresh.rotateLast();
     EXPECT_FALSE(fresh.backupSrcImageRep()) << "no last angle: nothing happens";
@@ -116,13 +117,16 @@ TEST(Loading, ExifOrientationTurnsOnlyWhenAsked)
         int width, height;
         float angle;
     } rows[] = {
-        {"orient6.jpg", true, 8, 16, 270}, {"orient8.jpg", true, 8, 16, 90}, {"orient3.jpg", true, 16, 8, 0},
-        {"orient6.jpg", false, 16, 8, 0},  {"orient8.jpg", false, 16, 8, 0},
+        { "orient6.jpg", true, 8, 16, 270 },
+        { "orient8.jpg", true, 8, 16, 90 },
+        { "orient3.jpg", true, 16, 8, 0 },
+        { "orient6.jpg", false, 16, 8, 0 },
+        { "orient8.jpg", false, 16, 8, 0 },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(::testing::Message() << r.file << " setting " << r.setting);
         NotificationCenter center;
-        zent3controller c{center};
+        zent3controller c { center };
         c.setUseEXIfRotation(r.setting);
         ASSERT_TRUE(c.loadRepByName(test::dataPath(r.file)));
         EXPECT_EQ(c.srcImageRep()->pixelsWide(), r.width);
@@ -132,7 +136,7 @@ TEST(Loading, ExifOrientationTurnsOnlyWhenAsked)
     // Orientation 6: the red block at the top left of the stored picture ends at the top
     // right after a quarter turn clockwise.
     NotificationCenter center;
-    zent3controller c{center};
+    zent3controller c { center };
     c.setUseEXIfRotation(true);
     ASSERT_TRUE(c.loadRepByName(test::dataPath("orient6.jpg")));
     const BitmapImageRep& turned = *c.srcImageRep();
@@ -145,7 +149,7 @@ TEST(Loading, LookAheadServesOnlyItsOwnPathAndReadsForward)
 {
     QTemporaryDir dir;
     QStringList files;
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+    for (const char* name : { "a.jpg", "b.jpg", "c.jpg" }) {
         files << dir.filePath(QString::fromLatin1(name));
         QFile::copy(test::samplePath("coffee.jpg"), files.last());
     }
@@ -168,12 +172,12 @@ TEST(Loading, LookAheadServesOnlyItsOwnPathAndReadsForward)
 TEST(Loading, ABadFileKeepsThePreviousPicture)
 {
     NotificationCenter center;
-    zent3controller c{center};
+    zent3controller c { center };
     Quiet ui;
     c.setUiServices(&ui);
     ASSERT_TRUE(c.loadRepByName(test::samplePath("coffee.jpg")));
     const BitmapImageRep* before = c.srcImageRep();
-    for (const char* bad : {"truncated.jpg", "empty.jpg", "notanimage.jpg", "missing.jpg"}) {
+    for (const char* bad : { "truncated.jpg", "empty.jpg", "notanimage.jpg", "missing.jpg" }) {
         EXPECT_FALSE(c.loadRepByName(test::dataPath(bad)));
         EXPECT_EQ(c.srcImageRep(), before);
         EXPECT_TRUE(ui.alerts.last().contains(QString::fromLatin1(bad))) << ui.alerts.last().toStdString();

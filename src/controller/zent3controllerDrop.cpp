@@ -1,0 +1,64 @@
+// Drops and pastes: files dropped on the left panel open as a new list; image data (a
+// screenshot dragged from another program, a paste) is shown as a pasted picture.
+
+#include "zent3controller.h"
+
+#include "platform/UiServices.h"
+
+#include <QImage>
+#include <QMimeData>
+#include <QUrl>
+
+namespace quillum {
+
+BitmapImageRep zent3controller::bitmapFromImage(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    BitmapImageRep::Layout layout;
+    layout.width = argb.width();
+    layout.height = argb.height();
+    layout.bytesPerRow = std::size_t(argb.width()) * 4;
+    layout.formatFlags = BitmapFormatAlphaFirst | BitmapFormatAlphaNonpremultiplied;
+    BitmapImageRep rep(layout);
+    if (rep.isNull())
+        return {};
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* s = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        std::uint8_t* d = rep.bitmapData() + std::size_t(y) * rep.bytesPerRow();
+        for (int x = 0; x < argb.width(); ++x, d += 4)
+            d[0] = std::uint8_t(qAlpha(s[x])), d[1] = std::uint8_t(qRed(s[x])), d[2] = std::uint8_t(qGreen(s[x])),
+            d[3] = std::uint8_t(qBlue(s[x]));
+    }
+    return rep;
+}
+
+void zent3controller::onDroppedInputFile(const Notification& notification)
+{
+    const auto* mime = static_cast<const QMimeData*>(notification.object);
+    bool shown = false;
+    // File names first: a file keeps its metadata and its folder for the list.
+    if (mime && mime->hasUrls()) {
+        for (const QUrl& url : mime->urls()) {
+            if (url.isLocalFile()) {
+                createListFor(url.toLocalFile(), false);
+                shown = true;
+                break;
+            }
+        }
+    }
+    if (!shown && mime && mime->hasImage()) {
+        BitmapImageRep picture = bitmapFromImage(qvariant_cast<QImage>(mime->imageData()));
+        if (!picture.isNull()) {
+            showPastedPicture(std::move(picture));
+            shown = true;
+        }
+    }
+    if (!shown && m_uiServices)
+        m_uiServices->runAlert(QStringLiteral("Paste Error"), QStringLiteral("Sorry, but the past operation failed"),
+                               {QStringLiteral("OK")});
+    m_center.postNotificationName(QStringLiteral("InputFileWasProcessedByController"));
+}
+
+} // namespace quillum
