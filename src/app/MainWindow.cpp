@@ -145,6 +145,14 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::observeController()
 {
+    m_controller.observeKey(QStringLiteral("navigationButtons"), [this](const QString&) { syncNavigation(); });
+    m_controller.observeKey(QStringLiteral("fileCounter"), [this](const QString&) { syncNavigation(); });
+    m_controller.recentImagesMenu().setChangedHandler(
+        [this] { rebuildMenu(m_recentImagesMenu, m_controller.recentImagesMenu()); });
+    m_controller.recentInFoldersMenu().setChangedHandler(
+        [this] { rebuildMenu(m_recentInFoldersMenu, m_controller.recentInFoldersMenu()); });
+    m_controller.recentOutFoldersMenu().setChangedHandler(
+        [this] { rebuildMenu(m_recentOutFoldersMenu, m_controller.recentOutFoldersMenu()); });
     m_controller.observeKey(QStringLiteral("imageInfo"), [this](const QString&) {
         m_cropView->setPicture(m_controller.srcImageRep(), m_controller.sourceGeneration());
         syncLeftPanel();
