@@ -9,6 +9,7 @@
 #include "controller/zent3controller.h"
 #include "cropframe/PkCroppingImageView.h"
 #include "imaging/SourceRotation.h"
+#include "input/FileList.h"
 #include "imaging/WorkingBitmap.h"
 #include "platform/ImageDecoder.h"
 
@@ -16,7 +17,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <memory>
 #include <string>
 
@@ -184,6 +187,53 @@ void BM_rotate(benchmark::State& state, float degrees)
     }
 }
 
+// Stepping to the next photo of a folder of five 6000 x 4000 JPEGs after looking at the
+// current one for a second: with the look-ahead the decode is already done.
+void BM_nextPicture(benchmark::State& state, bool lookAhead)
+{
+    const std::filesystem::path folder = std::filesystem::path(g_photoPath).parent_path() / "folder";
+    std::filesystem::create_directories(folder);
+    for (int i = 0; i < 5; ++i) {
+        const auto copy = folder / ("photo-" + std::to_string(i) + ".jpg");
+        if (!std::filesystem::exists(copy))
+            std::filesystem::copy_file(g_photoPath, copy);
+    }
+    NotificationCenter center;
+    zent3controller controller(center);
+    controller.setLookAheadEnabled(lookAhead);
+    controller.leftPanel().setScrollViewFrameSize({1200, 800});
+    controller.applicationOpenFile(QString::fromStdString((folder / "photo-0.jpg").string()));
+    for (auto _ : state) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        const auto start = std::chrono::steady_clock::now();
+        if (controller.currentPicIndex() + 1 >= controller.pics().size())
+            controller.goFirstPic();
+        else
+            controller.goNextPic();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+
+// Listing and sorting a folder of 10 000 files (9 000 of them pictures).
+void BM_listFolder(benchmark::State& state)
+{
+    const std::filesystem::path folder = std::filesystem::path(g_photoPath).parent_path() / "ten-thousand";
+    if (!std::filesystem::exists(folder / "file-9999.txt")) {
+        std::filesystem::create_directories(folder);
+        for (int i = 0; i < 10000; ++i) {
+            const std::string name = "file-" + std::to_string(i) + (i % 10 == 9 ? ".txt" : i % 3 ? ".jpg" : ".PNG");
+            std::FILE* f = std::fopen((folder / name).c_str(), "w");
+            if (f)
+                std::fclose(f);
+        }
+    }
+    const QString path = QString::fromStdString(folder.string());
+    for (auto _ : state) {
+        const QStringList pictures = listPictures(path, false);
+        benchmark::DoNotOptimize(pictures.size());
+    }
+}
+
 void configure(benchmark::internal::Benchmark* b)
 {
     // Work runs on two threads, so CPU time would overstate it; medians of 7 repetitions.
@@ -199,6 +249,15 @@ void registerBenchmarks()
     configure(benchmark::RegisterBenchmark("render/w1920/autolevels+correction+sharpen1", BM_render,
         RenderSettings { .autoLevels = true, .pictureCorrection = true, .sharpen = 1, .fixedWidth = 1920 }));
     configure(benchmark::RegisterBenchmark("render/w1920/plain", BM_render, RenderSettings { .fixedWidth = 1920 }));
+    for (bool ahead : {true, false})
+        benchmark::RegisterBenchmark(ahead ? "next-picture/look-ahead" : "next-picture/no-look-ahead",
+                                     BM_nextPicture, ahead)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(4)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true);
+    configure(benchmark::RegisterBenchmark("list/10000-files", BM_listFolder));
     configure(benchmark::RegisterBenchmark("rotate/quarter", BM_rotate, 90.0f));
     configure(benchmark::RegisterBenchmark("rotate/30-degrees", BM_rotate, 30.0f));
     configure(benchmark::RegisterBenchmark("cropframe/1e6-drag-steps", BM_dragSteps));

@@ -43,6 +43,14 @@ if [[ -x $app_bench ]]; then
   tail -n +2 "$work/app.csv" | grep -v '^name,' >>"$work/bench.csv" || true
 fi
 
+# Peak memory while walking the folder of five 6000 x 4000 photos with the look-ahead.
+walk_rss="n/a"
+if [[ -n $gnutime ]]; then
+  walk_kb=$("$gnutime" -f %M "$bench" --photo "$photo" --benchmark_filter='next-picture/look-ahead' \
+              --benchmark_repetitions=1 2>&1 >/dev/null | tail -n 1)
+  walk_rss=$(awk -v k="$walk_kb" 'BEGIN { printf "%.0f", k * 1024 / 1e6 }')
+fi
+
 # From process start to the window shown (offscreen; the run ends right after the show).
 startup_runs=()
 for _ in 1 2 3 4 5 6 7; do
@@ -133,6 +141,11 @@ plain=$(median_of render/w1920/plain)
 drag=$(median_of cropframe/1e6-drag-steps)
 hits=$(median_of cropframe/1e6-hit-tests)
 repaint=$(median_of app/drag-step-repaint)
+next_ahead=$(awk -F, '$1 ~ /^"next-picture\/look-ahead/ && $1 ~ /_median"$/ { printf "%.1f", $3 }' "$work/bench.csv")
+next_plain=$(awk -F, '$1 ~ /^"next-picture\/no-look-ahead/ && $1 ~ /_median"$/ { printf "%.1f", $3 }' "$work/bench.csv")
+quarter=$(median_of rotate/quarter)
+thirty=$(median_of rotate/30-degrees)
+listing=$(median_of list/10000-files)
 r_vips=$(ratio "$q_ms" "$v_ms")
 r_magick=$(ratio "$q_ms" "$m_ms")
 full_verdict="$(verdict "$full" 150), stretch $(verdict "$full" 100)"
@@ -149,6 +162,12 @@ echo "| crop frame: one drag step (ns) | $drag | | ≤ 1000 ns: $(verdict "$drag
 echo "| crop frame: one hit test (ns) | $hits | | ≤ 1000 ns: $(verdict "$hits" 1000) |"
 echo "| crop view repaint for one drag step, 6000 × 4000 fitted | $repaint | | ≤ 8 ms: $(verdict "$repaint" 8) |"
 echo "| process start to window shown (whole run, offscreen) | $startup | | ≤ 500 ms: $(verdict "$startup" 500) |"
+echo "| next picture after 1 s, with look-ahead | ${next_ahead:-n/a} | | ≤ render + 30 ms |"
+echo "| next picture after 1 s, without look-ahead | ${next_plain:-n/a} | | |"
+echo "| peak RSS walking the folder | | $walk_rss | ≤ 1000 MB: $(verdict "$walk_rss" 1000) |"
+echo "| quarter turn of the 6000 × 4000 source | $quarter | | ≤ 60 ms: $(verdict "$quarter" 60) |"
+echo "| free rotation by 30° | $thirty | | ≤ 400 ms: $(verdict "$thirty" 400) |"
+echo "| listing a folder of 10 000 files | $listing | | ≤ 200 ms: $(verdict "$listing" 200) |"
 echo "| end to end: quillum-cli | $q_ms | $q_mb$rss_note | peak RSS ≤ 400 MB: $(verdict "$q_mb" 400) |"
 echo "| end to end: libvips (vips-pipeline) | $v_ms | $v_mb$rss_note | |"
 echo "| end to end: ImageMagick (convert-im6.q16) | $m_ms | $m_mb$rss_note | |"

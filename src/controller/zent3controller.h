@@ -313,6 +313,8 @@ public:
     void preLoadRepByName(const QString& path) { m_lookAhead.preLoadRepByName(path); }
     // The path the look-ahead is decoding or holds (empty when none).
     QString lookAheadPath() const { return m_lookAhead.pendingPath(); }
+    // Reading the next picture ahead is on unless switched off (to measure what it saves).
+    void setLookAheadEnabled(bool on) { m_lookAheadEnabled = on; }
     void loadRepByImageObject(BitmapImageRep picture);
     // Measures the source, refreshes its description and puts it into the left panel.
     void showRepInLeftPanel();
@@ -596,6 +598,7 @@ private:
     Rect m_lastSavedRect;
     std::uint64_t m_sourceGeneration = 0;
     bool m_useEXIfRotation = false;
+    bool m_lookAheadEnabled = true;
     bool m_onOpeningMaxAndNewAspectControl = false;
 
     // Navigation state.

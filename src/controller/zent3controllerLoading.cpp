@@ -92,7 +92,7 @@ bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)
     showRepInLeftPanel();
     // The look-ahead always reads the entry after the current one, whichever way the user
     // travels.
-    if (lookAhead && m_currentPicIndex >= 0 && m_currentPicIndex + 1 < m_pics.size())
+    if (lookAhead && m_lookAheadEnabled && m_currentPicIndex >= 0 && m_currentPicIndex + 1 < m_pics.size())
         preLoadRepByName(m_pics[m_currentPicIndex + 1]);
     timerAction();
     showMainTitle();
