@@ -9,19 +9,19 @@
 #include "controller/zent3controller.h"
 #include "cropframe/PkCroppingImageView.h"
 #include "imaging/SourceRotation.h"
-#include "input/FileList.h"
 #include "imaging/WorkingBitmap.h"
+#include "input/FileList.h"
 #include "platform/ImageDecoder.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 #include <memory>
 #include <string>
+#include <thread>
 
 using namespace quillum;
 
@@ -201,7 +201,7 @@ void BM_nextPicture(benchmark::State& state, bool lookAhead)
     NotificationCenter center;
     zent3controller controller(center);
     controller.setLookAheadEnabled(lookAhead);
-    controller.leftPanel().setScrollViewFrameSize({1200, 800});
+    controller.leftPanel().setScrollViewFrameSize({ 1200, 800 });
     controller.applicationOpenFile(QString::fromStdString((folder / "photo-0.jpg").string()));
     for (auto _ : state) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1100));
@@ -249,9 +249,9 @@ void registerBenchmarks()
     configure(benchmark::RegisterBenchmark("render/w1920/autolevels+correction+sharpen1", BM_render,
         RenderSettings { .autoLevels = true, .pictureCorrection = true, .sharpen = 1, .fixedWidth = 1920 }));
     configure(benchmark::RegisterBenchmark("render/w1920/plain", BM_render, RenderSettings { .fixedWidth = 1920 }));
-    for (bool ahead : {true, false})
-        benchmark::RegisterBenchmark(ahead ? "next-picture/look-ahead" : "next-picture/no-look-ahead",
-                                     BM_nextPicture, ahead)
+    for (bool ahead : { true, false })
+        benchmark::RegisterBenchmark(
+            ahead ? "next-picture/look-ahead" : "next-picture/no-look-ahead", BM_nextPicture, ahead)
             ->Unit(benchmark::kMillisecond)
             ->UseManualTime()
             ->Iterations(4)

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "app/BitmapImages.h"
 #include "app/controls/CropControls.h"
 #include "app/controls/OutputControls.h"
 #include "app/controls/StatusStrip.h"
@@ -12,10 +13,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -25,6 +28,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -95,7 +99,7 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     m_outputControls = new OutputControls(controller);
 
     m_splitter = new QSplitter(Qt::Horizontal);
-    m_splitter->addWidget(panel(new CropControls(controller), m_leftArea));
+    m_splitter->addWidget(panel(leftStrip(), m_leftArea));
     m_splitter->addWidget(panel(m_outputControls, m_rightArea));
     m_splitter->setCollapsible(0, false);
     m_splitter->setCollapsible(1, true);
@@ -145,6 +149,12 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::observeController()
 {
+    m_controller.observeKey(QStringLiteral("rotationThumbnails"), [this](const QString&) {
+        const auto thumbnails = m_controller.rotationButtonThumbnails();
+        for (std::size_t i = 0; i < thumbnails.size(); ++i)
+            if (m_rotationButtons[i] && thumbnails[i])
+                m_rotationButtons[i]->setIcon(QIcon(QPixmap::fromImage(imageFromWorkingBitmap(*thumbnails[i], false))));
+    });
     m_controller.observeKey(QStringLiteral("navigationButtons"), [this](const QString&) { syncNavigation(); });
     m_controller.observeKey(QStringLiteral("fileCounter"), [this](const QString&) { syncNavigation(); });
     m_controller.recentImagesMenu().setChangedHandler(
@@ -244,6 +254,45 @@ void MainWindow::closeEvent(QCloseEvent* event)
     m_controller.windowWillClose();
 }
 
+// The crop controls and the four buttons that turn the picture to an absolute angle; the
+// buttons show the picture as it would look.
+QWidget* MainWindow::leftStrip()
+{
+    auto* strip = new QWidget;
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(0, 0, 4, 0);
+    row->setSpacing(2);
+    row->addWidget(new CropControls(m_controller), 1);
+    static const char* const tips[] = { "Turn the picture back to 0°", "Turn the picture to 90° (counter-clockwise)",
+        "Turn the picture to 180°", "Turn the picture to 270° (clockwise)" };
+    for (int i = 0; i < 4; ++i) {
+        auto* button = new QToolButton;
+        button->setToolTip(QString::fromUtf8(tips[i]));
+        button->setText(QString::number(i * 90) + QStringLiteral("°"));
+        button->setIconSize(QSize(28, 28));
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this, [this, i] {
+            switch (i) {
+            case 0:
+                m_controller.inPicRotate0();
+                break;
+            case 1:
+                m_controller.inPicRotate90();
+                break;
+            case 2:
+                m_controller.inPicRotate180();
+                break;
+            default:
+                m_controller.inPicRotate270();
+                break;
+            }
+        });
+        m_rotationButtons[i] = button;
+        row->addWidget(button);
+    }
+    return strip;
+}
+
 void MainWindow::syncNavigation()
 {
     const bool enabled[4] = { m_controller.nextButtonEnabled(), m_controller.prevButtonEnabled(),
@@ -338,6 +387,11 @@ void MainWindow::buildMenus()
         this, [this] { m_controller.quickQuit(); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(QStringLiteral("&Paste Picture"), QKeySequence::Paste, this, [this] {
+        if (!m_controller.readSelectionFromPasteboard(QGuiApplication::clipboard()->mimeData()))
+            runAlert(QStringLiteral("Paste Error"), QStringLiteral("Sorry, but the past operation failed"),
+                { QStringLiteral("OK") });
+    });
     edit->addAction(QStringLiteral("Select &All"), QKeySequence::SelectAll, this, [this] { m_controller.selectAll(); });
     edit->addAction(QStringLiteral("&Turn Frame a Quarter"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
         [this] { m_controller.rotateSelectioFrame(); });

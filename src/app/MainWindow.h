@@ -17,6 +17,7 @@ class QMenu;
 class QScrollArea;
 class QSplitter;
 class QTextBrowser;
+class QToolButton;
 
 namespace quillum {
 
@@ -71,6 +72,7 @@ private:
     void syncRightPanel();
     void pushLeftScrollToModel();
     void syncNavigation();
+    QWidget* leftStrip();
     QWidget* window(WindowId id) const;
 
     zent3controller& m_controller;
@@ -88,6 +90,7 @@ private:
     QMenu* m_recentOutFoldersMenu = nullptr;
     QAction* m_navigation[4] = {}; // next, previous, first, last
     StatusStrip* m_status = nullptr;
+    QToolButton* m_rotationButtons[4] = {}; // 0, 90, 180, 270
     QPointer<QTextBrowser> m_help;
     QTimer m_liveResizeEnd;
     bool m_syncingScroll = false;

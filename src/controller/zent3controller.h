@@ -10,6 +10,7 @@
 
 #include "controller/LookAhead.h"
 #include "controller/MenuModel.h"
+#include "controller/RotationThumbnails.h"
 #include "cropframe/PkCenterImageView.h"
 #include "cropframe/PkCroppingImageView.h"
 #include "imaging/Effects.h"
@@ -19,10 +20,12 @@
 #include "platform/Result.h"
 
 #include <QImage>
+#include <QMimeData>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -319,6 +322,12 @@ public:
     // Measures the source, refreshes its description and puts it into the left panel.
     void showRepInLeftPanel();
     void showMainTitle();
+    // The four rotation-button thumbnails of the shown picture, drawn on a worker; the
+    // buttons 0, 90, 180, 270 get them by the source's current angle ("rotationThumbnails").
+    void drawRotationThumbsToButtons();
+    std::array<std::shared_ptr<const BitmapImageRep>, 4> rotationButtonThumbnails();
+    // Takes image data (or file names) from a clipboard or a drop; false when it holds none.
+    bool readSelectionFromPasteboard(const QMimeData* pasteboard);
     // Counts every source put into the left panel, so views know to rebuild their copy.
     std::uint64_t sourceGeneration() const { return m_sourceGeneration; }
     bool useEXIfRotation() const { return m_useEXIfRotation; }
@@ -503,7 +512,7 @@ private:
     std::vector<NotificationCenter::ObserverId> m_observers;
 
     // Source.
-    std::unique_ptr<BitmapImageRep> m_srcImageRep;
+    std::shared_ptr<BitmapImageRep> m_srcImageRep; // shared with the thumbnail worker
     std::unique_ptr<BitmapImageRep> m_backupSrcImageRep;
     QVariantMap m_sourceProperties;
     QString m_sourcePath;
@@ -599,6 +608,8 @@ private:
     std::uint64_t m_sourceGeneration = 0;
     bool m_useEXIfRotation = false;
     bool m_lookAheadEnabled = true;
+    RotationThumbnails m_thumbnails;
+    std::shared_ptr<int> m_aliveToken = std::make_shared<int>(0); // outlived checks from queued calls
     bool m_onOpeningMaxAndNewAspectControl = false;
 
     // Navigation state.

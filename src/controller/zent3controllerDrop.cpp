@@ -36,7 +36,15 @@ BitmapImageRep zent3controller::bitmapFromImage(const QImage& image)
 
 void zent3controller::onDroppedInputFile(const Notification& notification)
 {
-    const auto* mime = static_cast<const QMimeData*>(notification.object);
+    const bool shown = readSelectionFromPasteboard(static_cast<const QMimeData*>(notification.object));
+    if (!shown && m_uiServices)
+        m_uiServices->runAlert(QStringLiteral("Paste Error"), QStringLiteral("Sorry, but the past operation failed"),
+            { QStringLiteral("OK") });
+    m_center.postNotificationName(QStringLiteral("InputFileWasProcessedByController"));
+}
+
+bool zent3controller::readSelectionFromPasteboard(const QMimeData* mime)
+{
     bool shown = false;
     // File names first: a file keeps its metadata and its folder for the list.
     if (mime && mime->hasUrls()) {
@@ -55,10 +63,7 @@ void zent3controller::onDroppedInputFile(const Notification& notification)
             shown = true;
         }
     }
-    if (!shown && m_uiServices)
-        m_uiServices->runAlert(QStringLiteral("Paste Error"), QStringLiteral("Sorry, but the past operation failed"),
-                               {QStringLiteral("OK")});
-    m_center.postNotificationName(QStringLiteral("InputFileWasProcessedByController"));
+    return shown;
 }
 
 } // namespace quillum

@@ -7,6 +7,7 @@
 #include "imaging/WorkingBitmap.h"
 #include "platform/UiServices.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace quillum {
@@ -90,6 +91,7 @@ bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)
     if (!loadRepByName(path))
         return false;
     showRepInLeftPanel();
+    drawRotationThumbsToButtons();
     // The look-ahead always reads the entry after the current one, whichever way the user
     // travels.
     if (lookAhead && m_lookAheadEnabled && m_currentPicIndex >= 0 && m_currentPicIndex + 1 < m_pics.size())
@@ -118,6 +120,7 @@ void zent3controller::showPastedPicture(BitmapImageRep picture)
     startMyTimer();
     loadRepByImageObject(std::move(picture));
     showRepInLeftPanel();
+    drawRotationThumbsToButtons();
     timerAction();
     showMainTitle();
     startMyTimer();
@@ -130,6 +133,34 @@ void zent3controller::showPastedPicture(BitmapImageRep picture)
     showImageInFullScreenAsCrop(srcImageRep(), false);
     timerAction();
     updateMoveSliderMaxima();
+}
+
+void zent3controller::drawRotationThumbsToButtons()
+{
+    std::weak_ptr<int> alive = m_aliveToken;
+    QCoreApplication* app = QCoreApplication::instance();
+    m_thumbnails.start(m_srcImageRep, [this, alive, app] {
+        // Worker thread: only schedule; the announcement happens on the main thread.
+        if (app)
+            QMetaObject::invokeMethod(
+                app,
+                [this, alive] {
+                    if (alive.lock())
+                        didChangeValueForKey(QStringLiteral("rotationThumbnails"));
+                },
+                Qt::QueuedConnection);
+    });
+}
+
+std::array<std::shared_ptr<const BitmapImageRep>, 4> zent3controller::rotationButtonThumbnails()
+{
+    const RotationThumbnails::Set t = m_thumbnails.take(); // as shown, -90, 180, +90
+    const float angle = m_leftPanel.selRect()->preRotatedAngleDegs();
+    if (angle == 90.0f)
+        return { t[1], t[2], t[3], t[0] };
+    if (angle == 270.0f)
+        return { t[3], t[0], t[1], t[2] };
+    return { t[0], t[1], t[2], t[3] };
 }
 
 } // namespace quillum

@@ -22,7 +22,7 @@ TEST(MainWindow, OpeningAFileWalksItsFolder)
 {
     test::testApplication();
     QTemporaryDir dir;
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    for (const char* name : { "a.jpg", "b.jpg", "c.jpg" })
         ASSERT_TRUE(QFile::copy(test::samplePath("coffee.jpg"), dir.filePath(QString::fromLatin1(name))));
     NotificationCenter center;
     zent3controller controller(center);

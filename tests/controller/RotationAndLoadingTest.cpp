@@ -8,7 +8,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
 #include <QTemporaryDir>
+
+#include <chrono>
+#include <thread>
 
 #include "TestSupport.h"
 
@@ -182,4 +186,62 @@ TEST(Loading, ABadFileKeepsThePreviousPicture)
         EXPECT_EQ(c.srcImageRep(), before);
         EXPECT_TRUE(ui.alerts.last().contains(QString::fromLatin1(bad))) << ui.alerts.last().toStdString();
     }
+}
+
+TEST(Loading, WalkingBackwardsStillReadsTheNextEntryAhead)
+{
+    QTemporaryDir dir;
+    for (const char* name : { "a.jpg", "b.jpg", "c.jpg" })
+        ASSERT_TRUE(QFile::copy(test::samplePath("coffee.jpg"), dir.filePath(QString::fromLatin1(name))));
+    NotificationCenter center;
+    zent3controller c { center };
+    c.applicationOpenFile(dir.filePath(QStringLiteral("a.jpg")));
+    EXPECT_EQ(c.lookAheadPath(), dir.filePath(QStringLiteral("b.jpg")));
+    c.goLastPic();
+    EXPECT_TRUE(c.lookAheadPath().isEmpty()) << "nothing after the last entry";
+    c.goPrevPic();
+    EXPECT_EQ(c.sourcePath(), dir.filePath(QStringLiteral("b.jpg")));
+    EXPECT_EQ(c.lookAheadPath(), dir.filePath(QStringLiteral("c.jpg"))) << "index + 1, not the one before";
+}
+
+TEST(Loading, RotationButtonThumbnailsFollowTheAngle)
+{
+    NotificationCenter center;
+    zent3controller c { center };
+    c.setSourcePicture(pattern(72, 36));
+    c.drawRotationThumbsToButtons();
+    std::array<std::shared_ptr<const BitmapImageRep>, 4> buttons;
+    for (int i = 0; i < 500 && !buttons[0]; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        buttons = c.rotationButtonThumbnails();
+    }
+    ASSERT_TRUE(buttons[0]);
+    auto size = [](const std::shared_ptr<const BitmapImageRep>& b) {
+        return std::pair { b->pixelsWide(), b->pixelsHigh() };
+    };
+    EXPECT_EQ(size(buttons[0]), (std::pair { 36, 18 })) << "longer side 36, as shown";
+    EXPECT_EQ(size(buttons[1]), (std::pair { 18, 36 }));
+    EXPECT_EQ(size(buttons[2]), (std::pair { 36, 18 }));
+    // At 90 degrees the 0-degree button shows the picture turned back a quarter.
+    c.leftPanel().selRect()->setPreRotatedAngleDegs(90);
+    buttons = c.rotationButtonThumbnails();
+    EXPECT_EQ(size(buttons[3]), (std::pair { 36, 18 })) << "the 270 button shows it as shown";
+    EXPECT_EQ(size(buttons[0]), (std::pair { 18, 36 }));
+}
+
+TEST(Loading, PastedImageDataBecomesThePicture)
+{
+    NotificationCenter center;
+    zent3controller c { center };
+    QImage image(30, 20, QImage::Format_ARGB32);
+    image.fill(qRgba(10, 200, 30, 255));
+    QMimeData mime;
+    EXPECT_FALSE(c.readSelectionFromPasteboard(&mime)) << "nothing to take";
+    mime.setImageData(image);
+    c.leftPanel().setScrollViewFrameSize({ 300, 200 });
+    ASSERT_TRUE(c.readSelectionFromPasteboard(&mime));
+    ASSERT_TRUE(c.outPict());
+    EXPECT_EQ(c.outPict()->pixelsWide(), 30);
+    const std::uint8_t* p = c.outPict()->bitmapData();
+    EXPECT_EQ((std::vector<int> { p[0], p[1], p[2], p[3] }), (std::vector<int> { 255, 10, 200, 30 }));
 }

@@ -1,0 +1,102 @@
+#include "RotationThumbnails.h"
+
+#include "imaging/Effects.h"
+#include "imaging/WorkingBitmap.h"
+#include "platform/vimage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillum {
+
+RotationThumbnails::~RotationThumbnails()
+{
+    for (Worker& w : m_workers)
+        w.thread.join();
+}
+
+BitmapImageRep RotationThumbnails::thumbnailOf(const BitmapImageRep& picture)
+{
+    const int w = picture.pixelsWide(), h = picture.pixelsHigh();
+    if (w <= 0 || h <= 0)
+        return {};
+    const double k = 36.0 / std::max(w, h);
+    const int tw = std::max(1, int(std::lround(w * k))), th = std::max(1, int(std::lround(h * k)));
+    BitmapImageRep full = convertToWorkingBitmap(picture, Rect{0, 0, double(w), double(h)});
+    if (full.isNull())
+        return {};
+    BitmapImageRep thumb = BitmapImageRep::makeARGB(tw, th);
+    if (thumb.isNull())
+        return {};
+    const vImage_Buffer in = bufferFor(full), out = bufferFor(thumb);
+    if (vImageScale_ARGB8888(&in, &out, nullptr, kvImageHighQualityResampling) != kvImageNoError)
+        return {};
+    return thumb;
+}
+
+void RotationThumbnails::reap()
+{
+    for (auto it = m_workers.begin(); it != m_workers.end();) {
+        bool done;
+        {
+            std::lock_guard lock(m_mutex);
+            done = *it->finished;
+        }
+        if (done) {
+            it->thread.join();
+            it = m_workers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void RotationThumbnails::start(std::shared_ptr<const BitmapImageRep> picture, std::function<void()> ready)
+{
+    reap();
+    if (!picture)
+        return;
+    std::uint64_t generation;
+    {
+        std::lock_guard lock(m_mutex);
+        generation = ++m_generation;
+    }
+    auto finished = std::make_shared<bool>(false);
+    m_workers.push_back({std::thread([this, picture, ready, finished, generation] {
+                             Set set;
+                             BitmapImageRep shown = thumbnailOf(*picture);
+                             if (!shown.isNull()) {
+                                 // -90 (a quarter clockwise), 180 and +90 (counter-clockwise).
+                                 const std::uint8_t constants[3] = {3, 2, 1};
+                                 BitmapImageRep& source = shown;
+                                 const vImage_Buffer in = bufferFor(source);
+                                 for (int i = 0; i < 3; ++i) {
+                                     const bool swaps = constants[i] != 2;
+                                     BitmapImageRep turned = BitmapImageRep::makeARGB(
+                                         swaps ? shown.pixelsHigh() : shown.pixelsWide(),
+                                         swaps ? shown.pixelsWide() : shown.pixelsHigh());
+                                     const vImage_Buffer out = bufferFor(turned);
+                                     vImageRotate90_ARGB8888(&in, &out, constants[i], nullptr, kvImageNoFlags);
+                                     set[std::size_t(i) + 1] = std::make_shared<BitmapImageRep>(std::move(turned));
+                                 }
+                                 set[0] = std::make_shared<BitmapImageRep>(std::move(shown));
+                             }
+                             {
+                                 std::lock_guard lock(m_mutex);
+                                 if (generation == m_generation)
+                                     m_ready = std::move(set);
+                                 *finished = true;
+                             }
+                             if (ready)
+                                 ready();
+                         }),
+                         finished});
+}
+
+RotationThumbnails::Set RotationThumbnails::take()
+{
+    std::lock_guard lock(m_mutex);
+    return m_ready;
+}
+
+} // namespace quillum

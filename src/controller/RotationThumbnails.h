@@ -1,0 +1,46 @@
+#pragma once
+// The four rotation-button thumbnails, drawn on a worker thread per shown picture. The
+// worker holds its own reference to the picture (the source may be replaced meanwhile) and
+// its results are collected on the main thread; workers are joined before this object dies.
+
+#include "platform/BitmapImageRep.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace quillum {
+
+class RotationThumbnails {
+public:
+    using Set = std::array<std::shared_ptr<const BitmapImageRep>, 4>; // as shown, -90, 180, +90
+    RotationThumbnails() = default;
+    ~RotationThumbnails();
+    RotationThumbnails(const RotationThumbnails&) = delete;
+    RotationThumbnails& operator=(const RotationThumbnails&) = delete;
+
+    // Starts a worker for `picture`; `ready` runs on the worker when it is done (it should
+    // only schedule work on the main thread). A newer start makes older results stale.
+    void start(std::shared_ptr<const BitmapImageRep> picture, std::function<void()> ready);
+    // The newest finished set, taken on the main thread (empty entries until one is ready).
+    Set take();
+
+    // The thumbnail of a picture: longer side 36, the other in proportion, at least 1.
+    static BitmapImageRep thumbnailOf(const BitmapImageRep& picture);
+
+private:
+    void reap();
+    std::mutex m_mutex;
+    Set m_ready;
+    std::uint64_t m_generation = 0;
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<bool> finished;
+    };
+    std::vector<Worker> m_workers;
+};
+
+} // namespace quillum
