@@ -58,6 +58,7 @@ public:
     void showHelpAnchor(const QString& anchor) override;
     void terminate() override;
     QStringList runOpenPanel(bool& includeSubfolders) override;
+    QImage captureScreen(int option) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

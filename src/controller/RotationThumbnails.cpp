@@ -22,7 +22,7 @@ BitmapImageRep RotationThumbnails::thumbnailOf(const BitmapImageRep& picture)
         return {};
     const double k = 36.0 / std::max(w, h);
     const int tw = std::max(1, int(std::lround(w * k))), th = std::max(1, int(std::lround(h * k)));
-    BitmapImageRep full = convertToWorkingBitmap(picture, Rect{0, 0, double(w), double(h)});
+    BitmapImageRep full = convertToWorkingBitmap(picture, Rect { 0, 0, double(w), double(h) });
     if (full.isNull())
         return {};
     BitmapImageRep thumb = BitmapImageRep::makeARGB(tw, th);
@@ -62,19 +62,19 @@ void RotationThumbnails::start(std::shared_ptr<const BitmapImageRep> picture, st
         generation = ++m_generation;
     }
     auto finished = std::make_shared<bool>(false);
-    m_workers.push_back({std::thread([this, picture, ready, finished, generation] {
+    m_workers.push_back({ std::thread([this, picture, ready, finished, generation] {
                              Set set;
                              BitmapImageRep shown = thumbnailOf(*picture);
                              if (!shown.isNull()) {
                                  // -90 (a quarter clockwise), 180 and +90 (counter-clockwise).
-                                 const std::uint8_t constants[3] = {3, 2, 1};
+                                 const std::uint8_t constants[3] = { 3, 2, 1 };
                                  BitmapImageRep& source = shown;
                                  const vImage_Buffer in = bufferFor(source);
                                  for (int i = 0; i < 3; ++i) {
                                      const bool swaps = constants[i] != 2;
-                                     BitmapImageRep turned = BitmapImageRep::makeARGB(
-                                         swaps ? shown.pixelsHigh() : shown.pixelsWide(),
-                                         swaps ? shown.pixelsWide() : shown.pixelsHigh());
+                                     BitmapImageRep turned
+                                         = BitmapImageRep::makeARGB(swaps ? shown.pixelsHigh() : shown.pixelsWide(),
+                                             swaps ? shown.pixelsWide() : shown.pixelsHigh());
                                      const vImage_Buffer out = bufferFor(turned);
                                      vImageRotate90_ARGB8888(&in, &out, constants[i], nullptr, kvImageNoFlags);
                                      set[std::size_t(i) + 1] = std::make_shared<BitmapImageRep>(std::move(turned));
@@ -90,7 +90,7 @@ void RotationThumbnails::start(std::shared_ptr<const BitmapImageRep> picture, st
                              if (ready)
                                  ready();
                          }),
-                         finished});
+        finished });
 }
 
 RotationThumbnails::Set RotationThumbnails::take()

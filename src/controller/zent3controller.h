@@ -326,6 +326,13 @@ public:
     // buttons 0, 90, 180, 270 get them by the source's current angle ("rotationThumbnails").
     void drawRotationThumbsToButtons();
     std::array<std::shared_ptr<const BitmapImageRep>, 4> rotationButtonThumbnails();
+    // Screen captures become the picture like a paste; a cancelled capture changes nothing
+    // and says nothing.
+    void takeScreenshot(const Sender& sender = {});
+    void takeFullScreenshot(const Sender& sender = {});
+    void takeWindowScreenshot(const Sender& sender = {});
+    // Offers itself to services that send nothing and return an image.
+    static bool validRequestorForSendTypeReturnType(const QString& sendType, const QString& returnType);
     // Takes image data (or file names) from a clipboard or a drop; false when it holds none.
     bool readSelectionFromPasteboard(const QMimeData* pasteboard);
     // Counts every source put into the left panel, so views know to rebuild their copy.
@@ -608,6 +615,7 @@ private:
     std::uint64_t m_sourceGeneration = 0;
     bool m_useEXIfRotation = false;
     bool m_lookAheadEnabled = true;
+    void captureWithOption(int option);
     RotationThumbnails m_thumbnails;
     std::shared_ptr<int> m_aliveToken = std::make_shared<int>(0); // outlived checks from queued calls
     bool m_onOpeningMaxAndNewAspectControl = false;

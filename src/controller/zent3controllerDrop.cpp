@@ -66,4 +66,33 @@ bool zent3controller::readSelectionFromPasteboard(const QMimeData* mime)
     return shown;
 }
 
+void zent3controller::takeScreenshot(const Sender&)
+{
+    captureWithOption(1);
+}
+
+void zent3controller::takeFullScreenshot(const Sender&)
+{
+    captureWithOption(2);
+}
+
+void zent3controller::takeWindowScreenshot(const Sender&)
+{
+    captureWithOption(3);
+}
+
+void zent3controller::captureWithOption(int option)
+{
+    if (!m_uiServices)
+        return;
+    BitmapImageRep picture = bitmapFromImage(m_uiServices->captureScreen(option));
+    if (!picture.isNull())
+        showPastedPicture(std::move(picture));
+}
+
+bool zent3controller::validRequestorForSendTypeReturnType(const QString& sendType, const QString& returnType)
+{
+    return sendType.isEmpty() && returnType == QLatin1String("image/tiff");
+}
+
 } // namespace quillum

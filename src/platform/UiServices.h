@@ -8,6 +8,7 @@
 
 #include "platform/Geometry.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -60,6 +61,14 @@ public:
 
     // Collapses the output panel to nothing, or brings it back at the middle of the split.
     virtual void setOutputPanelCollapsed(bool collapsed) { (void)collapsed; }
+
+    // A screen capture: 1 an area the user drags out, 2 the whole screen after a visible
+    // countdown, anything else a window. A null image when cancelled or impossible.
+    virtual QImage captureScreen(int option)
+    {
+        (void)option;
+        return {};
+    }
 
     virtual bool shiftKeyIsDown() const { return false; }
     virtual void openUrl(const QString& url) { (void)url; }
