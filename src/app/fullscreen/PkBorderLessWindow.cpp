@@ -1,6 +1,6 @@
 #include "PkBorderLessWindow.h"
 
-#include "FullScreenBitmap.h"
+#include "app/BitmapImages.h"
 #include "controller/zent3controller.h"
 
 #include <QCloseEvent>
@@ -70,7 +70,14 @@ const QImage& PkBorderLessWindow::pictureImage()
     const BitmapImageRep* picture = m_controller.fullScreenImage();
     if (picture != m_cachedFor || (picture && m_image.isNull())) {
         m_cachedFor = picture;
-        m_image = picture ? fullscreen::imageFromBitmap(*picture) : QImage();
+        // The output is premultiplied; a source (even one turned into the working format)
+        // has straight alpha.
+        if (!picture)
+            m_image = QImage();
+        else if (m_controller.fullScreenShowCrop())
+            m_image = imageFromWorkingBitmap(*picture, true);
+        else
+            m_image = imageFromBitmap(*picture);
         m_scaled = QImage();
     }
     return m_image;
