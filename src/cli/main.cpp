@@ -36,6 +36,11 @@ const char* kUsage = "Usage: quillum-cli render IN OUT [options]\n"
                      "  --mode M           color, bw or sepia\n"
                      "  --sharpen K        sharpen level (0 none, 1 half, 2.. passes)\n"
                      "  --quality Q        JPEG quality 1..100 (default 90)\n"
+                     "  --metadata         copy IN's EXIF (orientation 1) and colour profile into OUT\n"
+                     "                     (default)\n"
+                     "  --no-metadata      no EXIF; a JPEG is then a plain JFIF file without a profile\n"
+                     "  --landscape        turn a portrait output a quarter counter-clockwise\n"
+                     "  --keep-alpha       keep the alpha channel in PNG and TIFF (default: drop it)\n"
                      "  --help             this text\n";
 
 int fail(const QString& message)
@@ -73,6 +78,7 @@ int main(int argc, char** argv)
     zent3controller controller;
     std::optional<Rect> crop;
     int quality = 90;
+    EncodeOptions options;
     for (int i = 3; i < args.size(); ++i) {
         const QString& a = args[i];
         auto value = [&]() -> std::optional<QString> {
@@ -152,6 +158,12 @@ int main(int argc, char** argv)
             if (!v)
                 return fail(QStringLiteral("--quality wants a number from 1 to 100"));
             quality = int(*v);
+        } else if (a == QLatin1String("--metadata") || a == QLatin1String("--no-metadata")) {
+            options.withMetadata = a == QLatin1String("--metadata");
+        } else if (a == QLatin1String("--landscape")) {
+            options.landscape = true;
+        } else if (a == QLatin1String("--keep-alpha")) {
+            options.keepAlpha = true;
         } else {
             return fail(QStringLiteral("unknown option %1 (see --help)").arg(a));
         }
@@ -167,8 +179,8 @@ int main(int argc, char** argv)
     if (!controller.outPict())
         return fail(QStringLiteral("the crop rectangle lies outside the %1 × %2 picture").arg(w).arg(h));
 
-    EncodeOptions options;
     options.jpegQuality = quality;
+    options.metadataSourcePath = in;
     const Status written = writeWorkingBitmap(*controller.outPict(), out, options);
     if (!written)
         return fail(written.error());

@@ -41,7 +41,7 @@ void zent3controller::wireNotifications()
     observe("InputFileWasProcessedByController",
         [this](const Notification& n) { m_leftPanel.onDroppedInputFileCallback(n); });
     observe("SelRectDidChangeNotification", [this](const Notification& n) { selectionDidChange(n); });
-    observe("ImageWasDraggedAndDropped", [](const Notification&) {});
+    observe("ImageWasDraggedAndDropped", [this](const Notification&) { incrementCurrentFileName(); });
     observe("SelRectDidRotationNotification", [](const Notification&) {});
     observe("SelRectIsRotatingNotification", [](const Notification&) {});
     observe("CropperWasDoubleClicked", [](const Notification&) {});

@@ -429,6 +429,44 @@ public:
     const QString& lastRotationTitle() const { return m_lastRotationTitle; }
     float rotationFieldValue() const { return m_leftPanel.selRect()->preRotatedAngleDegs(); }
 
+    // --- Output file naming ---
+    // The name field's text is currentOutputFileName (the base name of the next output,
+    // stored at quit); every change is announced under the property's name.
+    const QString& currentOutputFileName() const { return m_currentOutputFileName; }
+    void setCurrentOutputFileName(const QString& name);
+    const QString& initialCustomOutputFileName() const { return m_initialCustomOutputFileName; }
+    void setInitialCustomOutputFileName(const QString& name);
+    // 0 (and negative) counts per picture, 1 (and above 2) runs on, 2 keeps the source's name.
+    int outputFileRule() const { return m_outputFileRule; }
+    void setOutputFileRule(int rule);
+    // 0 JPEG, 1 TIFF, 2 PNG; announced so the main window's pop-up selects it.
+    int currentOutputFileType() const { return m_currentOutputFileType; }
+    void setCurrentOutputFileType(int type);
+    // The home folder while unset.
+    QString currentSpecialOutputPath() const;
+    void setCurrentSpecialOutputPath(const QString& path);
+    void setCurrentOutputPath(const QString& path);
+    void setTemporaryPath(const QString& path);
+    // Full path of the file made when the output is dragged out; the output view reads it.
+    const QString& draggedFileName() const { return m_draggedFileName; }
+
+    // Applies the rule for a newly shown picture whose file name (no extension) is `base`.
+    void setOutputFileNameFieldText(const QString& base);
+    // An in-memory picture: the rule with "New Image", and the drag file named "New Image".
+    void setPastedPictureOutputFileName();
+    // After a save or a drag-out: advances the name's counter (nothing under rule 2) and
+    // shows the saved-file label.
+    void incrementCurrentFileName();
+    void changeDraggedFileName(const QString& base);
+    // An unset output folder becomes the home folder.
+    void changeOutputFileName(const QString& base);
+    // The name field's edit ends: the sender's title is the new name.
+    void onOutFileName(const Sender& sender = {});
+    // The file-type pop-up: the sender's intValue is the selected index.
+    void onTypeChangeAtMainScreen(const Sender& sender = {});
+    // Opens the output folder in the file manager when one is set.
+    void showOutputFolderInFinder(const Sender& sender = {});
+
     // --- Menus as data (the window builds its menus from them) -----------------------------
     // The left panel's zoom menu: 101 zoom in ("+"), 102 zoom out ("-"), 103 fit ("9"),
     // 104 actual size ("0").
@@ -641,6 +679,14 @@ private:
     // Source rotation state.
     void inPicRotateQuarter(float quarter);
     QString m_lastRotationTitle = QStringLiteral("Last Rotation");
+
+    // Output naming state.
+    QString m_currentOutputFileName = QStringLiteral("ImageCrop-0001");
+    QString m_initialCustomOutputFileName = QStringLiteral("ImageCrop-0001");
+    int m_outputFileRule = 0;
+    int m_currentOutputFileType = 0;
+    QString m_currentSpecialOutputPath;
+    QString m_draggedFileName;
 
     MenuModel m_mainZoomMenu;
     MenuModel m_applicationMenu;

@@ -98,6 +98,7 @@ bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)
         preLoadRepByName(m_pics[m_currentPicIndex + 1]);
     timerAction();
     showMainTitle();
+    setOutputFileNameFieldText(QFileInfo(path).completeBaseName());
     startMyTimer();
     fitImageToView();
     if ((m_onOpeningMaximizeSelection == 0 || m_onOpeningMaximizeSelection == 1) && m_onOpeningMaxAndNewAspectControl)
@@ -123,6 +124,7 @@ void zent3controller::showPastedPicture(BitmapImageRep picture)
     drawRotationThumbsToButtons();
     timerAction();
     showMainTitle();
+    setPastedPictureOutputFileName();
     startMyTimer();
     fitImageToView();
     adjustCroppingFrameLocation();

@@ -1,7 +1,9 @@
 #pragma once
-// Writing a working bitmap to JPEG, PNG or TIFF (chosen by the file's extension) through
-// libvips. The file is written under a temporary name in the target folder and renamed
-// into place, so a failed write never leaves a partial file at the target path.
+// Writing a working bitmap to JPEG, PNG or TIFF (chosen by the file's extension). JPEG without
+// metadata goes through libjpeg (JpegWriter.h); everything else through the libvips savers,
+// which embed the ICC profile, with Exiv2 copying the source file's EXIF. Every file is
+// written under a temporary name in the target folder and renamed into place, so a failed
+// write never leaves a partial file at the target path.
 
 #include "BitmapImageRep.h"
 #include "Result.h"
@@ -10,13 +12,28 @@
 
 namespace quillum {
 
+enum class ImageFileType { Jpeg, Tiff, Png };
+
+// By the extension, without regard to case: jpg/jpeg, tif/tiff; any other name gives PNG.
+ImageFileType imageFileTypeForPath(const QString& path);
+
 struct EncodeOptions {
-    int jpegQuality = 90; // 1..100
+    int jpegQuality = 90; // 0..100 (libvips takes 1 at the least)
     bool keepAlpha = false; // PNG and TIFF only; JPEG never has alpha
+    // On: the ICC profile and the EXIF of `metadataSourcePath` (with orientation 1, since
+    // the pixels are already upright) go into the file. Off: a JPEG is a plain JFIF file;
+    // PNG and TIFF still carry the ICC profile.
+    bool withMetadata = true;
+    QString metadataSourcePath; // the original file; empty: no EXIF
+    bool landscape = false; // a portrait bitmap is turned a quarter counter-clockwise
 };
 
 // `bitmap` is a working bitmap (A,R,G,B) whose colour is premultiplied by alpha, as the
 // render leaves it; it is un-premultiplied for formats that keep alpha.
 Status writeWorkingBitmap(const BitmapImageRep& bitmap, const QString& path, const EncodeOptions& options = {});
+
+// The working bitmap turned a quarter counter-clockwise into height × width: the top row
+// becomes the left column, read bottom to top. Keeps the ICC profile; null when out of memory.
+BitmapImageRep turnedCounterClockwise(const BitmapImageRep& bitmap);
 
 } // namespace quillum

@@ -1,0 +1,130 @@
+// Output file naming: the name field, the rules applied when a picture is shown, the
+// counter advanced after a save or drag-out, the drag file's path and the output folders.
+
+#include "zent3controller.h"
+
+#include "output/OutputNaming.h"
+#include "platform/UiServices.h"
+
+#include <QDir>
+#include <QUrl>
+
+namespace quillum {
+
+namespace {
+
+const QString kNewImageBase = QStringLiteral("New Image");
+
+} // namespace
+
+void zent3controller::setCurrentOutputFileName(const QString& name)
+{
+    m_currentOutputFileName = name;
+    didChangeValueForKey(QStringLiteral("currentOutputFileName"));
+}
+
+void zent3controller::setInitialCustomOutputFileName(const QString& name)
+{
+    m_initialCustomOutputFileName = name;
+    didChangeValueForKey(QStringLiteral("initialCustomOutputFileName"));
+}
+
+void zent3controller::setOutputFileRule(int rule)
+{
+    m_outputFileRule = rule;
+    didChangeValueForKey(QStringLiteral("outputFileRule"));
+}
+
+void zent3controller::setCurrentOutputFileType(int type)
+{
+    m_currentOutputFileType = type;
+    didChangeValueForKey(QStringLiteral("currentOutputFileType"));
+}
+
+QString zent3controller::currentSpecialOutputPath() const
+{
+    return m_currentSpecialOutputPath.isEmpty() ? QDir::homePath() : m_currentSpecialOutputPath;
+}
+
+void zent3controller::setCurrentSpecialOutputPath(const QString& path)
+{
+    m_currentSpecialOutputPath = path;
+    didChangeValueForKey(QStringLiteral("currentSpecialOutputPath"));
+}
+
+void zent3controller::setCurrentOutputPath(const QString& path)
+{
+    m_currentOutputPath = path;
+    didChangeValueForKey(QStringLiteral("currentOutputPath"));
+}
+
+void zent3controller::setTemporaryPath(const QString& path)
+{
+    m_temporaryPath = path;
+    didChangeValueForKey(QStringLiteral("temporaryPath"));
+}
+
+void zent3controller::setOutputFileNameFieldText(const QString& base)
+{
+    // Rule 1 keeps the running name, so the drag file keeps its name too.
+    if (outputFileRuleFromValue(m_outputFileRule) == OutputFileRule::RunningName)
+        return;
+    setCurrentOutputFileName(outputFileNameForShownPicture(m_outputFileRule, m_currentOutputFileName, base));
+    changeOutputFileName(m_currentOutputFileName);
+    changeDraggedFileName(m_currentOutputFileName);
+}
+
+void zent3controller::setPastedPictureOutputFileName()
+{
+    setOutputFileNameFieldText(kNewImageBase);
+    changeOutputFileName(kNewImageBase);
+    changeDraggedFileName(kNewImageBase);
+}
+
+void zent3controller::incrementCurrentFileName()
+{
+    if (!outputFileRuleCounts(m_outputFileRule))
+        return;
+    setCurrentOutputFileName(quillum::incrementCurrentFileName(m_currentOutputFileName));
+    changeOutputFileName(m_currentOutputFileName);
+    changeDraggedFileName(m_currentOutputFileName);
+    // Showing the saved-file label records the frame as saved; the label setter does not
+    // record it, so it is done here.
+    m_lastSavedRect = m_leftPanel.selRect() ? m_leftPanel.selRect()->frame() : Rect {};
+    outputFileSavedLabelHidden(false);
+}
+
+void zent3controller::changeDraggedFileName(const QString& base)
+{
+    const QString folder = m_temporaryPath.isEmpty() ? QDir::homePath() : m_temporaryPath;
+    m_draggedFileName = outputFilePath(folder, base, m_currentOutputFileType);
+    didChangeValueForKey(QStringLiteral("draggedFileName"));
+}
+
+void zent3controller::changeOutputFileName(const QString&)
+{
+    if (m_currentOutputPath.isEmpty())
+        setCurrentOutputPath(QDir::homePath());
+}
+
+void zent3controller::onOutFileName(const Sender& sender)
+{
+    setCurrentOutputFileName(sender.title);
+    changeDraggedFileName(sender.title);
+    changeOutputFileName(sender.title);
+}
+
+void zent3controller::onTypeChangeAtMainScreen(const Sender& sender)
+{
+    setCurrentOutputFileType(sender.intValue);
+    changeDraggedFileName(m_currentOutputFileName);
+}
+
+void zent3controller::showOutputFolderInFinder(const Sender&)
+{
+    if (m_currentOutputPath.isEmpty() || !m_uiServices)
+        return;
+    m_uiServices->openUrl(QUrl::fromLocalFile(m_currentOutputPath).toString());
+}
+
+} // namespace quillum

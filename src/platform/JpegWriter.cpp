@@ -1,0 +1,246 @@
+#include "JpegWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// jpeglib.h needs FILE and size_t declared first.
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace quillum {
+
+// ---- StagedFile ----
+
+StagedFile::StagedFile(QString target)
+    : m_target(std::move(target))
+{ }
+
+StagedFile::~StagedFile()
+{
+    discard();
+}
+
+Error StagedFile::failure(const QString& reason) const
+{
+    return Error(QStringLiteral("“%1” was not saved: %2.").arg(QDir::toNativeSeparators(m_target), reason));
+}
+
+namespace {
+
+QString errnoText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+} // namespace
+
+Status StagedFile::open()
+{
+    discard();
+    const QFileInfo info(m_target);
+    const QString folder = info.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return failure(QStringLiteral("the folder “%1” does not exist").arg(QDir::toNativeSeparators(folder)));
+    if (info.isDir())
+        return failure(QStringLiteral("a folder of that name is in the way"));
+    // O_EXCL with a random name: no other writer can own the file; mode 0666 lets the
+    // umask decide the permissions, as for any new file.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = QStringLiteral("%1/.%2.%3.tmp")
+                                 .arg(folder, info.fileName())
+                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        const QByteArray encoded = QFile::encodeName(name);
+        const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return failure(errnoText(errno));
+        }
+        // A replaced file keeps its permissions, as an edit in place would.
+        struct stat existing {};
+        if (::stat(QFile::encodeName(m_target).constData(), &existing) == 0 && S_ISREG(existing.st_mode))
+            ::fchmod(fd, existing.st_mode & 07777);
+        m_stream = ::fdopen(fd, "wb");
+        if (!m_stream) {
+            const int code = errno;
+            ::close(fd);
+            ::unlink(encoded.constData());
+            return failure(errnoText(code));
+        }
+        m_tempName = encoded;
+        return {};
+    }
+    return failure(QStringLiteral("no temporary name is free in its folder"));
+}
+
+Status StagedFile::write(const void* data, std::size_t size)
+{
+    if (!m_stream)
+        return failure(QStringLiteral("the file is not open"));
+    if (size && std::fwrite(data, 1, size, m_stream) != size)
+        return failure(errnoText(errno ? errno : EIO));
+    return {};
+}
+
+Status StagedFile::commit()
+{
+    if (!m_stream)
+        return failure(QStringLiteral("the file is not open"));
+    // A full disk often shows only at the flush, the sync or the close.
+    int code = 0;
+    if (std::fflush(m_stream) != 0 || std::ferror(m_stream))
+        code = errno ? errno : EIO;
+    else if (::fsync(::fileno(m_stream)) != 0)
+        code = errno;
+    const int closed = std::fclose(m_stream);
+    m_stream = nullptr;
+    if (!code && closed != 0)
+        code = errno;
+    if (!code && ::rename(m_tempName.constData(), QFile::encodeName(m_target).constData()) != 0)
+        code = errno;
+    if (code) {
+        ::unlink(m_tempName.constData());
+        m_tempName.clear();
+        return failure(errnoText(code));
+    }
+    m_tempName.clear();
+    return {};
+}
+
+void StagedFile::discard()
+{
+    if (m_stream) {
+        std::fclose(m_stream);
+        m_stream = nullptr;
+    }
+    if (!m_tempName.isEmpty()) {
+        ::unlink(m_tempName.constData());
+        m_tempName.clear();
+    }
+}
+
+// ---- libjpeg ----
+
+namespace {
+
+// libjpeg's default error_exit ends the process; this one jumps back to the caller.
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    int savedErrno;
+};
+
+extern "C" void jumpOnError(j_common_ptr info)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    manager->savedErrno = errno;
+    std::longjmp(manager->jump, 1);
+}
+
+extern "C" void muteMessage(j_common_ptr) { }
+
+struct Layout {
+    int colour[3]; // byte offsets of R, G, B inside a pixel
+    int pixelBytes;
+    std::size_t rowBytes;
+};
+
+bool readableLayout(const BitmapImageRep& bitmap, Layout& out)
+{
+    const auto& l = bitmap.layout();
+    if (bitmap.isNull() || l.planar || l.bitsPerSample != 8 || l.width < 1 || l.height < 1
+        || (l.formatFlags & BitmapFormatFloatingPointSamples))
+        return false;
+    out.pixelBytes = l.bitsPerPixel / 8;
+    if (l.samplesPerPixel == 3 && !l.hasAlpha && out.pixelBytes >= 3) {
+        out.colour[0] = 0, out.colour[1] = 1, out.colour[2] = 2;
+    } else if (l.samplesPerPixel == 4 && l.hasAlpha && out.pixelBytes >= 4) {
+        const int first = (l.formatFlags & BitmapFormatAlphaFirst) ? 1 : 0;
+        out.colour[0] = first, out.colour[1] = first + 1, out.colour[2] = first + 2;
+    } else {
+        return false;
+    }
+    if (l.colorSpace == ColorSpace::DeviceCMYK || l.colorSpace == ColorSpace::CalibratedWhite)
+        return false;
+    out.rowBytes = l.bytesPerRow ? l.bytesPerRow : std::size_t(l.width) * std::size_t(out.pixelBytes);
+    return true;
+}
+
+// Everything libjpeg touches lives in the caller's frame, so the long jump skips no
+// destructor. Returns an empty string on success, else the reason.
+QString compress(const BitmapImageRep& bitmap, const Layout& layout, FILE* stream, int quality)
+{
+    jpeg_compress_struct info {}; // zeroed: destroying it is safe even before it is created
+    ErrorManager errors;
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = jumpOnError;
+    errors.base.output_message = muteMessage;
+    errors.savedErrno = 0;
+    const int width = bitmap.pixelsWide(), height = bitmap.pixelsHigh();
+    std::vector<JSAMPLE> row(std::size_t(width) * 3);
+
+    if (setjmp(errors.jump)) {
+        char text[JMSG_LENGTH_MAX] = {};
+        const bool writeError = errors.base.msg_code == JERR_FILE_WRITE;
+        if (!writeError)
+            (*errors.base.format_message)(reinterpret_cast<j_common_ptr>(&info), text);
+        jpeg_destroy_compress(&info);
+        if (writeError)
+            return errnoText(errors.savedErrno ? errors.savedErrno : EIO);
+        return QStringLiteral("the JPEG compressor failed (%1)").arg(QString::fromLocal8Bit(text));
+    }
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, stream);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, std::clamp(quality, 0, 100), TRUE);
+    jpeg_start_compress(&info, TRUE);
+    const std::uint8_t* base = bitmap.bitmapData();
+    while (info.next_scanline < info.image_height) {
+        const std::uint8_t* s = base + std::size_t(info.next_scanline) * layout.rowBytes;
+        JSAMPLE* d = row.data();
+        for (int x = 0; x < width; ++x, s += layout.pixelBytes, d += 3) {
+            d[0] = s[layout.colour[0]];
+            d[1] = s[layout.colour[1]];
+            d[2] = s[layout.colour[2]];
+        }
+        JSAMPROW rows[1] = { row.data() };
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return {};
+}
+
+} // namespace
+
+Status saveNSBitmapImageRepWithLibJpeg(const BitmapImageRep& bitmap, const QString& path, int quality)
+{
+    StagedFile file(path);
+    Layout layout {};
+    if (!readableLayout(bitmap, layout))
+        return file.failure(QStringLiteral("there is no 8-bit RGB picture to save"));
+    if (Status opened = file.open(); !opened)
+        return opened;
+    const QString reason = compress(bitmap, layout, file.stream(), quality);
+    if (!reason.isEmpty())
+        return file.failure(reason);
+    return file.commit();
+}
+
+} // namespace quillum

@@ -1,0 +1,421 @@
+#include "platform/ImageDecoder.h"
+#include "platform/ImageEncoder.h"
+#include "platform/JpegWriter.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <cstdlib>
+#include <vector>
+
+#include <sys/resource.h>
+
+using namespace quillum;
+using quillum::test::dataPath;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A real RGB profile when the system has one (libpng refuses made-up ones).
+QByteArray rgbProfile()
+{
+    return readAll(QStringLiteral("/usr/share/color/icc/sRGB.icc"));
+}
+
+// A working bitmap whose every pixel differs from its neighbours in a known way.
+BitmapImageRep pattern(int w, int h, std::uint8_t alpha = 255)
+{
+    BitmapImageRep b = BitmapImageRep::makeARGB(w, h);
+    std::uint8_t* p = b.bitmapData();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x, p += 4) {
+            p[0] = alpha;
+            p[1] = std::uint8_t(x * 255 / std::max(1, w - 1) * alpha / 255);
+            p[2] = std::uint8_t(y * 255 / std::max(1, h - 1) * alpha / 255);
+            p[3] = std::uint8_t(128 * alpha / 255);
+        }
+    return b;
+}
+
+const std::uint8_t* pixelAt(const BitmapImageRep& b, int x, int y)
+{
+    const int bytes = b.bitsPerPixel() / 8;
+    return b.bitmapData() + std::size_t(y) * b.bytesPerRow() + std::size_t(x) * std::size_t(bytes);
+}
+
+struct Segment {
+    int marker;
+    QByteArray payload;
+};
+
+// The marker segments before the scan data.
+std::vector<Segment> jpegSegments(const QByteArray& data)
+{
+    std::vector<Segment> out;
+    if (data.size() < 4 || std::uint8_t(data[0]) != 0xFF || std::uint8_t(data[1]) != 0xD8)
+        return out;
+    qsizetype i = 2;
+    while (i + 4 <= data.size() && std::uint8_t(data[i]) == 0xFF) {
+        const int marker = std::uint8_t(data[i + 1]);
+        const int length = (std::uint8_t(data[i + 2]) << 8) | std::uint8_t(data[i + 3]);
+        out.push_back({ marker, data.mid(i + 4, length - 2) });
+        if (marker == 0xDA)
+            break;
+        i += 2 + length;
+    }
+    return out;
+}
+
+int count(const std::vector<Segment>& segments, int marker)
+{
+    return int(std::count_if(segments.begin(), segments.end(), [&](const Segment& s) { return s.marker == marker; }));
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+TEST(EncoderFileType, FollowsTheExtensionWithoutRegardToCase)
+{
+    const struct {
+        const char* path;
+        ImageFileType type;
+    } rows[] = {
+        { "a.jpg", ImageFileType::Jpeg }, { "a.jpeg", ImageFileType::Jpeg }, { "a.Jpeg", ImageFileType::Jpeg },
+        { "a.JPEG", ImageFileType::Jpeg }, { "a.tif", ImageFileType::Tiff }, { "b.TIFF", ImageFileType::Tiff },
+        { "a.png", ImageFileType::Png }, { "a.gif", ImageFileType::Png }, { "noext", ImageFileType::Png },
+        { "dir.jpg/a.tif", ImageFileType::Tiff },
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(imageFileTypeForPath(QString::fromUtf8(r.path)), r.type) << r.path;
+}
+
+TEST(Encoder, RoundTripsEachFormat)
+{
+    const QByteArray icc = rgbProfile();
+    const struct Row {
+        const char* name;
+        bool metadata, keepAlpha;
+        std::uint8_t alpha;
+        int channels;
+        bool carriesIcc, carriesExif;
+        int tolerance;
+    } rows[] = {
+        { "m.jpg", true, false, 255, 3, true, true, 12 },
+        { "plain.jpg", false, false, 255, 3, false, false, 12 },
+        { "alpha-ignored.jpeg", false, true, 255, 3, false, false, 12 },
+        { "m.png", true, false, 255, 3, true, true, 0 },
+        { "plain.png", false, false, 255, 3, true, false, 0 },
+        { "alpha.png", true, true, 128, 4, true, true, 1 },
+        { "m.tif", true, false, 255, 3, true, true, 0 },
+        { "plain.tiff", false, false, 255, 3, true, false, 0 },
+        { "alpha.tif", false, true, 128, 4, true, false, 1 },
+        { "png-data.gif", false, false, 255, 3, true, false, 0 },
+    };
+    QTemporaryDir dir;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        BitmapImageRep bitmap = pattern(40, 24, r.alpha);
+        bitmap.setColorProfile(icc);
+        EncodeOptions options;
+        options.withMetadata = r.metadata;
+        options.keepAlpha = r.keepAlpha;
+        options.metadataSourcePath = dataPath("orient6.jpg");
+        const QString path = dir.filePath(QString::fromUtf8(r.name));
+        const Status written = writeWorkingBitmap(bitmap, path, options);
+        ASSERT_TRUE(written.ok()) << written.error().toStdString();
+
+        Result<DecodedBitmap> decoded = decodeImageFile(path);
+        ASSERT_TRUE(decoded.ok()) << decoded.error().toStdString();
+        const BitmapImageRep& back = decoded->bitmap;
+        EXPECT_EQ(back.pixelsWide(), 40);
+        EXPECT_EQ(back.pixelsHigh(), 24);
+        EXPECT_EQ(back.samplesPerPixel(), r.channels);
+        const QVariantMap& p = decoded->properties;
+        EXPECT_EQ(p.value(QStringLiteral("Orientation"), 1).toInt(), 1);
+        if (!icc.isEmpty())
+            EXPECT_EQ(back.colorProfile() == icc, r.carriesIcc);
+        else
+            EXPECT_TRUE(back.colorProfile().isEmpty());
+        const QVariantMap tiff = p.value(QStringLiteral("{TIFF}")).toMap();
+        EXPECT_EQ(tiff.value(QStringLiteral("Make")).toString() == QLatin1String("Quillum Labs"), r.carriesExif);
+        EXPECT_EQ(tiff.value(QStringLiteral("Model")).toString() == QLatin1String("Test Camera 1"), r.carriesExif);
+        if (r.carriesExif) {
+            EXPECT_EQ(p.value(QStringLiteral("{Exif}")).toMap().value(QStringLiteral("ISOSpeedRatings")).toInt(), 200);
+        }
+        // Colour comes back straight (un-premultiplied) when alpha is kept.
+        for (const auto& [x, y] : { std::pair { 0, 0 }, { 39, 0 }, { 20, 12 }, { 39, 23 } }) {
+            BitmapImageRep opaque = pattern(40, 24, 255);
+            const std::uint8_t* want = pixelAt(opaque, x, y);
+            const std::uint8_t* got = pixelAt(back, x, y);
+            for (int c = 0; c < 3 && r.channels == 4; ++c)
+                EXPECT_NEAR(got[c], want[c + 1], r.tolerance + 2) << x << "," << y;
+            if (r.channels == 4)
+                EXPECT_EQ(got[3], r.alpha);
+            else
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(got[c], want[c + 1], r.tolerance) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(entries(dir.path()).size(), qsizetype(std::size(rows))) << "no temporary file is left behind";
+}
+
+TEST(Encoder, DroppedAlphaKeepsTheStoredColourWithoutCompositing)
+{
+    QTemporaryDir dir;
+    BitmapImageRep bitmap = pattern(8, 8, 128);
+    EncodeOptions options;
+    options.withMetadata = false;
+    const QString path = dir.filePath(QStringLiteral("dropped.png"));
+    ASSERT_TRUE(writeWorkingBitmap(bitmap, path, options).ok());
+    Result<DecodedBitmap> back = decodeImageFile(path);
+    ASSERT_TRUE(back.ok());
+    ASSERT_EQ(back->bitmap.samplesPerPixel(), 3);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(pixelAt(back->bitmap, x, y)[c], pixelAt(bitmap, x, y)[c + 1]);
+}
+
+TEST(Encoder, JpegWithoutMetadataIsPlainBaselineJfif)
+{
+    QTemporaryDir dir;
+    BitmapImageRep bitmap = pattern(33, 17);
+    bitmap.setColorProfile(rgbProfile());
+    // Luminance table entry 0 follows libjpeg's quality scaling of 16.
+    const struct {
+        bool metadata;
+        int quality;
+        int app0, app1, app2;
+        int firstLuminanceStep; // 0: not checked (libvips' own tables)
+    } rows[] = {
+        { false, 90, 1, 0, 0, 3 },
+        { false, 50, 1, 0, 0, 16 },
+        { false, 100, 1, 0, 0, 1 },
+        { false, 0, 1, 0, 0, 255 },
+        { true, 90, 0, 1, rgbProfile().isEmpty() ? 0 : 1, 0 }, // an EXIF file: APP1 instead of JFIF
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.quality);
+        EncodeOptions options;
+        options.withMetadata = r.metadata;
+        options.jpegQuality = r.quality;
+        options.metadataSourcePath = dataPath("orient6.jpg");
+        const QString path = dir.filePath(QStringLiteral("q%1-%2.jpg").arg(r.quality).arg(r.metadata));
+        const Status written = writeWorkingBitmap(bitmap, path, options);
+        ASSERT_TRUE(written.ok()) << written.error().toStdString();
+        const std::vector<Segment> segments = jpegSegments(readAll(path));
+        ASSERT_FALSE(segments.empty());
+        EXPECT_EQ(count(segments, 0xE0), r.app0);
+        EXPECT_EQ(count(segments, 0xE1), r.app1);
+        EXPECT_EQ(count(segments, 0xE2), r.app2);
+        for (int m = 0xE3; m <= 0xEF; ++m)
+            EXPECT_EQ(count(segments, m), 0) << m;
+        EXPECT_EQ(count(segments, 0xFE), 0) << "no comment";
+        if (!r.metadata) {
+            EXPECT_EQ(count(segments, 0xC0), 1) << "baseline";
+            EXPECT_TRUE(segments.front().payload.startsWith(QByteArray("JFIF\0", 5)));
+            const auto dqt = std::find_if(segments.begin(), segments.end(), [](const Segment& s) { return s.marker == 0xDB; });
+            ASSERT_NE(dqt, segments.end());
+            ASSERT_GE(dqt->payload.size(), 2);
+            EXPECT_EQ(std::uint8_t(dqt->payload[0]), 0) << "8-bit table 0";
+            EXPECT_EQ(std::uint8_t(dqt->payload[1]), r.firstLuminanceStep);
+        }
+    }
+}
+
+TEST(Encoder, LandscapeTurnsPortraitsAQuarterCounterClockwise)
+{
+    const struct {
+        int w, h;
+        bool turned;
+    } rows[] = { { 6, 9, true }, { 1, 2, true }, { 9, 6, false }, { 7, 7, false } };
+    QTemporaryDir dir;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.w << "x" << r.h);
+        BitmapImageRep bitmap = pattern(r.w, r.h);
+        EncodeOptions options;
+        options.landscape = true;
+        const QString path = dir.filePath(QStringLiteral("%1x%2.png").arg(r.w).arg(r.h));
+        ASSERT_TRUE(writeWorkingBitmap(bitmap, path, options).ok());
+        Result<DecodedBitmap> back = decodeImageFile(path);
+        ASSERT_TRUE(back.ok());
+        const int W = back->bitmap.pixelsWide(), H = back->bitmap.pixelsHigh();
+        EXPECT_EQ(W, r.turned ? r.h : r.w);
+        EXPECT_EQ(H, r.turned ? r.w : r.h);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                // Counter-clockwise: the source's top-right corner lands at the top left.
+                const int sx = r.turned ? r.w - 1 - y : x, sy = r.turned ? x : y;
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_EQ(pixelAt(back->bitmap, x, y)[c], pixelAt(bitmap, sx, sy)[c + 1]) << x << "," << y;
+            }
+    }
+    // The corners, spelled out once.
+    BitmapImageRep tall = BitmapImageRep::makeARGB(2, 3);
+    for (int i = 0; i < 6; ++i)
+        std::fill_n(tall.bitmapData() + i * 4, 4, std::uint8_t(i)); // rows: 0 1 / 2 3 / 4 5
+    const BitmapImageRep wide = turnedCounterClockwise(tall);
+    ASSERT_EQ(wide.pixelsWide(), 3);
+    ASSERT_EQ(wide.pixelsHigh(), 2);
+    const int expected[] = { 1, 3, 5, 0, 2, 4 };
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(wide.bitmapData()[i * 4], expected[i]) << i;
+}
+
+TEST(Encoder, AFailedWriteReportsThePathAndLeavesNothing)
+{
+    // A read-only folder cannot be tested here: the tests may run as root, who writes anyway.
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("folder.png"));
+    const BitmapImageRep bitmap = pattern(16, 16);
+    const struct {
+        const char* path;
+        bool metadata;
+        const char* reason;
+    } rows[] = {
+        { "missing/a.jpg", false, "does not exist" },
+        { "missing/a.jpg", true, "does not exist" },
+        { "missing/a.png", true, "does not exist" },
+        { "missing/deeper/a.tif", false, "does not exist" },
+        { "folder.png", true, "folder" },
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.path);
+        EncodeOptions options;
+        options.withMetadata = r.metadata;
+        options.metadataSourcePath = dataPath("orient6.jpg");
+        const QString path = dir.filePath(QString::fromUtf8(r.path));
+        const Status written = writeWorkingBitmap(bitmap, path, options);
+        ASSERT_FALSE(written.ok());
+        EXPECT_TRUE(written.error().contains(QDir::toNativeSeparators(path))) << written.error().toStdString();
+        EXPECT_TRUE(written.error().contains(QLatin1String(r.reason))) << written.error().toStdString();
+        EXPECT_FALSE(QFileInfo(path).isFile());
+    }
+    EXPECT_EQ(entries(dir.path()), QStringList { QStringLiteral("folder.png") });
+    EXPECT_FALSE(writeWorkingBitmap(BitmapImageRep {}, dir.filePath(QStringLiteral("empty.png"))).ok());
+    EXPECT_FALSE(saveNSBitmapImageRepWithLibJpeg(BitmapImageRep {}, dir.filePath(QStringLiteral("e.jpg")), 90).ok());
+    EXPECT_EQ(entries(dir.path()).size(), 1);
+}
+
+// A full disk, simulated without root: a file-size limit makes the writes fail (EFBIG) on
+// the same code path as ENOSPC. An existing file at the target must survive untouched.
+TEST(Encoder, AFullDiskFailsAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    BitmapImageRep bitmap = pattern(300, 200);
+    std::srand(7);
+    for (std::size_t i = 0; i < bitmap.planeBytes(); ++i)
+        bitmap.bitmapData()[i] = std::uint8_t(std::rand()); // noise: no format squeezes it under the limit
+    const struct {
+        const char* name;
+        bool metadata;
+    } rows[] = { { "a.jpg", false }, { "a.jpg", true }, { "a.png", true }, { "a.tif", false } };
+
+    rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.name << " metadata " << r.metadata);
+        const QString path = dir.filePath(QString::fromUtf8(r.name));
+        {
+            QFile old(path);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        EncodeOptions options;
+        options.withMetadata = r.metadata;
+        options.metadataSourcePath = dataPath("orient6.jpg");
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const Status written = writeWorkingBitmap(bitmap, path, options);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        ASSERT_FALSE(written.ok());
+        EXPECT_TRUE(written.error().contains(QDir::toNativeSeparators(path))) << written.error().toStdString();
+        EXPECT_EQ(readAll(path), QByteArray("old"));
+        EXPECT_EQ(entries(dir.path()).size(), 1) << entries(dir.path()).join(QLatin1Char(' ')).toStdString();
+        QFile::remove(path);
+    }
+    std::signal(SIGXFSZ, previous);
+}
+
+TEST(Encoder, ReplacesAnExistingFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.jpg"));
+    const QFileDevice::Permissions kept = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    for (int w : { 20, 30, 40 }) {
+        EncodeOptions options;
+        options.withMetadata = w == 40;
+        ASSERT_TRUE(writeWorkingBitmap(pattern(w, 10), path, options).ok());
+        Result<DecodedBitmap> back = decodeImageFile(path);
+        ASSERT_TRUE(back.ok());
+        EXPECT_EQ(back->bitmap.pixelsWide(), w);
+        if (w > 20) {
+            // Owner, group and other bits (the "user" bits repeat the owner's for us).
+            EXPECT_EQ(QFile::permissions(path) & 0x7077, kept) << "a replaced file keeps its permissions";
+        }
+        ASSERT_TRUE(QFile::setPermissions(path, kept));
+    }
+    EXPECT_EQ(entries(dir.path()), QStringList { QStringLiteral("out.jpg") });
+}
+
+TEST(JpegWriter, TakesRgbAndRgbaLayoutsAndRefusesOthers)
+{
+    QTemporaryDir dir;
+    const struct {
+        int samples;
+        bool alpha;
+        unsigned flags;
+        ColorSpace space;
+        bool ok;
+    } rows[] = {
+        { 3, false, 0, ColorSpace::DeviceRGB, true },
+        { 4, true, 0, ColorSpace::DeviceRGB, true }, // R,G,B,A
+        { 4, true, BitmapFormatAlphaFirst, ColorSpace::CalibratedRGB, true },
+        { 4, false, 0, ColorSpace::DeviceCMYK, false },
+        { 1, false, 0, ColorSpace::CalibratedWhite, false },
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.samples);
+        BitmapImageRep::Layout layout;
+        layout.width = 5, layout.height = 3, layout.samplesPerPixel = r.samples, layout.bitsPerPixel = r.samples * 8;
+        layout.hasAlpha = r.alpha, layout.formatFlags = r.flags, layout.colorSpace = r.space;
+        BitmapImageRep b(layout);
+        ASSERT_FALSE(b.isNull());
+        const int first = (r.flags & BitmapFormatAlphaFirst) ? 1 : 0;
+        for (int i = 0; i < 15; ++i) {
+            std::uint8_t* p = b.bitmapData() + i * r.samples;
+            std::fill_n(p, r.samples, std::uint8_t(0));
+            if (r.samples >= 3)
+                p[first] = 250, p[first + 1] = 20, p[first + 2] = 120;
+        }
+        const QString path = dir.filePath(QStringLiteral("l%1-%2-%3.jpg").arg(r.samples).arg(r.flags).arg(int(r.space)));
+        const Status written = saveNSBitmapImageRepWithLibJpeg(b, path, 95);
+        ASSERT_EQ(written.ok(), r.ok) << written.error().toStdString();
+        EXPECT_EQ(QFileInfo(path).isFile(), r.ok);
+        if (!r.ok)
+            continue;
+        Result<DecodedBitmap> back = decodeImageFile(path);
+        ASSERT_TRUE(back.ok());
+        const std::uint8_t* p = pixelAt(back->bitmap, 2, 1);
+        EXPECT_NEAR(p[0], 250, 8);
+        EXPECT_NEAR(p[1], 20, 8);
+        EXPECT_NEAR(p[2], 120, 8);
+    }
+}
