@@ -14,9 +14,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
+#include <QSoundEffect>
+#include <QSpinBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <string>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -151,6 +158,10 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::observeController()
 {
+    m_controller.observeKey(QStringLiteral("outputFileSavedLabelHidden"), [this](const QString&) {
+        if (m_status && !m_controller.outputFileSavedLabelIsHidden())
+            m_status->setSavedText(QStringLiteral("Saved %1").arg(QFileInfo(m_controller.lastSavedPath()).fileName()));
+    });
     m_controller.observeKey(QStringLiteral("rotationThumbnails"), [this](const QString&) {
         const auto thumbnails = m_controller.rotationButtonThumbnails();
         for (std::size_t i = 0; i < thumbnails.size(); ++i)
@@ -309,6 +320,71 @@ void MainWindow::syncNavigation()
     }
 }
 
+bool MainWindow::runSavePanel(SavePanel& panel)
+{
+    QFileDialog dialog(this, QStringLiteral("Save Crop"), panel.path);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    static const char* const filters[] = {"JPEG (*.jpg)", "TIFF (*.tif)", "PNG (*.png)"};
+    static const char* const suffixes[] = {"jpg", "tif", "png"};
+    dialog.setNameFilters({QString::fromLatin1(filters[0]), QString::fromLatin1(filters[1]),
+        QString::fromLatin1(filters[2])});
+    const int type = std::clamp(panel.fileType, 0, 2);
+    dialog.selectNameFilter(QString::fromLatin1(filters[type]));
+    dialog.setDefaultSuffix(QString::fromLatin1(suffixes[type]));
+    dialog.selectFile(QFileInfo(panel.path).fileName());
+    // The accessory: quality for JPEG, metadata and the landscape turn.
+    auto* accessory = new QWidget(&dialog);
+    auto* row = new QHBoxLayout(accessory);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* qualityLabel = new QLabel(QStringLiteral("JPEG quality"), accessory);
+    auto* quality = new QSpinBox(accessory);
+    quality->setRange(0, 100);
+    quality->setValue(panel.jpegQuality);
+    auto* metadata = new QCheckBox(QStringLiteral("Save with metadata"), accessory);
+    metadata->setChecked(panel.withMetadata);
+    auto* landscape = new QCheckBox(QStringLiteral("Landscape"), accessory);
+    landscape->setChecked(panel.landscape);
+    row->addWidget(qualityLabel);
+    row->addWidget(quality);
+    row->addSpacing(12);
+    row->addWidget(metadata);
+    row->addWidget(landscape);
+    row->addStretch(1);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(accessory, grid->rowCount(), 0, 1, -1);
+    auto adapt = [&](const QString& filter) {
+        const int index = int(std::find(std::begin(filters), std::end(filters), filter.toStdString()) - std::begin(filters));
+        const bool jpeg = filter.startsWith(QLatin1String("JPEG"));
+        quality->setEnabled(jpeg);
+        qualityLabel->setEnabled(jpeg);
+        if (index >= 0 && index < 3)
+            dialog.setDefaultSuffix(QString::fromLatin1(suffixes[index]));
+    };
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, adapt);
+    adapt(dialog.selectedNameFilter());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    panel.path = dialog.selectedFiles().first();
+    for (int i = 0; i < 3; ++i)
+        if (dialog.selectedNameFilter() == QString::fromLatin1(filters[i]))
+            panel.fileType = i;
+    panel.jpegQuality = quality->value();
+    panel.withMetadata = metadata->isChecked();
+    panel.landscape = landscape->isChecked();
+    return true;
+}
+
+void MainWindow::playSound(const QString& name)
+{
+    if (!m_shutter) {
+        m_shutter = new QSoundEffect(this);
+        m_shutter->setSource(QUrl(QStringLiteral("qrc:/sounds/%1.wav").arg(name)));
+        m_shutter->setVolume(0.6f);
+    }
+    m_shutter->play();
+}
+
 QImage MainWindow::captureScreen(int option)
 {
     if (option != 1 && option != 2)
@@ -387,8 +463,12 @@ void MainWindow::buildMenus()
     file->addAction(QStringLiteral("Take &Full Screenshot"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_3), this,
         [this] { m_controller.takeFullScreenshot(); });
     file->addAction(QStringLiteral("&Close Picture"), QKeySequence::Close, this, [this] { m_controller.closeImage(); });
-    QAction* save = file->addAction(QStringLiteral("&Save Crop"), QKeySequence::Save, this, [] {});
-    save->setEnabled(false);
+    file->addAction(QStringLiteral("&Save Crop"), QKeySequence::Save, this, [this] { m_controller.saveCrop(); });
+    file->addAction(QStringLiteral("Save Crop &As…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
+        [this] { m_controller.saveCropWithDialogue(); });
+    file->addAction(QStringLiteral("Save Crop to &Special Folder…"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S),
+        this, [this] { m_controller.saveCropWithSpecialDialogue(); });
+    file->addAction(QStringLiteral("Show Output Folder"), this, [this] { m_controller.showOutputFolderInFinder(); });
     file->addSeparator();
     // Alt+arrows: plain and Control+arrows belong to the crop frame.
     m_navigation[0] = file->addAction(QStringLiteral("&Next Picture"), QKeySequence(Qt::ALT | Qt::Key_Right), this,

@@ -18,6 +18,7 @@ class QScrollArea;
 class QSplitter;
 class QTextBrowser;
 class QToolButton;
+class QSoundEffect;
 
 namespace quillum {
 
@@ -59,6 +60,8 @@ public:
     void terminate() override;
     QStringList runOpenPanel(bool& includeSubfolders) override;
     QImage captureScreen(int option) override;
+    bool runSavePanel(SavePanel& panel) override;
+    void playSound(const QString& name) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +94,7 @@ private:
     QMenu* m_recentOutFoldersMenu = nullptr;
     QAction* m_navigation[4] = {}; // next, previous, first, last
     StatusStrip* m_status = nullptr;
+    QSoundEffect* m_shutter = nullptr; // child
     QToolButton* m_rotationButtons[4] = {}; // 0, 90, 180, 270
     QPointer<QTextBrowser> m_help;
     QTimer m_liveResizeEnd;

@@ -44,7 +44,7 @@ void zent3controller::wireNotifications()
     observe("ImageWasDraggedAndDropped", [this](const Notification&) { incrementCurrentFileName(); });
     observe("SelRectDidRotationNotification", [](const Notification&) {});
     observe("SelRectIsRotatingNotification", [](const Notification&) {});
-    observe("CropperWasDoubleClicked", [](const Notification&) {});
+    observe("CropperWasDoubleClicked", [this](const Notification&) { saveCrop(); });
     observe("GoToNextImageCommand", [this](const Notification&) { goNextPic(); });
     observe("GoToPrevImageCommand", [this](const Notification&) { goPrevPic(); });
     observe("OutputMustBeRedrawn", [this](const Notification&) { redrawOutput(); });

@@ -25,6 +25,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -467,6 +468,30 @@ public:
     // Opens the output folder in the file manager when one is set.
     void showOutputFolderInFinder(const Sender& sender = {});
 
+    // --- Saving -------------------------------------------------------------------------
+    // One keystroke (or a double click into the frame) saves the output under the current
+    // name; a write that fails is reported and changes nothing (no label, no new name, no
+    // sound, no advance). True when a file was written.
+    bool saveCrop(const Sender& sender = {});
+    bool saveCropWithDialogue(const Sender& sender = {});
+    bool saveCropWithSpecialDialogue(const Sender& sender = {});
+    bool saveCropToPath(const QString& path);
+    bool playSoundOnSave() const { return m_playSoundOnSave; }
+    void setPlaySoundOnSave(bool on) { m_playSoundOnSave = on; }
+    bool advanceToNextOnCrop() const { return m_advanceToNextOnCrop; }
+    void setAdvanceToNextOnCrop(bool on) { m_advanceToNextOnCrop = on; }
+    int currentJpegQuality() const { return m_currentJpegQuality; }
+    void setCurrentJpegQuality(int q) { m_currentJpegQuality = std::clamp(q, 0, 100); }
+    bool currentSaveWithMetadata() const { return m_currentSaveWithMetadata; }
+    void setCurrentSaveWithMetadata(bool on) { m_currentSaveWithMetadata = on; }
+    bool currentSavingLandscape() const { return m_currentSavingLandscape; }
+    void setCurrentSavingLandscape(bool on) { m_currentSavingLandscape = on; }
+    bool noTransparencyChannel() const { return m_noTransparencyChannel; }
+    void setNoTransparencyChannel(bool on) { m_noTransparencyChannel = on; }
+    void setFirstTimeSaving(bool on) { m_firstTimeSaving = on; }
+    void setLastSavedRect(const Rect& r) { m_lastSavedRect = r; }
+    const QString& lastSavedPath() const { return m_lastSavedPath; }
+
     // --- Menus as data (the window builds its menus from them) -----------------------------
     // The left panel's zoom menu: 101 zoom in ("+"), 102 zoom out ("-"), 103 fit ("9"),
     // 104 actual size ("0").
@@ -687,6 +712,16 @@ private:
     int m_currentOutputFileType = 0;
     QString m_currentSpecialOutputPath;
     QString m_draggedFileName;
+
+    // Saving state.
+    bool saveOutputReady();
+    bool m_playSoundOnSave = true;
+    bool m_advanceToNextOnCrop = false;
+    int m_currentJpegQuality = 90;
+    bool m_currentSaveWithMetadata = true;
+    bool m_currentSavingLandscape = false;
+    bool m_noTransparencyChannel = true;
+    QString m_lastSavedPath;
 
     MenuModel m_mainZoomMenu;
     MenuModel m_applicationMenu;

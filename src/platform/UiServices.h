@@ -70,6 +70,24 @@ public:
         return {};
     }
 
+    // The save panel: `path` comes in as the proposed file (folder and name) and goes out
+    // as the chosen one; the accessory's type (0 JPEG, 1 TIFF, 2 PNG) and JPEG quality are
+    // read back. False when the user cancels.
+    struct SavePanel {
+        QString path;
+        int fileType = 0;
+        int jpegQuality = 90;
+        bool withMetadata = true;
+        bool landscape = false;
+    };
+    virtual bool runSavePanel(SavePanel& panel)
+    {
+        (void)panel;
+        return false;
+    }
+    // Plays a bundled sound by name (nothing when there is no audio).
+    virtual void playSound(const QString& name) { (void)name; }
+
     virtual bool shiftKeyIsDown() const { return false; }
     virtual void openUrl(const QString& url) { (void)url; }
     virtual void showHelpAnchor(const QString& anchor) { (void)anchor; }

@@ -419,3 +419,14 @@ TEST(JpegWriter, TakesRgbAndRgbaLayoutsAndRefusesOthers)
         EXPECT_NEAR(p[2], 120, 8);
     }
 }
+
+TEST(JpegWriter, ALibjpegErrorIsReportedNotFatal)
+{
+    // Wider than JPEG allows: libjpeg's error exit would end the process.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wide.jpg"));
+    const Status written = saveNSBitmapImageRepWithLibJpeg(pattern(70000, 1), path, 90);
+    ASSERT_FALSE(written.ok());
+    EXPECT_TRUE(written.error().contains(QLatin1String("JPEG"))) << written.error().toStdString();
+    EXPECT_TRUE(entries(dir.path()).isEmpty());
+}

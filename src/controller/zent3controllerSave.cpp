@@ -1,0 +1,137 @@
+// Saving: the output goes to the output folder under the current name, with the repeated-
+// region and replace questions, the save panel on the first save of a run, the label, the
+// shutter sound, the new name and, if so set, the next picture.
+
+#include "zent3controller.h"
+
+#include "output/OutputNaming.h"
+#include "platform/ImageEncoder.h"
+#include "platform/UiServices.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace quillum {
+
+// Steps 1 and 2 shared by both save commands: a hidden output is rendered once; an empty
+// output stops the command.
+bool zent3controller::saveOutputReady()
+{
+    if (m_dontShowCropFlag) {
+        m_dontShowCropFlag = false;
+        redrawOutput();
+        m_dontShowCropFlag = true;
+    }
+    return m_outPict && double(m_outPict->pixelsWide()) * double(m_outPict->pixelsHigh()) >= 1.0;
+}
+
+bool zent3controller::saveCrop(const Sender&)
+{
+    if (!saveOutputReady())
+        return false;
+    const Rect frame = m_leftPanel.selRect()->frame();
+    if (m_lastSavedRect.width == frame.width && m_lastSavedRect.height == frame.height
+        && m_lastSavedRect.x == frame.x && m_lastSavedRect.y == frame.y) {
+        if (!m_uiServices
+            || m_uiServices->runAlert(QStringLiteral("Quillum"), QStringLiteral("This region already was saved!"),
+                                      {QStringLiteral("Don't save"), QStringLiteral("Save again")})
+                == AlertButton::First)
+            return false;
+    }
+    if (m_firstTimeSaving) {
+        if (!m_uiServices)
+            return false;
+        UiServices::SavePanel panel;
+        panel.path = QDir(currentOutputPath()).filePath(currentOutputFileName());
+        panel.fileType = currentOutputFileType();
+        panel.jpegQuality = m_currentJpegQuality;
+        panel.withMetadata = m_currentSaveWithMetadata;
+        panel.landscape = m_currentSavingLandscape;
+        if (!m_uiServices->runSavePanel(panel))
+            return false;
+        setCurrentOutputFileType(panel.fileType);
+        const QFileInfo chosen(panel.path);
+        changeOutputFileName(chosen.completeBaseName());
+        changeDraggedFileName(chosen.completeBaseName());
+        setCurrentOutputPath(chosen.absolutePath());
+        m_currentJpegQuality = panel.jpegQuality;
+        m_currentSaveWithMetadata = panel.withMetadata;
+        m_currentSavingLandscape = panel.landscape;
+    }
+    const QString path = outputFilePath(currentOutputPath(), currentOutputFileName(), currentOutputFileType());
+    if (!m_firstTimeSaving && QFileInfo::exists(path)) {
+        if (!m_uiServices
+            || m_uiServices->runAlert(QString::asprintf("%s Do you want to replace it?", qPrintable(path)),
+                                      QStringLiteral("A file with the same name already exists. Replacing it will "
+                                                     "overwrite its current contents."),
+                                      {QStringLiteral("Cancel"), QStringLiteral("Replace")})
+                == AlertButton::First)
+            return false;
+    }
+    // A failed write stops here: no label, no new name, no sound, no advance.
+    if (!saveCropToPath(path))
+        return false;
+    outputFileSavedLabelHidden(false);
+    m_lastSavedRect = frame;
+    incrementCurrentFileName();
+    m_firstTimeSaving = false;
+    if (m_advanceToNextOnCrop)
+        goNextPic();
+    return true;
+}
+
+bool zent3controller::saveCropWithDialogue(const Sender& sender)
+{
+    m_firstTimeSaving = true;
+    return saveCrop(sender);
+}
+
+bool zent3controller::saveCropWithSpecialDialogue(const Sender&)
+{
+    if (!saveOutputReady() || !m_uiServices)
+        return false;
+    UiServices::SavePanel panel;
+    panel.path = QDir(currentSpecialOutputPath()).filePath(currentOutputFileName());
+    panel.fileType = currentOutputFileType();
+    panel.jpegQuality = m_currentJpegQuality;
+    panel.withMetadata = m_currentSaveWithMetadata;
+    panel.landscape = m_currentSavingLandscape;
+    if (!m_uiServices->runSavePanel(panel))
+        return false;
+    setCurrentOutputFileType(panel.fileType);
+    setCurrentSpecialOutputPath(QFileInfo(panel.path).absolutePath());
+    QString path = panel.path;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + outputFileExtension(panel.fileType);
+    return saveCropToPath(path);
+}
+
+bool zent3controller::saveCropToPath(const QString& path)
+{
+    if (!m_outPict)
+        return false;
+    EncodeOptions options;
+    options.jpegQuality = m_currentJpegQuality;
+    options.withMetadata = m_currentSaveWithMetadata;
+    options.metadataSourcePath = m_imagePath;
+    options.landscape = m_currentSavingLandscape;
+    options.keepAlpha = !m_noTransparencyChannel;
+    // The folder may have been removed since it was chosen; making it again is what the
+    // user would expect of a save (a failure is reported below).
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const Status written = writeWorkingBitmap(*m_outPict, path, options);
+    if (!written) {
+        if (m_uiServices)
+            m_uiServices->runAlert(QStringLiteral("The crop was not saved"), written.error(), {QStringLiteral("OK")});
+        return false;
+    }
+    m_lastSavedPath = path;
+    noteRecentOutputFolder(QFileInfo(path).absolutePath());
+    outputFileSavedLabelHidden(false);
+    m_lastSavedRect = m_leftPanel.selRect()->frame();
+    if (m_playSoundOnSave && m_uiServices)
+        m_uiServices->playSound(QStringLiteral("smena_shutter"));
+    return true;
+}
+
+} // namespace quillum

@@ -1,0 +1,127 @@
+// The save command through a scripted UI: the first-save panel, the repeated-region and
+// replace questions, a failed write that changes nothing, and the advance.
+
+#include "controller/zent3controller.h"
+#include "platform/UiServices.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "TestSupport.h"
+
+using namespace quillum;
+
+namespace {
+
+struct ScriptedSave : UiServices {
+    QString panelFolder;
+    bool panelOk = true;
+    int panels = 0;
+    QList<AlertButton> answers; // popped per alert; default: the first button
+    QStringList alerts;
+    QStringList sounds;
+    bool runSavePanel(SavePanel& panel) override
+    {
+        ++panels;
+        if (!panelOk)
+            return false;
+        panel.path = QDir(panelFolder).filePath(QFileInfo(panel.path).fileName() + QStringLiteral(".jpg"));
+        return true;
+    }
+    AlertButton runAlert(const QString& title, const QString&, const QStringList&) override
+    {
+        alerts << title;
+        return answers.isEmpty() ? AlertButton::First : answers.takeFirst();
+    }
+    void playSound(const QString& name) override { sounds << name; }
+};
+
+struct Session {
+    QTemporaryDir pictures, out;
+    NotificationCenter center;
+    zent3controller c{center};
+    ScriptedSave ui;
+    Session()
+    {
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+            QFile::copy(test::samplePath("coffee.jpg"), pictures.filePath(QString::fromLatin1(name)));
+        ui.panelFolder = out.path();
+        c.setUiServices(&ui);
+        c.awakeFromNib();
+        c.leftPanel().setScrollViewFrameSize({600, 400});
+        c.applicationOpenFile(pictures.filePath(QStringLiteral("a.jpg")));
+    }
+};
+
+} // namespace
+
+TEST(SaveFlow, FirstSaveAsksForTheFolderThenSavesUnderTheNextNames)
+{
+    Session s;
+    const QString first = s.c.currentOutputFileName();
+    ASSERT_TRUE(s.c.saveCrop());
+    EXPECT_EQ(s.ui.panels, 1);
+    EXPECT_TRUE(QFileInfo::exists(QDir(s.out.path()).filePath(first + QStringLiteral(".jpg"))));
+    EXPECT_NE(s.c.currentOutputFileName(), first) << "the name moves on";
+    EXPECT_EQ(s.ui.sounds, (QStringList{QStringLiteral("smena_shutter")}));
+    EXPECT_FALSE(s.c.firstTimeSaving());
+
+    // The same region again: asked; the default answer saves nothing.
+    EXPECT_FALSE(s.c.saveCrop());
+    EXPECT_EQ(s.ui.alerts.last(), QStringLiteral("Quillum"));
+    s.ui.answers = {AlertButton::Second};
+    EXPECT_TRUE(s.c.saveCrop()) << "Save again";
+    EXPECT_EQ(s.ui.panels, 1) << "the panel is only for the first save of a run";
+}
+
+TEST(SaveFlow, ReplaceQuestionAndCancelledPanelChangeNothing)
+{
+    Session s;
+    s.ui.panelOk = false;
+    EXPECT_FALSE(s.c.saveCrop());
+    EXPECT_TRUE(s.c.firstTimeSaving());
+    EXPECT_TRUE(QDir(s.out.path()).entryList(QDir::Files).isEmpty());
+
+    s.ui.panelOk = true;
+    ASSERT_TRUE(s.c.saveCrop());
+    const QString saved = s.c.lastSavedPath();
+    s.c.setCurrentOutputFileName(QFileInfo(saved).completeBaseName()); // the name of a file that exists
+    s.c.leftPanel().selRect()->setFrame({1, 1, 100, 100});
+    const QString name = s.c.currentOutputFileName();
+    EXPECT_FALSE(s.c.saveCrop()) << "Cancel is the default";
+    EXPECT_TRUE(s.ui.alerts.last().endsWith(QStringLiteral("Do you want to replace it?")));
+    EXPECT_EQ(s.c.currentOutputFileName(), name);
+}
+
+TEST(SaveFlow, AFailedWriteIsReportedAndChangesNothing)
+{
+    Session s;
+    ASSERT_TRUE(s.c.saveCrop());
+    // The output folder becomes a path under a plain file: it can be neither made nor written.
+    QFile blocker(s.out.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    s.c.setCurrentOutputPath(blocker.fileName() + QStringLiteral("/inside"));
+    s.c.leftPanel().selRect()->setFrame({2, 2, 100, 100});
+    const QString name = s.c.currentOutputFileName();
+    const int sounds = int(s.ui.sounds.size());
+    EXPECT_FALSE(s.c.saveCrop());
+    EXPECT_EQ(s.ui.alerts.last(), QStringLiteral("The crop was not saved"));
+    EXPECT_EQ(s.c.currentOutputFileName(), name) << "the name is not advanced";
+    EXPECT_EQ(int(s.ui.sounds.size()), sounds) << "no sound";
+}
+
+TEST(SaveFlow, AdvancesToTheNextPictureWhenAsked)
+{
+    Session s;
+    s.c.setAdvanceToNextOnCrop(true);
+    ASSERT_TRUE(s.c.saveCrop());
+    EXPECT_EQ(s.c.sourcePath(), s.pictures.filePath(QStringLiteral("b.jpg")));
+    s.c.goLastPic();
+    ASSERT_TRUE(s.c.saveCrop());
+    EXPECT_EQ(s.c.sourcePath(), s.pictures.filePath(QStringLiteral("c.jpg"))) << "the end of the list: it stays";
+}
