@@ -14,16 +14,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
-#include <QSoundEffect>
-#include <QSpinBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLabel>
+#include <QSoundEffect>
+#include <QSpinBox>
 
-#include <algorithm>
-#include <string>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -40,6 +38,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <string>
 
 namespace quillum {
 namespace {
@@ -103,6 +103,8 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     setWindowTitle(QStringLiteral("Quillum"));
     m_cropView = new PkCroppingImageViewWidget(controller.leftPanel());
     m_outputView = new OutputViewWidget(controller.rightPanel());
+    m_outputView->setDragHandlers([this] { return m_controller.writeDragFile(); },
+        [] { NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ImageWasDraggedAndDropped")); });
     m_leftArea = makeScrollArea(m_cropView);
     m_rightArea = makeScrollArea(m_outputView);
     m_outputControls = new OutputControls(controller);
@@ -325,10 +327,10 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     QFileDialog dialog(this, QStringLiteral("Save Crop"), panel.path);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    static const char* const filters[] = {"JPEG (*.jpg)", "TIFF (*.tif)", "PNG (*.png)"};
-    static const char* const suffixes[] = {"jpg", "tif", "png"};
-    dialog.setNameFilters({QString::fromLatin1(filters[0]), QString::fromLatin1(filters[1]),
-        QString::fromLatin1(filters[2])});
+    static const char* const filters[] = { "JPEG (*.jpg)", "TIFF (*.tif)", "PNG (*.png)" };
+    static const char* const suffixes[] = { "jpg", "tif", "png" };
+    dialog.setNameFilters(
+        { QString::fromLatin1(filters[0]), QString::fromLatin1(filters[1]), QString::fromLatin1(filters[2]) });
     const int type = std::clamp(panel.fileType, 0, 2);
     dialog.selectNameFilter(QString::fromLatin1(filters[type]));
     dialog.setDefaultSuffix(QString::fromLatin1(suffixes[type]));
@@ -354,7 +356,8 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
         grid->addWidget(accessory, grid->rowCount(), 0, 1, -1);
     auto adapt = [&](const QString& filter) {
-        const int index = int(std::find(std::begin(filters), std::end(filters), filter.toStdString()) - std::begin(filters));
+        const int index
+            = int(std::find(std::begin(filters), std::end(filters), filter.toStdString()) - std::begin(filters));
         const bool jpeg = filter.startsWith(QLatin1String("JPEG"));
         quality->setEnabled(jpeg);
         qualityLabel->setEnabled(jpeg);
@@ -466,8 +469,8 @@ void MainWindow::buildMenus()
     file->addAction(QStringLiteral("&Save Crop"), QKeySequence::Save, this, [this] { m_controller.saveCrop(); });
     file->addAction(QStringLiteral("Save Crop &As…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
         [this] { m_controller.saveCropWithDialogue(); });
-    file->addAction(QStringLiteral("Save Crop to &Special Folder…"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S),
-        this, [this] { m_controller.saveCropWithSpecialDialogue(); });
+    file->addAction(QStringLiteral("Save Crop to &Special Folder…"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S), this,
+        [this] { m_controller.saveCropWithSpecialDialogue(); });
     file->addAction(QStringLiteral("Show Output Folder"), this, [this] { m_controller.showOutputFolderInFinder(); });
     file->addSeparator();
     // Alt+arrows: plain and Control+arrows belong to the crop frame.

@@ -117,6 +117,7 @@ void zent3controller::onFinishLaunch(const Notification&)
 
 void zent3controller::onQuit(const Notification&)
 {
+    removeLastTemporaryFile();
     if (m_dontSavePreferences)
         return;
     defaultsWrite();

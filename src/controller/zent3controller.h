@@ -491,6 +491,10 @@ public:
     void setFirstTimeSaving(bool on) { m_firstTimeSaving = on; }
     void setLastSavedRect(const Rect& r) { m_lastSavedRect = r; }
     const QString& lastSavedPath() const { return m_lastSavedPath; }
+    // Dragging the output out: the output written to the drag file (the previous drag's
+    // file removed first); empty when it could not be written.
+    QString writeDragFile();
+    void removeLastTemporaryFile();
 
     // --- Menus as data (the window builds its menus from them) -----------------------------
     // The left panel's zoom menu: 101 zoom in ("+"), 102 zoom out ("-"), 103 fit ("9"),
@@ -722,6 +726,7 @@ private:
     bool m_currentSavingLandscape = false;
     bool m_noTransparencyChannel = true;
     QString m_lastSavedPath;
+    QString m_lastDraggedFileName;
 
     MenuModel m_mainZoomMenu;
     MenuModel m_applicationMenu;

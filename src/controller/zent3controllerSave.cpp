@@ -9,6 +9,7 @@
 #include "platform/UiServices.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace quillum {
@@ -30,11 +31,11 @@ bool zent3controller::saveCrop(const Sender&)
     if (!saveOutputReady())
         return false;
     const Rect frame = m_leftPanel.selRect()->frame();
-    if (m_lastSavedRect.width == frame.width && m_lastSavedRect.height == frame.height
-        && m_lastSavedRect.x == frame.x && m_lastSavedRect.y == frame.y) {
+    if (m_lastSavedRect.width == frame.width && m_lastSavedRect.height == frame.height && m_lastSavedRect.x == frame.x
+        && m_lastSavedRect.y == frame.y) {
         if (!m_uiServices
             || m_uiServices->runAlert(QStringLiteral("Quillum"), QStringLiteral("This region already was saved!"),
-                                      {QStringLiteral("Don't save"), QStringLiteral("Save again")})
+                   { QStringLiteral("Don't save"), QStringLiteral("Save again") })
                 == AlertButton::First)
             return false;
     }
@@ -62,9 +63,9 @@ bool zent3controller::saveCrop(const Sender&)
     if (!m_firstTimeSaving && QFileInfo::exists(path)) {
         if (!m_uiServices
             || m_uiServices->runAlert(QString::asprintf("%s Do you want to replace it?", qPrintable(path)),
-                                      QStringLiteral("A file with the same name already exists. Replacing it will "
-                                                     "overwrite its current contents."),
-                                      {QStringLiteral("Cancel"), QStringLiteral("Replace")})
+                   QStringLiteral("A file with the same name already exists. Replacing it will "
+                                  "overwrite its current contents."),
+                   { QStringLiteral("Cancel"), QStringLiteral("Replace") })
                 == AlertButton::First)
             return false;
     }
@@ -122,7 +123,7 @@ bool zent3controller::saveCropToPath(const QString& path)
     const Status written = writeWorkingBitmap(*m_outPict, path, options);
     if (!written) {
         if (m_uiServices)
-            m_uiServices->runAlert(QStringLiteral("The crop was not saved"), written.error(), {QStringLiteral("OK")});
+            m_uiServices->runAlert(QStringLiteral("The crop was not saved"), written.error(), { QStringLiteral("OK") });
         return false;
     }
     m_lastSavedPath = path;
@@ -132,6 +133,34 @@ bool zent3controller::saveCropToPath(const QString& path)
     if (m_playSoundOnSave && m_uiServices)
         m_uiServices->playSound(QStringLiteral("smena_shutter"));
     return true;
+}
+
+QString zent3controller::writeDragFile()
+{
+    if (!m_outPict || double(m_outPict->pixelsWide()) * double(m_outPict->pixelsHigh()) < 1.0)
+        return {};
+    QString path = draggedFileName();
+    if (path.isEmpty())
+        path = QDir::home().filePath(QStringLiteral("My New File.jpg"));
+    removeLastTemporaryFile();
+    EncodeOptions options;
+    options.jpegQuality = m_currentJpegQuality;
+    options.withMetadata = m_currentSaveWithMetadata;
+    options.metadataSourcePath = m_imagePath;
+    options.landscape = m_currentSavingLandscape;
+    options.keepAlpha = !m_noTransparencyChannel;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!writeWorkingBitmap(*m_outPict, path, options))
+        return {};
+    m_lastDraggedFileName = path;
+    return path;
+}
+
+void zent3controller::removeLastTemporaryFile()
+{
+    if (!m_lastDraggedFileName.isEmpty())
+        QFile::remove(m_lastDraggedFileName);
+    m_lastDraggedFileName.clear();
 }
 
 } // namespace quillum

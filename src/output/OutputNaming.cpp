@@ -8,10 +8,16 @@ namespace quillum {
 
 namespace {
 
-bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // Only these ASCII characters form a counter; other scripts' digits belong to the prefix.
-bool isCounterChar(QChar c) { return isAsciiDigit(c) || c == QLatin1Char('#'); }
+bool isCounterChar(QChar c)
+{
+    return isAsciiDigit(c) || c == QLatin1Char('#');
+}
 
 } // namespace
 
@@ -92,6 +98,9 @@ QString outputFileNameForShownPicture(int rule, const QString& currentName, cons
     return currentName;
 }
 
-bool outputFileRuleCounts(int rule) { return outputFileRuleFromValue(rule) != OutputFileRule::SourceName; }
+bool outputFileRuleCounts(int rule)
+{
+    return outputFileRuleFromValue(rule) != OutputFileRule::SourceName;
+}
 
 } // namespace quillum

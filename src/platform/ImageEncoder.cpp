@@ -42,8 +42,8 @@ bool isStructuralImageTag(const std::string& name)
 {
     static const std::set<std::string> names = { "NewSubfileType", "SubfileType", "ImageWidth", "ImageLength",
         "BitsPerSample", "Compression", "PhotometricInterpretation", "FillOrder", "StripOffsets", "SamplesPerPixel",
-        "RowsPerStrip", "StripByteCounts", "PlanarConfiguration", "Predictor", "TileWidth", "TileLength",
-        "TileOffsets", "TileByteCounts", "SubIFDs", "ExtraSamples", "SampleFormat", "JPEGInterchangeFormat",
+        "RowsPerStrip", "StripByteCounts", "PlanarConfiguration", "Predictor", "TileWidth", "TileLength", "TileOffsets",
+        "TileByteCounts", "SubIFDs", "ExtraSamples", "SampleFormat", "JPEGInterchangeFormat",
         "JPEGInterchangeFormatLength", "YCbCrCoefficients", "YCbCrSubSampling", "YCbCrPositioning", "XMLPacket",
         "IPTCNAA", "ImageResources", "InterColorProfile", "ExifTag", "GPSTag", "Orientation" };
     return names.count(name) != 0;
@@ -76,12 +76,12 @@ Exiv2::ExifData readSourceExif(const QString& source)
 
 // `encoded` with the source's EXIF merged in (the layout tags stay the encoder's), orientation 1 and
 // the pixel dimensions of the written picture. Empty with `reason` set on failure.
-QByteArray withSourceExif(const QByteArray& encoded, const Exiv2::ExifData& source, int width, int height,
-    QString& reason)
+QByteArray withSourceExif(
+    const QByteArray& encoded, const Exiv2::ExifData& source, int width, int height, QString& reason)
 {
     try {
-        auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(encoded.constData()),
-            long(encoded.size()));
+        auto image = Exiv2::ImageFactory::open(
+            reinterpret_cast<const Exiv2::byte*>(encoded.constData()), long(encoded.size()));
         if (!image.get()) {
             reason = QStringLiteral("the metadata writer does not know the encoded format");
             return {};
@@ -200,8 +200,7 @@ Status writeWorkingBitmap(const BitmapImageRep& bitmap, const QString& path, con
     const int w = picture->pixelsWide(), h = picture->pixelsHigh();
     const bool alpha = options.keepAlpha && type != ImageFileType::Jpeg;
     std::vector<std::uint8_t> pixels = packForVips(*picture, alpha);
-    VipsImage* image
-        = vips_image_new_from_memory(pixels.data(), pixels.size(), w, h, alpha ? 4 : 3, VIPS_FORMAT_UCHAR);
+    VipsImage* image = vips_image_new_from_memory(pixels.data(), pixels.size(), w, h, alpha ? 4 : 3, VIPS_FORMAT_UCHAR);
     if (!image)
         return file.failure(vipsReason());
     image->Type = VIPS_INTERPRETATION_sRGB;

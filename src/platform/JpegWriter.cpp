@@ -69,7 +69,7 @@ Status StagedFile::open()
             return failure(errnoText(errno));
         }
         // A replaced file keeps its permissions, as an edit in place would.
-        struct stat existing {};
+        struct stat existing { };
         if (::stat(QFile::encodeName(m_target).constData(), &existing) == 0 && S_ISREG(existing.st_mode))
             ::fchmod(fd, existing.st_mode & 07777);
         m_stream = ::fdopen(fd, "wb");
@@ -149,7 +149,8 @@ extern "C" void jumpOnError(j_common_ptr info)
     std::longjmp(manager->jump, 1);
 }
 
-extern "C" void muteMessage(j_common_ptr) { }
+extern "C" void muteMessage(j_common_ptr)
+{ }
 
 struct Layout {
     int colour[3]; // byte offsets of R, G, B inside a pixel

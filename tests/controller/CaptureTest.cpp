@@ -32,17 +32,17 @@ struct ScriptedCapture : UiServices {
 TEST(Capture, CancelledCaptureChangesNothingAndSaysNothing)
 {
     NotificationCenter center;
-    zent3controller c{center};
+    zent3controller c { center };
     ScriptedCapture ui;
     c.setUiServices(&ui);
-    c.leftPanel().setScrollViewFrameSize({600, 400});
+    c.leftPanel().setScrollViewFrameSize({ 600, 400 });
     c.applicationOpenFile(test::samplePath("coffee.jpg"));
     const BitmapImageRep* before = c.srcImageRep();
     const Rect frame = c.leftPanel().selRect()->frame();
     const QStringList list = c.pics();
     c.takeScreenshot();
     c.takeFullScreenshot();
-    EXPECT_EQ(ui.options, (QList<int>{1, 2}));
+    EXPECT_EQ(ui.options, (QList<int> { 1, 2 }));
     EXPECT_EQ(c.srcImageRep(), before);
     EXPECT_EQ(c.leftPanel().selRect()->frame(), frame);
     EXPECT_EQ(c.pics(), list);
@@ -63,10 +63,10 @@ TEST(Capture, OffersItselfOnlyToServicesThatSendNothingAndReturnAnImage)
         const char* send;
         const char* receive;
         bool answers;
-    } rows[] = {{"", "image/tiff", true}, {"text/plain", "image/tiff", false}, {"", "text/plain", false}};
+    } rows[] = { { "", "image/tiff", true }, { "text/plain", "image/tiff", false }, { "", "text/plain", false } };
     for (const Row& r : rows)
-        EXPECT_EQ(zent3controller::validRequestorForSendTypeReturnType(QString::fromLatin1(r.send),
-                                                                        QString::fromLatin1(r.receive)),
-                  r.answers)
+        EXPECT_EQ(zent3controller::validRequestorForSendTypeReturnType(
+                      QString::fromLatin1(r.send), QString::fromLatin1(r.receive)),
+            r.answers)
             << r.send << " -> " << r.receive;
 }

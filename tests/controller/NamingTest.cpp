@@ -47,15 +47,23 @@ TEST(Naming, RulesOverAThreePictureSessionWithTwoSavesEach)
         const char* names[9];
         const char* draggedAtFirstShow; // empty: the rule leaves the drag file alone
     } rows[] = {
-        { -5, { "a_0042-0001", "a_0042-0002", "a_0042-0003", "b-0001", "b-0002", "b-0003", "c.v2-0001", "c.v2-0002",
-                  "c.v2-0003" }, "a_0042-0001.jpg" },
-        { 0, { "a_0042-0001", "a_0042-0002", "a_0042-0003", "b-0001", "b-0002", "b-0003", "c.v2-0001", "c.v2-0002",
-                 "c.v2-0003" }, "a_0042-0001.jpg" },
-        { 1, { "ImageCrop-0001", "ImageCrop-0002", "ImageCrop-0003", "ImageCrop-0003", "ImageCrop-0004",
-                 "ImageCrop-0005", "ImageCrop-0005", "ImageCrop-0006", "ImageCrop-0007" }, "" },
+        { -5,
+            { "a_0042-0001", "a_0042-0002", "a_0042-0003", "b-0001", "b-0002", "b-0003", "c.v2-0001", "c.v2-0002",
+                "c.v2-0003" },
+            "a_0042-0001.jpg" },
+        { 0,
+            { "a_0042-0001", "a_0042-0002", "a_0042-0003", "b-0001", "b-0002", "b-0003", "c.v2-0001", "c.v2-0002",
+                "c.v2-0003" },
+            "a_0042-0001.jpg" },
+        { 1,
+            { "ImageCrop-0001", "ImageCrop-0002", "ImageCrop-0003", "ImageCrop-0003", "ImageCrop-0004",
+                "ImageCrop-0005", "ImageCrop-0005", "ImageCrop-0006", "ImageCrop-0007" },
+            "" },
         { 2, { "a_0042", "a_0042", "a_0042", "b", "b", "b", "c.v2", "c.v2", "c.v2" }, "a_0042.jpg" },
-        { 3, { "ImageCrop-0001", "ImageCrop-0002", "ImageCrop-0003", "ImageCrop-0003", "ImageCrop-0004",
-                 "ImageCrop-0005", "ImageCrop-0005", "ImageCrop-0006", "ImageCrop-0007" }, "" },
+        { 3,
+            { "ImageCrop-0001", "ImageCrop-0002", "ImageCrop-0003", "ImageCrop-0003", "ImageCrop-0004",
+                "ImageCrop-0005", "ImageCrop-0005", "ImageCrop-0006", "ImageCrop-0007" },
+            "" },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.rule);

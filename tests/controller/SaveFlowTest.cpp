@@ -43,16 +43,16 @@ struct ScriptedSave : UiServices {
 struct Session {
     QTemporaryDir pictures, out;
     NotificationCenter center;
-    zent3controller c{center};
+    zent3controller c { center };
     ScriptedSave ui;
     Session()
     {
-        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        for (const char* name : { "a.jpg", "b.jpg", "c.jpg" })
             QFile::copy(test::samplePath("coffee.jpg"), pictures.filePath(QString::fromLatin1(name)));
         ui.panelFolder = out.path();
         c.setUiServices(&ui);
         c.awakeFromNib();
-        c.leftPanel().setScrollViewFrameSize({600, 400});
+        c.leftPanel().setScrollViewFrameSize({ 600, 400 });
         c.applicationOpenFile(pictures.filePath(QStringLiteral("a.jpg")));
     }
 };
@@ -67,13 +67,13 @@ TEST(SaveFlow, FirstSaveAsksForTheFolderThenSavesUnderTheNextNames)
     EXPECT_EQ(s.ui.panels, 1);
     EXPECT_TRUE(QFileInfo::exists(QDir(s.out.path()).filePath(first + QStringLiteral(".jpg"))));
     EXPECT_NE(s.c.currentOutputFileName(), first) << "the name moves on";
-    EXPECT_EQ(s.ui.sounds, (QStringList{QStringLiteral("smena_shutter")}));
+    EXPECT_EQ(s.ui.sounds, (QStringList { QStringLiteral("smena_shutter") }));
     EXPECT_FALSE(s.c.firstTimeSaving());
 
     // The same region again: asked; the default answer saves nothing.
     EXPECT_FALSE(s.c.saveCrop());
     EXPECT_EQ(s.ui.alerts.last(), QStringLiteral("Quillum"));
-    s.ui.answers = {AlertButton::Second};
+    s.ui.answers = { AlertButton::Second };
     EXPECT_TRUE(s.c.saveCrop()) << "Save again";
     EXPECT_EQ(s.ui.panels, 1) << "the panel is only for the first save of a run";
 }
@@ -90,7 +90,7 @@ TEST(SaveFlow, ReplaceQuestionAndCancelledPanelChangeNothing)
     ASSERT_TRUE(s.c.saveCrop());
     const QString saved = s.c.lastSavedPath();
     s.c.setCurrentOutputFileName(QFileInfo(saved).completeBaseName()); // the name of a file that exists
-    s.c.leftPanel().selRect()->setFrame({1, 1, 100, 100});
+    s.c.leftPanel().selRect()->setFrame({ 1, 1, 100, 100 });
     const QString name = s.c.currentOutputFileName();
     EXPECT_FALSE(s.c.saveCrop()) << "Cancel is the default";
     EXPECT_TRUE(s.ui.alerts.last().endsWith(QStringLiteral("Do you want to replace it?")));
@@ -106,7 +106,7 @@ TEST(SaveFlow, AFailedWriteIsReportedAndChangesNothing)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     s.c.setCurrentOutputPath(blocker.fileName() + QStringLiteral("/inside"));
-    s.c.leftPanel().selRect()->setFrame({2, 2, 100, 100});
+    s.c.leftPanel().selRect()->setFrame({ 2, 2, 100, 100 });
     const QString name = s.c.currentOutputFileName();
     const int sounds = int(s.ui.sounds.size());
     EXPECT_FALSE(s.c.saveCrop());
@@ -124,4 +124,19 @@ TEST(SaveFlow, AdvancesToTheNextPictureWhenAsked)
     s.c.goLastPic();
     ASSERT_TRUE(s.c.saveCrop());
     EXPECT_EQ(s.c.sourcePath(), s.pictures.filePath(QStringLiteral("c.jpg"))) << "the end of the list: it stays";
+}
+
+TEST(SaveFlow, DraggingTwiceLeavesOnlyTheSecondFile)
+{
+    Session s;
+    const QString first = s.c.writeDragFile();
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(first));
+    s.center.postNotificationName(QStringLiteral("ImageWasDraggedAndDropped"));
+    const QString second = s.c.writeDragFile();
+    ASSERT_FALSE(second.isEmpty());
+    EXPECT_NE(second, first) << "a finished drag advances the name";
+    EXPECT_FALSE(QFileInfo::exists(first));
+    s.center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification));
+    EXPECT_FALSE(QFileInfo::exists(second)) << "the last drag file goes at quit";
 }

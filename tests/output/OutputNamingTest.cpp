@@ -55,6 +55,6 @@ TEST(OutputNaming, RulesAndExtensionsAtTheirValueBoundaries)
         EXPECT_EQ(outputFileRuleCounts(r.value), r.counts);
         EXPECT_EQ(outputFileExtension(r.value), QString::fromLatin1(r.ext));
     }
-    EXPECT_EQ(outputFilePath(QStringLiteral("/out/"), QStringLiteral("New Image"), 1),
-        QStringLiteral("/out/New Image.tif"));
+    EXPECT_EQ(
+        outputFilePath(QStringLiteral("/out/"), QStringLiteral("New Image"), 1), QStringLiteral("/out/New Image.tif"));
 }

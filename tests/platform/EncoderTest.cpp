@@ -1,7 +1,7 @@
+#include "TestSupport.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageEncoder.h"
 #include "platform/JpegWriter.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -95,9 +95,15 @@ TEST(EncoderFileType, FollowsTheExtensionWithoutRegardToCase)
         const char* path;
         ImageFileType type;
     } rows[] = {
-        { "a.jpg", ImageFileType::Jpeg }, { "a.jpeg", ImageFileType::Jpeg }, { "a.Jpeg", ImageFileType::Jpeg },
-        { "a.JPEG", ImageFileType::Jpeg }, { "a.tif", ImageFileType::Tiff }, { "b.TIFF", ImageFileType::Tiff },
-        { "a.png", ImageFileType::Png }, { "a.gif", ImageFileType::Png }, { "noext", ImageFileType::Png },
+        { "a.jpg", ImageFileType::Jpeg },
+        { "a.jpeg", ImageFileType::Jpeg },
+        { "a.Jpeg", ImageFileType::Jpeg },
+        { "a.JPEG", ImageFileType::Jpeg },
+        { "a.tif", ImageFileType::Tiff },
+        { "b.TIFF", ImageFileType::Tiff },
+        { "a.png", ImageFileType::Png },
+        { "a.gif", ImageFileType::Png },
+        { "noext", ImageFileType::Png },
         { "dir.jpg/a.tif", ImageFileType::Tiff },
     };
     for (const auto& r : rows)
@@ -203,10 +209,7 @@ TEST(Encoder, JpegWithoutMetadataIsPlainBaselineJfif)
         int app0, app1, app2;
         int firstLuminanceStep; // 0: not checked (libvips' own tables)
     } rows[] = {
-        { false, 90, 1, 0, 0, 3 },
-        { false, 50, 1, 0, 0, 16 },
-        { false, 100, 1, 0, 0, 1 },
-        { false, 0, 1, 0, 0, 255 },
+        { false, 90, 1, 0, 0, 3 }, { false, 50, 1, 0, 0, 16 }, { false, 100, 1, 0, 0, 1 }, { false, 0, 1, 0, 0, 255 },
         { true, 90, 0, 1, rgbProfile().isEmpty() ? 0 : 1, 0 }, // an EXIF file: APP1 instead of JFIF
     };
     for (const auto& r : rows) {
@@ -229,7 +232,8 @@ TEST(Encoder, JpegWithoutMetadataIsPlainBaselineJfif)
         if (!r.metadata) {
             EXPECT_EQ(count(segments, 0xC0), 1) << "baseline";
             EXPECT_TRUE(segments.front().payload.startsWith(QByteArray("JFIF\0", 5)));
-            const auto dqt = std::find_if(segments.begin(), segments.end(), [](const Segment& s) { return s.marker == 0xDB; });
+            const auto dqt
+                = std::find_if(segments.begin(), segments.end(), [](const Segment& s) { return s.marker == 0xDB; });
             ASSERT_NE(dqt, segments.end());
             ASSERT_GE(dqt->payload.size(), 2);
             EXPECT_EQ(std::uint8_t(dqt->payload[0]), 0) << "8-bit table 0";
@@ -405,7 +409,8 @@ TEST(JpegWriter, TakesRgbAndRgbaLayoutsAndRefusesOthers)
             if (r.samples >= 3)
                 p[first] = 250, p[first + 1] = 20, p[first + 2] = 120;
         }
-        const QString path = dir.filePath(QStringLiteral("l%1-%2-%3.jpg").arg(r.samples).arg(r.flags).arg(int(r.space)));
+        const QString path
+            = dir.filePath(QStringLiteral("l%1-%2-%3.jpg").arg(r.samples).arg(r.flags).arg(int(r.space)));
         const Status written = saveNSBitmapImageRepWithLibJpeg(b, path, 95);
         ASSERT_EQ(written.ok(), r.ok) << written.error().toStdString();
         EXPECT_EQ(QFileInfo(path).isFile(), r.ok);

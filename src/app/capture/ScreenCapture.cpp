@@ -19,7 +19,7 @@ QRect selectionRect(QPoint press, QPoint release, const QRect& bounds)
 {
     // From the corner points, not QRect::normalized(), which moves swapped corners by one.
     const QRect r = QRect(QPoint(std::min(press.x(), release.x()), std::min(press.y(), release.y())),
-                          QPoint(std::max(press.x(), release.x()), std::max(press.y(), release.y())))
+        QPoint(std::max(press.x(), release.x()), std::max(press.y(), release.y())))
                         .intersected(bounds);
     return r.width() < 2 || r.height() < 2 ? QRect() : r;
 }
@@ -34,7 +34,8 @@ namespace {
 
 class AreaOverlay : public QWidget {
 public:
-    explicit AreaOverlay(const QImage& screen) : m_screen(screen)
+    explicit AreaOverlay(const QImage& screen)
+        : m_screen(screen)
     {
         setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
         setCursor(Qt::CrossCursor);
@@ -52,14 +53,13 @@ protected:
         const QRect r = QRect(m_press, m_current).normalized();
         if (m_dragging && !r.isEmpty()) {
             const double sx = double(m_screen.width()) / width(), sy = double(m_screen.height()) / height();
-            p.drawImage(r, m_screen,
-                        QRectF(r.x() * sx, r.y() * sy, r.width() * sx, r.height() * sy));
+            p.drawImage(r, m_screen, QRectF(r.x() * sx, r.y() * sy, r.width() * sx, r.height() * sy));
             p.setPen(QPen(QColor(64, 132, 214), 1.5));
             p.drawRect(r);
         }
         p.setPen(Qt::white);
         p.drawText(rect().adjusted(0, 24, 0, 0), Qt::AlignHCenter | Qt::AlignTop,
-                   QStringLiteral("Drag over the area to capture — Escape cancels"));
+            QStringLiteral("Drag over the area to capture — Escape cancels"));
     }
     void mousePressEvent(QMouseEvent* e) override
     {

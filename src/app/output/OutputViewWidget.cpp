@@ -3,8 +3,13 @@
 #include "app/BitmapImages.h"
 #include "platform/BitmapImageRep.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QUrl>
 
 #include <cmath>
 
@@ -70,6 +75,45 @@ void OutputViewWidget::paintEvent(QPaintEvent*)
     // Outputs are small next to the source: scaling one per paint is cheap.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, m_model.scale() < 1.0f);
     painter.drawImage(QRectF(rect()), m_image);
+}
+
+void OutputViewWidget::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton && !m_image.isNull();
+    m_pressAt = event->position().toPoint();
+}
+
+void OutputViewWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_pressed || !(event->buttons() & Qt::LeftButton)
+        || (event->position().toPoint() - m_pressAt).manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_pressed = false;
+    const QString path = m_makeDragFile ? m_makeDragFile() : QString();
+    if (path.isEmpty())
+        return;
+    // The drag image: the output in a box whose longer side is 120, at 0.65 opacity, framed.
+    const QSize thumb = m_image.width() > m_image.height()
+        ? QSize(120, std::max(1, m_image.height() * 120 / m_image.width()))
+        : QSize(std::max(1, m_image.width() * 120 / m_image.height()), 120);
+    QPixmap pixmap(thumb);
+    pixmap.fill(Qt::transparent);
+    {
+        QPainter p(&pixmap);
+        p.setOpacity(0.65);
+        p.drawImage(QRect(QPoint(0, 0), thumb), m_image);
+        p.setOpacity(1.0);
+        p.setPen(QColor(0, 0, 0, 166));
+        p.drawRect(QRect(0, 0, thumb.width() - 1, thumb.height() - 1));
+    }
+    auto* mime = new QMimeData;
+    mime->setUrls({ QUrl::fromLocalFile(path) });
+    QDrag drag(this);
+    drag.setMimeData(mime);
+    drag.setPixmap(pixmap);
+    drag.setHotSpot(QPoint(thumb.width(), 0));
+    if (drag.exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction) != Qt::IgnoreAction && m_dragDropped)
+        m_dragDropped();
 }
 
 } // namespace quillum

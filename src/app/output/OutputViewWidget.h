@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace quillum {
@@ -21,14 +22,27 @@ public:
     // Follows the model's zoom: the widget's size is the output's size times the scale.
     void syncGeometry();
     static QPixmap hintImage();
+    // Dragging the output out as a file: `makeFile` writes it and answers its path (empty:
+    // no drag); `dropped` runs when a drag ended on a target.
+    void setDragHandlers(std::function<QString()> makeFile, std::function<void()> dropped)
+    {
+        m_makeDragFile = std::move(makeFile);
+        m_dragDropped = std::move(dropped);
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     PkCenterImageView& m_model;
     std::shared_ptr<const BitmapImageRep> m_output;
     QImage m_image;
+    QPoint m_pressAt;
+    bool m_pressed = false;
+    std::function<QString()> m_makeDragFile;
+    std::function<void()> m_dragDropped;
 };
 
 } // namespace quillum
