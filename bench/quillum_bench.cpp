@@ -12,6 +12,7 @@
 #include "imaging/WorkingBitmap.h"
 #include "input/FileList.h"
 #include "platform/ImageDecoder.h"
+#include "platform/ImageEncoder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -234,6 +235,63 @@ void BM_listFolder(benchmark::State& state)
     }
 }
 
+// Writing a 1920 x 1280 output as JPEG q90, without and with metadata (libjpeg, or libvips
+// and Exiv2), staged and renamed into place.
+void BM_saveJpeg(benchmark::State& state, bool metadata)
+{
+    const DecodedBitmap* photo = decodedPhoto();
+    if (!photo) {
+        state.SkipWithError("no photo");
+        return;
+    }
+    NotificationCenter center;
+    zent3controller controller(center);
+    controller.setSourcePicture(photo->bitmap.clone(), photo->properties, QString::fromStdString(g_photoPath));
+    controller.setOutputWidthIsFixed(true);
+    controller.setOutputWidthVal(1920);
+    controller.leftPanel().selRect()->setFrame({0, 0, 6000, 4000});
+    controller.redrawOutput();
+    const std::filesystem::path out = std::filesystem::path(g_photoPath).parent_path() / "saved.jpg";
+    EncodeOptions options;
+    options.withMetadata = metadata;
+    options.metadataSourcePath = QString::fromStdString(g_photoPath);
+    for (auto _ : state) {
+        const Status written = writeWorkingBitmap(*controller.outPict(), QString::fromStdString(out.string()), options);
+        if (!written)
+            state.SkipWithError("write failed");
+    }
+}
+
+// The whole gesture: save the crop and step to the next photo, after looking at it a second.
+void BM_saveAndAdvance(benchmark::State& state)
+{
+    const std::filesystem::path folder = std::filesystem::path(g_photoPath).parent_path() / "folder";
+    const std::filesystem::path saved = std::filesystem::path(g_photoPath).parent_path() / "saved";
+    std::filesystem::create_directories(saved);
+    NotificationCenter center;
+    zent3controller controller(center);
+    controller.leftPanel().setScrollViewFrameSize({1200, 800});
+    controller.setPlaySoundOnSave(false);
+    controller.setAdvanceToNextOnCrop(true);
+    controller.setCurrentSaveWithMetadata(false);
+    controller.setCurrentOutputPath(QString::fromStdString(saved.string()));
+    controller.applicationOpenFile(QString::fromStdString((folder / "photo-0.jpg").string()));
+    for (auto _ : state) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        if (controller.currentPicIndex() + 1 >= controller.pics().size())
+            controller.goFirstPic();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        controller.setFirstTimeSaving(false);
+        std::filesystem::remove_all(saved); // nothing to replace: no question to answer
+        std::filesystem::create_directories(saved);
+        const int before = controller.currentPicIndex();
+        const auto start = std::chrono::steady_clock::now();
+        if (!controller.saveCrop() || controller.currentPicIndex() == before)
+            state.SkipWithError("the save did not write or advance");
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+
 void configure(benchmark::internal::Benchmark* b)
 {
     // Work runs on two threads, so CPU time would overstate it; medians of 7 repetitions.
@@ -258,6 +316,14 @@ void registerBenchmarks()
             ->Repetitions(5)
             ->ReportAggregatesOnly(true);
     configure(benchmark::RegisterBenchmark("list/10000-files", BM_listFolder));
+    configure(benchmark::RegisterBenchmark("save/jpeg-1920-q90-plain", BM_saveJpeg, false));
+    configure(benchmark::RegisterBenchmark("save/jpeg-1920-q90-metadata", BM_saveJpeg, true));
+    benchmark::RegisterBenchmark("save/save-and-advance", BM_saveAndAdvance)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
     configure(benchmark::RegisterBenchmark("rotate/quarter", BM_rotate, 90.0f));
     configure(benchmark::RegisterBenchmark("rotate/30-degrees", BM_rotate, 30.0f));
     configure(benchmark::RegisterBenchmark("cropframe/1e6-drag-steps", BM_dragSteps));

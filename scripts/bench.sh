@@ -146,6 +146,9 @@ next_plain=$(awk -F, '$1 ~ /^"next-picture\/no-look-ahead/ && $1 ~ /_median"$/ {
 quarter=$(median_of rotate/quarter)
 thirty=$(median_of rotate/30-degrees)
 listing=$(median_of list/10000-files)
+save_plain=$(median_of save/jpeg-1920-q90-plain)
+save_meta=$(median_of save/jpeg-1920-q90-metadata)
+save_gesture=$(awk -F, '$1 ~ /^"save\/save-and-advance/ && $1 ~ /_median"$/ { printf "%.1f", $3 }' "$work/bench.csv")
 r_vips=$(ratio "$q_ms" "$v_ms")
 r_magick=$(ratio "$q_ms" "$m_ms")
 full_verdict="$(verdict "$full" 150), stretch $(verdict "$full" 100)"
@@ -168,6 +171,9 @@ echo "| peak RSS walking the folder | | $walk_rss | ≤ 1000 MB: $(verdict "$wal
 echo "| quarter turn of the 6000 × 4000 source | $quarter | | ≤ 60 ms: $(verdict "$quarter" 60) |"
 echo "| free rotation by 30° | $thirty | | ≤ 400 ms: $(verdict "$thirty" 400) |"
 echo "| listing a folder of 10 000 files | $listing | | ≤ 200 ms: $(verdict "$listing" 200) |"
+echo "| save 1920 × 1280 JPEG q90, no metadata | $save_plain | | ≤ 20 ms: $(verdict "$save_plain" 20) |"
+echo "| save 1920 × 1280 JPEG q90, with metadata | $save_meta | | ≤ 40 ms: $(verdict "$save_meta" 40) |"
+echo "| save and advance, full-size 6000 × 4000 output | ${save_gesture:-n/a} | | ≤ render + 60 ms |"
 echo "| end to end: quillum-cli | $q_ms | $q_mb$rss_note | peak RSS ≤ 400 MB: $(verdict "$q_mb" 400) |"
 echo "| end to end: libvips (vips-pipeline) | $v_ms | $v_mb$rss_note | |"
 echo "| end to end: ImageMagick (convert-im6.q16) | $m_ms | $m_mb$rss_note | |"
