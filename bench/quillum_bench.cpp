@@ -249,7 +249,7 @@ void BM_saveJpeg(benchmark::State& state, bool metadata)
     controller.setSourcePicture(photo->bitmap.clone(), photo->properties, QString::fromStdString(g_photoPath));
     controller.setOutputWidthIsFixed(true);
     controller.setOutputWidthVal(1920);
-    controller.leftPanel().selRect()->setFrame({0, 0, 6000, 4000});
+    controller.leftPanel().selRect()->setFrame({ 0, 0, 6000, 4000 });
     controller.redrawOutput();
     const std::filesystem::path out = std::filesystem::path(g_photoPath).parent_path() / "saved.jpg";
     EncodeOptions options;
@@ -270,7 +270,7 @@ void BM_saveAndAdvance(benchmark::State& state)
     std::filesystem::create_directories(saved);
     NotificationCenter center;
     zent3controller controller(center);
-    controller.leftPanel().setScrollViewFrameSize({1200, 800});
+    controller.leftPanel().setScrollViewFrameSize({ 1200, 800 });
     controller.setPlaySoundOnSave(false);
     controller.setAdvanceToNextOnCrop(true);
     controller.setCurrentSaveWithMetadata(false);

@@ -19,6 +19,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSlider>
 #include <QSoundEffect>
 #include <QSpinBox>
 
@@ -347,8 +348,18 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     metadata->setChecked(panel.withMetadata);
     auto* landscape = new QCheckBox(QStringLiteral("Landscape"), accessory);
     landscape->setChecked(panel.landscape);
+    auto* slider = new QSlider(Qt::Horizontal, accessory);
+    slider->setRange(0, 100);
+    slider->setValue(panel.jpegQuality);
+    slider->setFixedWidth(120);
+    connect(slider, &QSlider::valueChanged, quality, &QSpinBox::setValue);
+    connect(quality, &QSpinBox::valueChanged, slider, &QSlider::setValue);
+    auto* transparency = new QCheckBox(QStringLiteral("Keep transparency"), accessory);
+    transparency->setChecked(panel.keepTransparency);
     row->addWidget(qualityLabel);
     row->addWidget(quality);
+    row->addWidget(slider);
+    row->addWidget(transparency);
     row->addSpacing(12);
     row->addWidget(metadata);
     row->addWidget(landscape);
@@ -358,9 +369,12 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     auto adapt = [&](const QString& filter) {
         const int index
             = int(std::find(std::begin(filters), std::end(filters), filter.toStdString()) - std::begin(filters));
+        // JPEG shows its quality; TIFF and PNG can keep transparency instead.
         const bool jpeg = filter.startsWith(QLatin1String("JPEG"));
-        quality->setEnabled(jpeg);
-        qualityLabel->setEnabled(jpeg);
+        quality->setVisible(jpeg);
+        qualityLabel->setVisible(jpeg);
+        slider->setVisible(jpeg);
+        transparency->setVisible(!jpeg);
         if (index >= 0 && index < 3)
             dialog.setDefaultSuffix(QString::fromLatin1(suffixes[index]));
     };
@@ -375,6 +389,7 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     panel.jpegQuality = quality->value();
     panel.withMetadata = metadata->isChecked();
     panel.landscape = landscape->isChecked();
+    panel.keepTransparency = transparency->isChecked();
     return true;
 }
 

@@ -48,9 +48,11 @@ bool zent3controller::saveCrop(const Sender&)
         panel.jpegQuality = m_currentJpegQuality;
         panel.withMetadata = m_currentSaveWithMetadata;
         panel.landscape = m_currentSavingLandscape;
+        panel.keepTransparency = !m_noTransparencyChannel;
         if (!m_uiServices->runSavePanel(panel))
             return false;
         setCurrentOutputFileType(panel.fileType);
+        m_noTransparencyChannel = !panel.keepTransparency;
         const QFileInfo chosen(panel.path);
         changeOutputFileName(chosen.completeBaseName());
         changeDraggedFileName(chosen.completeBaseName());

@@ -79,6 +79,7 @@ public:
         int jpegQuality = 90;
         bool withMetadata = true;
         bool landscape = false;
+        bool keepTransparency = false; // TIFF and PNG only
     };
     virtual bool runSavePanel(SavePanel& panel)
     {

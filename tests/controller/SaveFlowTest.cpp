@@ -140,3 +140,16 @@ TEST(SaveFlow, DraggingTwiceLeavesOnlyTheSecondFile)
     s.center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification));
     EXPECT_FALSE(QFileInfo::exists(second)) << "the last drag file goes at quit";
 }
+
+TEST(SaveFlow, SpecialSaveLeavesTheNameAndFolderAlone)
+{
+    Session s;
+    const QString name = s.c.currentOutputFileName();
+    const QString folder = s.c.currentOutputPath();
+    ASSERT_TRUE(s.c.saveCropWithSpecialDialogue());
+    EXPECT_TRUE(QFileInfo::exists(QDir(s.out.path()).filePath(name + QStringLiteral(".jpg"))));
+    EXPECT_EQ(s.c.currentOutputFileName(), name);
+    EXPECT_EQ(s.c.currentOutputPath(), folder);
+    EXPECT_EQ(s.c.currentSpecialOutputPath(), s.out.path());
+    EXPECT_EQ(s.c.sourcePath(), s.pictures.filePath(QStringLiteral("a.jpg"))) << "no advance";
+}
