@@ -16,9 +16,12 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSoundEffect>
 #include <QSpinBox>
@@ -112,7 +115,7 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
 
     m_splitter = new QSplitter(Qt::Horizontal);
     m_splitter->addWidget(panel(leftStrip(), m_leftArea));
-    m_splitter->addWidget(panel(m_outputControls, m_rightArea));
+    m_splitter->addWidget(panel(rightStrip(), m_rightArea));
     m_splitter->setCollapsible(0, false);
     m_splitter->setCollapsible(1, true);
     // Neither divider end comes within 120 points: the panels keep that much.
@@ -268,6 +271,52 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     event->accept();
     m_controller.windowWillClose();
+}
+
+// The output controls and, under them, the name and type the next save uses.
+QWidget* MainWindow::rightStrip()
+{
+    auto* strip = new QWidget;
+    auto* rows = new QVBoxLayout(strip);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    rows->addWidget(m_outputControls);
+    auto* nameRow = new QHBoxLayout;
+    nameRow->setContentsMargins(6, 2, 6, 4);
+    auto* name = new QLineEdit;
+    name->setToolTip(QStringLiteral("The name of the next saved crop; its number counts up after each save"));
+    name->setText(m_controller.currentOutputFileName());
+    auto* type = new QComboBox;
+    type->addItems({ QStringLiteral("JPEG"), QStringLiteral("TIFF"), QStringLiteral("PNG") });
+    type->setCurrentIndex(m_controller.currentOutputFileType());
+    auto* folder = new QToolButton;
+    folder->setText(QStringLiteral("Folder"));
+    folder->setToolTip(QStringLiteral("Show the output folder"));
+    nameRow->addWidget(new QLabel(QStringLiteral("Save as")));
+    nameRow->addWidget(name, 1);
+    nameRow->addWidget(type);
+    nameRow->addWidget(folder);
+    rows->addLayout(nameRow);
+    connect(name, &QLineEdit::editingFinished, this, [this, name] {
+        Sender sender;
+        sender.title = name->text();
+        m_controller.onOutFileName(sender);
+    });
+    connect(type, &QComboBox::activated, this, [this](int index) {
+        Sender sender;
+        sender.intValue = index;
+        m_controller.onTypeChangeAtMainScreen(sender);
+    });
+    connect(folder, &QToolButton::clicked, this, [this] { m_controller.showOutputFolderInFinder(); });
+    m_controller.observeKey(QStringLiteral("currentOutputFileName"), [this, name](const QString&) {
+        if (!name->hasFocus())
+            name->setText(m_controller.currentOutputFileName());
+    });
+    m_controller.observeKey(QStringLiteral("currentOutputFileType"), [this, type](const QString&) {
+        const QSignalBlocker block(type);
+        type->setCurrentIndex(m_controller.currentOutputFileType());
+    });
+    return strip;
 }
 
 // The crop controls and the four buttons that turn the picture to an absolute angle; the

@@ -77,6 +77,7 @@ private:
     void pushLeftScrollToModel();
     void syncNavigation();
     QWidget* leftStrip();
+    QWidget* rightStrip();
     QWidget* window(WindowId id) const;
 
     zent3controller& m_controller;
