@@ -80,13 +80,6 @@ struct Scene {
     int outH() const { return c.outPict() ? c.outPict()->pixelsHigh() : 0; }
 };
 
-Sender guide(int type)
-{
-    Sender s;
-    s.tag = type;
-    return s;
-}
-
 template <typename T> T& child(QWidget& parent, const char* name)
 {
     if (T* found = parent.findChild<T*>(QString::fromLatin1(name)))
@@ -347,72 +340,6 @@ TEST(Controls, FixedAspectCheckEnablesTheFields)
     }
 }
 
-TEST(Controls, GuidesPopUpMarksTheCurrentType)
-{
-    Scene s;
-    CropControls controls(s.c);
-    auto& guides = child<QComboBox>(controls, "guides");
-    auto marked = [&] { return guides.currentIndex() < 0 ? -1 : guides.currentData().toInt(); };
-    // An echo from the pop-up would announce the type a second time.
-    int announced = 0;
-    s.c.observeKey(QStringLiteral("compositionGuidesMenuMarkedTag"), [&](const QString&) { ++announced; });
-
-    std::multiset<int> offered;
-    for (int i = 0; i < guides.count(); ++i)
-        if (guides.itemData(i).isValid())
-            offered.insert(guides.itemData(i).toInt());
-    for (int type = 0; type <= 22; ++type)
-        EXPECT_EQ(offered.count(type), type >= 14 && type <= 17 ? 0u : 1u) << "type " << type;
-
-    EXPECT_EQ(marked(), s.c.compositionGuidesMenuMarkedTag());
-    s.c.setCompositionGuides(guide(0));
-    for (int want : { 1, 2, 3, 22, 21, 0 }) {
-        announced = 0;
-        s.c.nextCompositionGuide();
-        EXPECT_EQ(s.c.compositionGuidesMenuMarkedTag(), want);
-        EXPECT_EQ(marked(), want);
-        EXPECT_EQ(announced, 1);
-    }
-
-    struct Choice {
-        const char* name;
-        std::function<void()> act;
-        int want;
-    } choices[] = {
-        { "chosen in the pop-up", [&] { guides.setCurrentIndex(guides.findData(12)); }, 12 },
-        { "next guide button cycles the family", [&] { click(controls, "nextGuide"); }, 13 },
-        { "again", [&] { click(controls, "nextGuide"); }, 9 },
-        { "set from code", [&] { s.c.setCompositionGuides(guide(19)); }, 19 },
-    };
-    for (const Choice& choice : choices) {
-        SCOPED_TRACE(choice.name);
-        announced = 0;
-        choice.act();
-        EXPECT_EQ(announced, 1);
-        EXPECT_EQ(s.c.compositionGuidesMenuMarkedTag(), choice.want);
-        EXPECT_EQ(s.c.leftPanel().selRect()->compositionGudes(), choice.want);
-        EXPECT_EQ(marked(), choice.want);
-    }
-
-    s.c.setCompositionGuides(guide(15));
-    EXPECT_EQ(guides.currentIndex(), -1) << "a type not offered marks nothing";
-}
-
-TEST(Controls, ZoomSliderIsLogarithmicInPercent)
-{
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const struct {
-        double percent;
-        int position;
-    } table[] = { { 5, 0 }, { 800, 1000 }, { 100, 590 }, { 20, 273 }, { 1, 0 }, { -3, 0 }, { 5000, 1000 }, { nan, 0 } };
-    for (const auto& row : table)
-        EXPECT_EQ(CropControls::zoomPositionForPercent(row.percent), row.position) << row.percent;
-    for (int position : { 0, 1, 273, 500, 590, 999, 1000 })
-        EXPECT_EQ(CropControls::zoomPositionForPercent(CropControls::zoomPercentForPosition(position)), position);
-    EXPECT_DOUBLE_EQ(CropControls::zoomPercentForPosition(-5), 5.0);
-    EXPECT_DOUBLE_EQ(CropControls::zoomPercentForPosition(5000), 800.0);
-}
-
 TEST(Controls, ZoomSliderFollowsAndDrivesTheScale)
 {
     Scene s;
@@ -446,79 +373,6 @@ TEST(Controls, ZoomSliderFollowsAndDrivesTheScale)
     idleSlider.setValue(900);
     EXPECT_EQ(empty.c.scaleSlider(), 100.0);
     EXPECT_EQ(idleSlider.value(), 590) << "without a picture the slider returns to the controller's zoom";
-}
-
-TEST(Controls, CorrectionPanelSlidersAndReset)
-{
-    Scene s;
-    PictureCorrectionPanel panel(s.c);
-    EXPECT_EQ(panel.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
-
-    const struct {
-        const char* slider;
-        int position;
-        float (zent3controller::*get)() const;
-        float want;
-    } moves[] = {
-        { "gamma", 150, &zent3controller::gammaValue, 1.5f },
-        { "gamma", 20, &zent3controller::gammaValue, 0.2f },
-        { "gamma", 10, &zent3controller::gammaValue, 0.2f }, // below the range: the slider clamps
-        { "contrast", -25, &zent3controller::contrastValue, -0.25f },
-        { "red", 100, &zent3controller::redValue, 1.0f },
-        { "green", -100, &zent3controller::greenValue, -1.0f },
-        { "blue", 5, &zent3controller::blueValue, 0.05f },
-    };
-    for (const auto& move : moves) {
-        SCOPED_TRACE(move.slider);
-        s.renders = 0;
-        child<QSlider>(panel, move.slider).setValue(move.position);
-        EXPECT_FLOAT_EQ((s.c.*move.get)(), move.want);
-        EXPECT_LE(s.renders, 1);
-    }
-
-    s.renders = 0;
-    child<QPushButton>(panel, "reset").click();
-    EXPECT_EQ(s.renders, 1) << "a reset renders once";
-    EXPECT_EQ(s.c.gammaValue(), 1.0f);
-    for (const char* name : { "contrast", "red", "green", "blue" })
-        EXPECT_EQ(child<QSlider>(panel, name).value(), 0) << name;
-    EXPECT_EQ(child<QSlider>(panel, "gamma").value(), 100);
-    EXPECT_EQ(s.c.contrastValue() + s.c.redValue() + s.c.greenValue() + s.c.blueValue(), 0.0f);
-
-    child<QCheckBox>(panel, "correctionEnabled").click();
-    EXPECT_TRUE(s.c.pictureCorrectionIsOn());
-}
-
-TEST(Controls, StatusStripMirrorsTheStatusKeys)
-{
-    Scene s(false);
-    StatusStrip strip(s.c);
-    auto& info = child<QLabel>(strip, "imageInfo");
-    auto& time = child<QLabel>(strip, "operationTime");
-    auto& saved = child<QLabel>(strip, "outputSaved");
-    EXPECT_TRUE(info.text().isEmpty());
-    EXPECT_EQ(child<QLabel>(strip, "fileCounter").text(), QStringLiteral("0/0"));
-
-    s.c.setSourcePicture(gradient(64, 48));
-    s.c.leftPanel().selRect()->setFrame({ 0, 0, 32, 16 });
-    s.c.redrawOutput();
-    EXPECT_EQ(info.text(), s.c.imageInfo());
-    EXPECT_FALSE(info.text().isEmpty());
-    EXPECT_EQ(time.text(), s.c.operationTimeLabel().trimmed());
-    EXPECT_TRUE(time.text().startsWith(QStringLiteral("[0 : 0]-[32 x 16]")));
-
-    const struct {
-        bool hidden;
-    } savedRows[] = { { false }, { true }, { false } };
-    for (const auto& row : savedRows) {
-        s.c.outputFileSavedLabelHidden(row.hidden);
-        EXPECT_EQ(saved.isHidden(), row.hidden);
-    }
-    s.c.redrawOutput();
-    EXPECT_TRUE(saved.isHidden()) << "a new render hides the note";
-
-    strip.setFileCounter(3, 12);
-    EXPECT_EQ(child<QLabel>(strip, "fileCounter").text(), QStringLiteral("3/12"));
 }
 
 // Under ASan, an observer left behind by a destroyed panel is a use after free here.

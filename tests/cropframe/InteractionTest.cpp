@@ -289,16 +289,3 @@ TEST(Interaction, SwipesDropsAndInvisibleFrames)
     EXPECT_EQ(p.frame(), (Rect { 100, 100, 300, 200 }));
     EXPECT_EQ(p.posted["SelRectDidChangeNotification"], 0);
 }
-
-TEST(Interaction, CursorAreasInInstallOrder)
-{
-    Panel p;
-    const auto areas = p.view->cursorAreas();
-    ASSERT_EQ(areas.size(), 11u);
-    EXPECT_EQ(areas[0].cursor, CursorKind::Move);
-    EXPECT_EQ(areas[1].cursor, CursorKind::NorthWestSouthEast);
-    EXPECT_EQ(areas[2].cursor, CursorKind::SouthWestNorthEast);
-    EXPECT_EQ(areas[5].cursor, CursorKind::LeftRight);
-    EXPECT_EQ(areas[7].cursor, CursorKind::UpDown);
-    EXPECT_EQ(areas[10].cursor, CursorKind::Rotation);
-}
