@@ -18,6 +18,7 @@
 #include "platform/BitmapImageRep.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Result.h"
+#include "platform/UiServices.h"
 
 #include <QImage>
 #include <QMimeData>
@@ -719,6 +720,8 @@ private:
 
     // Saving state.
     bool saveOutputReady();
+    Status writeOutput(const QString& path) const;
+    void presetSavePanel(UiServices::SavePanel& panel) const;
     bool m_playSoundOnSave = true;
     bool m_advanceToNextOnCrop = false;
     int m_currentJpegQuality = 90;

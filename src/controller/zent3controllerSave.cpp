@@ -26,6 +26,29 @@ bool zent3controller::saveOutputReady()
     return m_outPict && double(m_outPict->pixelsWide()) * double(m_outPict->pixelsHigh()) >= 1.0;
 }
 
+// The output with the current encoding options. The output folder is made again if it was
+// removed since it was chosen; a failure to make it shows in the result.
+Status zent3controller::writeOutput(const QString& path) const
+{
+    EncodeOptions options;
+    options.jpegQuality = m_currentJpegQuality;
+    options.withMetadata = m_currentSaveWithMetadata;
+    options.metadataSourcePath = m_imagePath;
+    options.landscape = m_currentSavingLandscape;
+    options.keepAlpha = !m_noTransparencyChannel;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return writeWorkingBitmap(*m_outPict, path, options);
+}
+
+void zent3controller::presetSavePanel(UiServices::SavePanel& panel) const
+{
+    panel.fileType = currentOutputFileType();
+    panel.jpegQuality = m_currentJpegQuality;
+    panel.withMetadata = m_currentSaveWithMetadata;
+    panel.landscape = m_currentSavingLandscape;
+    panel.keepTransparency = !m_noTransparencyChannel;
+}
+
 bool zent3controller::saveCrop(const Sender&)
 {
     if (!saveOutputReady())
@@ -44,11 +67,7 @@ bool zent3controller::saveCrop(const Sender&)
             return false;
         UiServices::SavePanel panel;
         panel.path = QDir(currentOutputPath()).filePath(currentOutputFileName());
-        panel.fileType = currentOutputFileType();
-        panel.jpegQuality = m_currentJpegQuality;
-        panel.withMetadata = m_currentSaveWithMetadata;
-        panel.landscape = m_currentSavingLandscape;
-        panel.keepTransparency = !m_noTransparencyChannel;
+        presetSavePanel(panel);
         if (!m_uiServices->runSavePanel(panel))
             return false;
         setCurrentOutputFileType(panel.fileType);
@@ -95,10 +114,7 @@ bool zent3controller::saveCropWithSpecialDialogue(const Sender&)
         return false;
     UiServices::SavePanel panel;
     panel.path = QDir(currentSpecialOutputPath()).filePath(currentOutputFileName());
-    panel.fileType = currentOutputFileType();
-    panel.jpegQuality = m_currentJpegQuality;
-    panel.withMetadata = m_currentSaveWithMetadata;
-    panel.landscape = m_currentSavingLandscape;
+    presetSavePanel(panel);
     if (!m_uiServices->runSavePanel(panel))
         return false;
     setCurrentOutputFileType(panel.fileType);
@@ -113,16 +129,7 @@ bool zent3controller::saveCropToPath(const QString& path)
 {
     if (!m_outPict)
         return false;
-    EncodeOptions options;
-    options.jpegQuality = m_currentJpegQuality;
-    options.withMetadata = m_currentSaveWithMetadata;
-    options.metadataSourcePath = m_imagePath;
-    options.landscape = m_currentSavingLandscape;
-    options.keepAlpha = !m_noTransparencyChannel;
-    // The folder may have been removed since it was chosen; making it again is what the
-    // user would expect of a save (a failure is reported below).
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    const Status written = writeWorkingBitmap(*m_outPict, path, options);
+    const Status written = writeOutput(path);
     if (!written) {
         if (m_uiServices)
             m_uiServices->runAlert(QStringLiteral("The crop was not saved"), written.error(), { QStringLiteral("OK") });
@@ -145,14 +152,7 @@ QString zent3controller::writeDragFile()
     if (path.isEmpty())
         path = QDir::home().filePath(QStringLiteral("My New File.jpg"));
     removeLastTemporaryFile();
-    EncodeOptions options;
-    options.jpegQuality = m_currentJpegQuality;
-    options.withMetadata = m_currentSaveWithMetadata;
-    options.metadataSourcePath = m_imagePath;
-    options.landscape = m_currentSavingLandscape;
-    options.keepAlpha = !m_noTransparencyChannel;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!writeWorkingBitmap(*m_outPict, path, options))
+    if (!writeOutput(path))
         return {};
     m_lastDraggedFileName = path;
     return path;
