@@ -133,55 +133,30 @@ void PkCroppingImageView::dragResize(int location, Point p)
         m_selRect->setFrame(f);
         return;
     }
-    switch (location) {
-    case HandleTopLeft:
-        f.x = std::max(0.0, left);
-        f.width = (O.x + O.width) - f.x;
-        f.height = top;
-        if (f.y + f.height > H)
-            f.height = H - f.y;
-        break;
-    case HandleTop:
-        f.height = top;
-        if (f.y + f.height > H)
-            f.height = H - f.y;
-        break;
-    case HandleTopRight:
-        f.width = right;
-        if (f.x + f.width > W)
-            f.width = W - f.x;
-        f.height = top;
-        if (f.y + f.height > H)
-            f.height = H - f.y;
-        break;
-    case HandleLeft:
-        f.x = std::max(0.0, left);
-        f.width = (O.x + O.width) - f.x;
-        break;
-    case HandleRight:
-        f.width = right;
-        if (f.x + f.width > W)
-            f.width = W - f.x;
-        break;
-    case HandleBottomLeft:
-        f.y = std::max(0.0, bottom);
-        f.x = std::max(0.0, left);
-        f.width = (O.x + O.width) - f.x;
-        f.height = (O.y + O.height) - f.y;
-        break;
-    case HandleBottom:
-        f.y = std::max(0.0, bottom);
-        f.height = (O.y + O.height) - f.y;
-        break;
-    case HandleBottomRight:
-        f.width = right;
-        if (f.x + f.width > W)
-            f.width = W - f.x;
-        f.y = std::max(0.0, bottom);
-        f.height = (O.y + O.height) - f.y;
-        break;
-    default:
+    // Free ratio: each handle moves some of the four edges; the others keep their places.
+    const bool movesLeft = location == HandleTopLeft || location == HandleLeft || location == HandleBottomLeft;
+    const bool movesRight = location == HandleTopRight || location == HandleRight || location == HandleBottomRight;
+    const bool movesTop = location == HandleTopLeft || location == HandleTop || location == HandleTopRight;
+    const bool movesBottom = location == HandleBottomLeft || location == HandleBottom || location == HandleBottomRight;
+    if (!(movesLeft || movesRight || movesTop || movesBottom))
         return;
+    if (movesLeft) {
+        f.x = std::max(0.0, left);
+        f.width = (O.x + O.width) - f.x;
+    }
+    if (movesRight) {
+        f.width = right;
+        if (f.x + f.width > W)
+            f.width = W - f.x;
+    }
+    if (movesBottom) {
+        f.y = std::max(0.0, bottom);
+        f.height = (O.y + O.height) - f.y;
+    }
+    if (movesTop) {
+        f.height = top;
+        if (f.y + f.height > H)
+            f.height = H - f.y;
     }
     m_selRect->setFrame(f);
 }
