@@ -108,7 +108,7 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     m_cropView = new PkCroppingImageViewWidget(controller.leftPanel());
     m_outputView = new OutputViewWidget(controller.rightPanel());
     m_outputView->setDragHandlers([this] { return m_controller.writeDragFile(); },
-        [] { NotificationCenter::defaultCenter().postNotificationName(QStringLiteral("ImageWasDraggedAndDropped")); });
+        [] { NotificationCenter::defaultCenter().postNotificationName(notification::ImageWasDraggedAndDropped); });
     m_leftArea = makeScrollArea(m_cropView);
     m_rightArea = makeScrollArea(m_outputView);
     m_outputControls = new OutputControls(controller);
@@ -164,35 +164,35 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::observeController()
 {
-    m_controller.observeKey(QStringLiteral("outputFileSavedLabelHidden"), [this](const QString&) {
+    m_controller.observeKey(key::outputFileSavedLabelHidden, [this](const QString&) {
         if (m_status && !m_controller.outputFileSavedLabelIsHidden())
             m_status->setSavedText(QStringLiteral("Saved %1").arg(QFileInfo(m_controller.lastSavedPath()).fileName()));
     });
-    m_controller.observeKey(QStringLiteral("rotationThumbnails"), [this](const QString&) {
+    m_controller.observeKey(key::rotationThumbnails, [this](const QString&) {
         const auto thumbnails = m_controller.rotationButtonThumbnails();
         for (std::size_t i = 0; i < thumbnails.size(); ++i)
             if (m_rotationButtons[i] && thumbnails[i])
                 m_rotationButtons[i]->setIcon(QIcon(QPixmap::fromImage(imageFromWorkingBitmap(*thumbnails[i], false))));
     });
-    m_controller.observeKey(QStringLiteral("navigationButtons"), [this](const QString&) { syncNavigation(); });
-    m_controller.observeKey(QStringLiteral("fileCounter"), [this](const QString&) { syncNavigation(); });
+    m_controller.observeKey(key::navigationButtons, [this](const QString&) { syncNavigation(); });
+    m_controller.observeKey(key::fileCounter, [this](const QString&) { syncNavigation(); });
     m_controller.recentImagesMenu().setChangedHandler(
         [this] { rebuildMenu(m_recentImagesMenu, m_controller.recentImagesMenu()); });
     m_controller.recentInFoldersMenu().setChangedHandler(
         [this] { rebuildMenu(m_recentInFoldersMenu, m_controller.recentInFoldersMenu()); });
     m_controller.recentOutFoldersMenu().setChangedHandler(
         [this] { rebuildMenu(m_recentOutFoldersMenu, m_controller.recentOutFoldersMenu()); });
-    m_controller.observeKey(QStringLiteral("imageInfo"), [this](const QString&) {
+    m_controller.observeKey(key::imageInfo, [this](const QString&) {
         m_cropView->setPicture(m_controller.srcImageRep(), m_controller.sourceGeneration());
         syncLeftPanel();
     });
-    m_controller.observeKey(QStringLiteral("leftPanelGeometry"), [this](const QString&) { syncLeftPanel(); });
-    m_controller.observeKey(QStringLiteral("outPict"), [this](const QString&) {
+    m_controller.observeKey(key::leftPanelGeometry, [this](const QString&) { syncLeftPanel(); });
+    m_controller.observeKey(key::outPict, [this](const QString&) {
         m_outputView->setOutput(m_controller.outPict());
         m_controller.scaleOutputPicture();
         syncRightPanel();
     });
-    m_controller.observeKey(QStringLiteral("rightPanelScale"), [this](const QString&) { syncRightPanel(); });
+    m_controller.observeKey(key::rightPanelScale, [this](const QString&) { syncRightPanel(); });
     m_controller.observeKey(
         QStringLiteral("windowTitle"), [this](const QString&) { setWindowTitle(m_controller.windowTitle()); });
     m_controller.mainZoomMenu().setChangedHandler([this] { rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu()); });
@@ -308,11 +308,11 @@ QWidget* MainWindow::rightStrip()
         m_controller.onTypeChangeAtMainScreen(sender);
     });
     connect(folder, &QToolButton::clicked, this, [this] { m_controller.showOutputFolderInFinder(); });
-    m_controller.observeKey(QStringLiteral("currentOutputFileName"), [this, name](const QString&) {
+    m_controller.observeKey(key::currentOutputFileName, [this, name](const QString&) {
         if (!name->hasFocus())
             name->setText(m_controller.currentOutputFileName());
     });
-    m_controller.observeKey(QStringLiteral("currentOutputFileType"), [this, type](const QString&) {
+    m_controller.observeKey(key::currentOutputFileType, [this, type](const QString&) {
         const QSignalBlocker block(type);
         type->setCurrentIndex(m_controller.currentOutputFileType());
     });

@@ -61,8 +61,8 @@ int main(int argc, char** argv)
             controller.applicationOpenFile(path);
 
     QObject::connect(&app, &QCoreApplication::aboutToQuit,
-        [&] { center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification), &app); });
-    center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification), &app);
+        [&] { center.postNotificationName(notification::ApplicationWillTerminate, &app); });
+    center.postNotificationName(notification::ApplicationDidFinishLaunching, &app);
     // For the start-up benchmark: leave as soon as the window has been shown once.
     if (qEnvironmentVariableIsSet("QUILLUM_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, [&] { QCoreApplication::exit(0); });

@@ -31,26 +31,24 @@ zent3controller::~zent3controller()
 
 void zent3controller::wireNotifications()
 {
-    auto observe = [this](const char* name, NotificationCenter::Handler handler) {
-        m_observers.push_back(m_center.addObserver(QString::fromLatin1(name), nullptr, std::move(handler)));
+    // Every name routed here reaches a handler that acts. The logo and quick-resize
+    // notifications join with the panels that post them.
+    auto observe = [this](const QString& name, NotificationCenter::Handler handler) {
+        m_observers.push_back(m_center.addObserver(name, nullptr, std::move(handler)));
     };
-    observe(kApplicationWillTerminateNotification, [this](const Notification& n) { onQuit(n); });
-    observe(kApplicationDidFinishLaunchingNotification, [this](const Notification& n) { onFinishLaunch(n); });
-    observe("CropperEndsLiveResize", [this](const Notification&) { onCropperEndsLiveResize(); });
-    observe("InputFileWasDoppedIntoWell", [this](const Notification& n) { onDroppedInputFile(n); });
-    observe("InputFileWasProcessedByController",
+    observe(notification::ApplicationWillTerminate, [this](const Notification& n) { onQuit(n); });
+    observe(notification::ApplicationDidFinishLaunching, [this](const Notification& n) { onFinishLaunch(n); });
+    observe(notification::CropperEndsLiveResize, [this](const Notification&) { onCropperEndsLiveResize(); });
+    observe(notification::InputFileWasDoppedIntoWell, [this](const Notification& n) { onDroppedInputFile(n); });
+    observe(notification::InputFileWasProcessedByController,
         [this](const Notification& n) { m_leftPanel.onDroppedInputFileCallback(n); });
-    observe("SelRectDidChangeNotification", [this](const Notification& n) { selectionDidChange(n); });
-    observe("ImageWasDraggedAndDropped", [this](const Notification&) { incrementCurrentFileName(); });
-    observe("SelRectDidRotationNotification", [](const Notification&) {});
-    observe("SelRectIsRotatingNotification", [](const Notification&) {});
-    observe("CropperWasDoubleClicked", [this](const Notification&) { saveCrop(); });
-    observe("GoToNextImageCommand", [this](const Notification&) { goNextPic(); });
-    observe("GoToPrevImageCommand", [this](const Notification&) { goPrevPic(); });
-    observe("OutputMustBeRedrawn", [this](const Notification&) { redrawOutput(); });
-    observe("NewLogoImageWasLoaded", [](const Notification&) {});
-    observe("NewLogoWasDroppedNotification", [](const Notification&) {});
-    observe("QuickResizeNotification", [](const Notification&) {});
+    observe(notification::SelRectDidChange, [this](const Notification& n) { selectionDidChange(n); });
+    observe(notification::ImageWasDraggedAndDropped, [this](const Notification&) { incrementCurrentFileName(); });
+    observe(notification::SelRectDidRotation, [this](const Notification&) { selectionDidRotation(); });
+    observe(notification::CropperWasDoubleClicked, [this](const Notification&) { saveCrop(); });
+    observe(notification::GoToNextImageCommand, [this](const Notification&) { goNextPic(); });
+    observe(notification::GoToPrevImageCommand, [this](const Notification&) { goPrevPic(); });
+    observe(notification::OutputMustBeRedrawn, [this](const Notification&) { redrawOutput(); });
 }
 
 void zent3controller::awakeFromNib()
@@ -61,7 +59,7 @@ void zent3controller::awakeFromNib()
     m_fixedAspectCheckToolTip = QStringLiteral("Check for fixed cropped aspect ratio");
     wireNotifications();
     m_outputModeTag = OutputModeColor;
-    didChangeValueForKey(QStringLiteral("outputModeTag"));
+    didChangeValueForKey(key::outputModeTag);
 
     // The temporary folder for dragged-out files; the home folder when there is none.
     const QString home = QDir::homePath();
@@ -177,7 +175,7 @@ void zent3controller::splitViewDidResizeSubviews(double rightScrollViewWidth, bo
     if (narrow == m_dontShowCropFlag)
         return;
     m_dontShowCropFlag = narrow;
-    didChangeValueForKey(QStringLiteral("dontShowCropFlag"));
+    didChangeValueForKey(key::dontShowCropFlag);
 }
 
 bool zent3controller::validateMenuItem(int tag) const
@@ -217,7 +215,7 @@ void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap&
         m_srcImageRep = std::make_unique<BitmapImageRep>(std::move(bitmap));
     }
     ++m_sourceGeneration;
-    didChangeValueForKey(QStringLiteral("imageInfo"));
+    didChangeValueForKey(key::imageInfo);
 }
 
 void zent3controller::startMyTimer()
@@ -249,51 +247,51 @@ template <typename T> void zent3controller::setAndRender(T& member, T value, con
 
 void zent3controller::setAutoLevelsIsOn(bool on)
 {
-    setAndRender(m_autoLevelsIsOn, on, "autoLevelsIsOn");
+    setAndRender(m_autoLevelsIsOn, on, key::autoLevelsIsOn);
 }
 void zent3controller::setAutoLevelsIsLocked(bool locked)
 {
-    setAndRender(m_autoLevelsIsLocked, locked, "autoLevelsIsLocked");
+    setAndRender(m_autoLevelsIsLocked, locked, key::autoLevelsIsLocked);
 }
 void zent3controller::setPictureCorrectionIsOn(bool on)
 {
-    setAndRender(m_pictureCorrectionIsOn, on, "pictureCorrectionIsOn");
+    setAndRender(m_pictureCorrectionIsOn, on, key::pictureCorrectionIsOn);
 }
 void zent3controller::setGammaValue(float v)
 {
-    setAndRender(m_gammaValue, v, "gammaValue");
+    setAndRender(m_gammaValue, v, key::gammaValue);
 }
 void zent3controller::setContrastValue(float v)
 {
-    setAndRender(m_contrastValue, v, "contrastValue");
+    setAndRender(m_contrastValue, v, key::contrastValue);
 }
 void zent3controller::setRedValue(float v)
 {
-    setAndRender(m_redValue, v, "redValue");
+    setAndRender(m_redValue, v, key::redValue);
 }
 void zent3controller::setGreenValue(float v)
 {
-    setAndRender(m_greenValue, v, "greenValue");
+    setAndRender(m_greenValue, v, key::greenValue);
 }
 void zent3controller::setBlueValue(float v)
 {
-    setAndRender(m_blueValue, v, "blueValue");
+    setAndRender(m_blueValue, v, key::blueValue);
 }
 void zent3controller::setFlipVertical(bool on)
 {
-    setAndRender(m_flipVertical, on, "flipVertical");
+    setAndRender(m_flipVertical, on, key::flipVertical);
 }
 void zent3controller::setFlipHorizontal(bool on)
 {
-    setAndRender(m_flipHorizontal, on, "flipHorizontal");
+    setAndRender(m_flipHorizontal, on, key::flipHorizontal);
 }
 void zent3controller::setInvertIsOn(bool on)
 {
-    setAndRender(m_invertIsOn, on, "invertIsOn");
+    setAndRender(m_invertIsOn, on, key::invertIsOn);
 }
 void zent3controller::setOutputModeTag(int tag)
 {
-    setAndRender(m_outputModeTag, tag, "outputModeTag");
+    setAndRender(m_outputModeTag, tag, key::outputModeTag);
 }
 void zent3controller::setSharpenLevel(int level)
 {
@@ -304,14 +302,14 @@ void zent3controller::setDontShowCropFlag(bool flag)
 {
     if (flag) {
         m_dontShowCropFlag = true;
-        didChangeValueForKey(QStringLiteral("dontShowCropFlag"));
+        didChangeValueForKey(key::dontShowCropFlag);
         if (m_uiServices)
             m_uiServices->setOutputPanelCollapsed(true);
     } else if (m_dontShowCropFlag) {
         if (m_uiServices)
             m_uiServices->setOutputPanelCollapsed(false);
         m_dontShowCropFlag = false;
-        didChangeValueForKey(QStringLiteral("dontShowCropFlag"));
+        didChangeValueForKey(key::dontShowCropFlag);
         redrawOutput();
     }
     fitImageToView();

@@ -8,6 +8,7 @@
 // wiring, stopwatch), zent3controllerMainDraw.cpp (conversion, render, output size, output
 // zoom), zent3controllerSelection.cpp (selection and view commands).
 
+#include "controller/ControllerKeys.h"
 #include "controller/LookAhead.h"
 #include "controller/MenuModel.h"
 #include "controller/RotationThumbnails.h"
@@ -17,6 +18,7 @@
 #include "imaging/OutputSize.h"
 #include "platform/BitmapImageRep.h"
 #include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
 #include "platform/Result.h"
 #include "platform/UiServices.h"
 
@@ -37,9 +39,6 @@ namespace quillum {
 
 class UiServices;
 
-// Posted by the application object (the object is the application).
-inline constexpr const char* kApplicationWillTerminateNotification = "ApplicationWillTerminateNotification";
-inline constexpr const char* kApplicationDidFinishLaunchingNotification = "ApplicationDidFinishLaunchingNotification";
 
 // Commands take the control that sent them; most ignore it.
 struct Sender {

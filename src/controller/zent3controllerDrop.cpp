@@ -40,7 +40,7 @@ void zent3controller::onDroppedInputFile(const Notification& notification)
     if (!shown && m_uiServices)
         m_uiServices->runAlert(QStringLiteral("Paste Error"), QStringLiteral("Sorry, but the past operation failed"),
             { QStringLiteral("OK") });
-    m_center.postNotificationName(QStringLiteral("InputFileWasProcessedByController"));
+    m_center.postNotificationName(notification::InputFileWasProcessedByController);
 }
 
 bool zent3controller::readSelectionFromPasteboard(const QMimeData* mime)

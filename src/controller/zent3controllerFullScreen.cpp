@@ -66,8 +66,8 @@ void zent3controller::fullScreen(const Sender& sender)
         // The closed viewer holds no picture.
         m_fullScreenOutput.reset();
         m_fullScreenSourceShown = nullptr;
-        didChangeValueForKey(QStringLiteral("fullScreenImage"));
-        didChangeValueForKey(QStringLiteral("fullScreenIsOpen"));
+        didChangeValueForKey(key::fullScreenImage);
+        didChangeValueForKey(key::fullScreenIsOpen);
         if (m_uiServices) {
             m_uiServices->setPresentationMode(false);
             m_uiServices->bringWindowForward(WindowId::Main, false);
@@ -93,7 +93,7 @@ void zent3controller::fullScreen(const Sender& sender)
         m_zentFullScreenView.setScrollViewFrameSize(screen.size());
     }
     m_fullScreenIsOpen = true;
-    didChangeValueForKey(QStringLiteral("fullScreenIsOpen"));
+    didChangeValueForKey(key::fullScreenIsOpen);
     if (sender.tag == 1)
         showInFullScreen(false, nullptr);
     else
@@ -115,8 +115,8 @@ void zent3controller::showInFullScreen(bool showCrop, std::shared_ptr<const Bitm
         picture ? Size { double(picture->pixelsWide()), double(picture->pixelsHigh()) } : Size {});
     // The scale stays; the frame follows the new picture so the widget never stretches it.
     m_zentFullScreenView.applyScale();
-    didChangeValueForKey(QStringLiteral("fullScreenImage"));
-    didChangeValueForKey(QStringLiteral("fullScreenGeometry"));
+    didChangeValueForKey(key::fullScreenImage);
+    didChangeValueForKey(key::fullScreenGeometry);
 }
 
 void zent3controller::fullScreenInOutToggle(const Sender&)
@@ -158,7 +158,7 @@ void zent3controller::scaleFullScreenPictureTo(float scale)
     if (!m_zentFullScreenView.hasPicture())
         return;
     m_zentFullScreenView.applyScale();
-    didChangeValueForKey(QStringLiteral("fullScreenGeometry"));
+    didChangeValueForKey(key::fullScreenGeometry);
 }
 
 void zent3controller::scaleFullScreenToFit(const Sender&)
@@ -190,7 +190,7 @@ void zent3controller::setFullScreenScrollViewFrameSize(Size size)
     m_zentFullScreenView.setScrollViewFrameSize(size);
     CenteringClipView& clip = m_zentFullScreenView.clipView();
     clip.scrollToPoint(clip.boundsOrigin());
-    didChangeValueForKey(QStringLiteral("fullScreenGeometry"));
+    didChangeValueForKey(key::fullScreenGeometry);
 }
 
 } // namespace quillum

@@ -31,7 +31,7 @@ bool zent3controller::loadRepByName(const QString& path)
     setSourcePicture(std::move(decoded->bitmap), properties, path);
     m_imagePath = path;
     m_leftPanel.selRect()->setPreRotatedAngleDegs(0);
-    didChangeValueForKey(QStringLiteral("rotationField"));
+    didChangeValueForKey(key::rotationField);
     if (m_useEXIfRotation) {
         // 6 stands upright with a quarter turn clockwise, 8 counter-clockwise; every other
         // value (3 and the mirrored ones) is left as stored.
@@ -51,7 +51,7 @@ void zent3controller::loadRepByImageObject(BitmapImageRep picture)
     const QString path = m_sourcePath;
     setSourcePicture(std::move(picture), properties, path);
     m_leftPanel.selRect()->setPreRotatedAngleDegs(0);
-    didChangeValueForKey(QStringLiteral("rotationField"));
+    didChangeValueForKey(key::rotationField);
 }
 
 void zent3controller::showRepInLeftPanel()
@@ -66,7 +66,7 @@ void zent3controller::showRepInLeftPanel()
     m_imageInfo = imageInfoFor(src);
     m_leftPanel.setPictureSize({ double(src.pixelsWide()), double(src.pixelsHigh()) });
     ++m_sourceGeneration;
-    didChangeValueForKey(QStringLiteral("imageInfo"));
+    didChangeValueForKey(key::imageInfo);
     scalePicture();
 }
 
@@ -75,7 +75,7 @@ void zent3controller::showMainTitle()
     const Size size = m_leftPanel.pictureSize();
     const QString name = m_imagePath.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(m_imagePath).fileName();
     m_windowTitle = QString::asprintf("%s - %1.0f x %1.0f", qPrintable(name), size.width, size.height);
-    didChangeValueForKey(QStringLiteral("windowTitle"));
+    didChangeValueForKey(key::windowTitle);
 }
 
 void zent3controller::showCurrentPicture()
@@ -148,7 +148,7 @@ void zent3controller::drawRotationThumbsToButtons()
                 app,
                 [this, alive] {
                     if (alive.lock())
-                        didChangeValueForKey(QStringLiteral("rotationThumbnails"));
+                        didChangeValueForKey(key::rotationThumbnails);
                 },
                 Qt::QueuedConnection);
     });

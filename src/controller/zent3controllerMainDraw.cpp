@@ -84,7 +84,7 @@ void zent3controller::outputFileSavedLabelHidden(bool hidden)
     if (m_outputFileSavedLabelHidden == hidden)
         return;
     m_outputFileSavedLabelHidden = hidden;
-    didChangeValueForKey(QStringLiteral("outputFileSavedLabelHidden"));
+    didChangeValueForKey(key::outputFileSavedLabelHidden);
 }
 
 void zent3controller::mainDrawProcedure(Rect rect)
@@ -93,7 +93,7 @@ void zent3controller::mainDrawProcedure(Rect rect)
     if (!m_fixedAspectIsOn && std::isfinite(rect.width) && std::isfinite(rect.height)) {
         m_aspectXValue = int(std::clamp(std::trunc(rect.width), -2.0e9, 2.0e9));
         m_aspectYValue = int(std::clamp(std::trunc(rect.height), -2.0e9, 2.0e9));
-        didChangeValueForKey(QStringLiteral("aspectFields"));
+        didChangeValueForKey(key::aspectFields);
     }
     // 2. The output panel is too narrow to be worth rendering into.
     if (m_dontShowCropFlag)
@@ -177,9 +177,9 @@ void zent3controller::mainDrawProcedure(Rect rect)
     // 19. Stored directly: the setters would render again.
     if (size.writesBackSize) {
         m_outputWidthVal = work.pixelsWide();
-        didChangeValueForKey(QStringLiteral("outputWidthVal"));
+        didChangeValueForKey(key::outputWidthVal);
         m_outputHeighVal = work.pixelsHigh();
-        didChangeValueForKey(QStringLiteral("outputHeighVal"));
+        didChangeValueForKey(key::outputHeighVal);
     }
     // 20.
     showOutputPicture();
@@ -188,7 +188,7 @@ void zent3controller::mainDrawProcedure(Rect rect)
     m_operationTimeLabel = QString::asprintf(" [%1.0f : %1.0f]-[%1.0f x %1.0f]  Cropped:[%ld x %ld]  Time: ", rect.x,
                                rect.y, rect.width, rect.height, long(work.pixelsWide()), long(work.pixelsHigh()))
         + stringForTimeInterval(float(m_elapsedTimeInterval));
-    didChangeValueForKey(QStringLiteral("operationTimeLabel"));
+    didChangeValueForKey(key::operationTimeLabel);
 }
 
 // Steps 6 to 8 for an opaque source that is scaled: the histogram comes from the source
@@ -214,7 +214,7 @@ void zent3controller::renderScaledInOnePass(const BitmapImageRep& source, const 
 void zent3controller::showOutputPicture()
 {
     m_rightPanel.setPictureSize({ double(m_outPict->pixelsWide()), double(m_outPict->pixelsHigh()) });
-    didChangeValueForKey(QStringLiteral("outPict"));
+    didChangeValueForKey(key::outPict);
     showImageInFullScreenAsCrop(m_outPict, true);
 }
 
@@ -225,7 +225,7 @@ void zent3controller::setOutputWidthVal(int value)
     if (value == m_outputWidthVal)
         return;
     m_outputWidthVal = std::max(value, 1);
-    didChangeValueForKey(QStringLiteral("outputWidthVal"));
+    didChangeValueForKey(key::outputWidthVal);
     redrawOutput();
 }
 
@@ -234,7 +234,7 @@ void zent3controller::setOutputHeighVal(int value)
     if (value == m_outputHeighVal)
         return;
     m_outputHeighVal = std::max(value, 1);
-    didChangeValueForKey(QStringLiteral("outputHeighVal"));
+    didChangeValueForKey(key::outputHeighVal);
     redrawOutput();
 }
 
@@ -243,7 +243,7 @@ void zent3controller::setOutputSizeUnproportionalStretch(bool stretch)
     if (stretch == m_outputSizeUnproportionalStretch)
         return;
     m_outputSizeUnproportionalStretch = stretch;
-    didChangeValueForKey(QStringLiteral("outputSizeUnproportionalStretch"));
+    didChangeValueForKey(key::outputSizeUnproportionalStretch);
     redrawOutput();
 }
 
@@ -252,10 +252,10 @@ void zent3controller::setOutputWidthIsFixed(bool fixed)
     if (fixed == m_outputWidthIsFixed)
         return;
     m_outputWidthIsFixed = fixed;
-    didChangeValueForKey(QStringLiteral("outputWidthIsFixed"));
+    didChangeValueForKey(key::outputWidthIsFixed);
     // Turning it on takes effect at the next render (for example when a width is entered).
     m_quickResizeWidthCase = fixed ? 11 : 0;
-    didChangeValueForKey(QStringLiteral("quickResizeWidthCase"));
+    didChangeValueForKey(key::quickResizeWidthCase);
     if (!fixed)
         redrawOutput();
 }
@@ -265,9 +265,9 @@ void zent3controller::setOutputHeightIsFixed(bool fixed)
     if (fixed == m_outputHeightIsFixed)
         return;
     m_outputHeightIsFixed = fixed;
-    didChangeValueForKey(QStringLiteral("outputHeightIsFixed"));
+    didChangeValueForKey(key::outputHeightIsFixed);
     m_quickResizeHeightCase = fixed ? 11 : 0;
-    didChangeValueForKey(QStringLiteral("quickResizeHeightCase"));
+    didChangeValueForKey(key::quickResizeHeightCase);
     if (!fixed)
         redrawOutput();
 }
@@ -295,7 +295,7 @@ void zent3controller::scaleOutputPicture()
     if (m_keepRightFitToView)
         m_rightPanel.setScale(m_rightPanel.fitScale());
     m_rightPanel.applyScale();
-    didChangeValueForKey(QStringLiteral("rightPanelScale"));
+    didChangeValueForKey(key::rightPanelScale);
 }
 
 } // namespace quillum

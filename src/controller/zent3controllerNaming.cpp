@@ -20,25 +20,25 @@ const QString kNewImageBase = QStringLiteral("New Image");
 void zent3controller::setCurrentOutputFileName(const QString& name)
 {
     m_currentOutputFileName = name;
-    didChangeValueForKey(QStringLiteral("currentOutputFileName"));
+    didChangeValueForKey(key::currentOutputFileName);
 }
 
 void zent3controller::setInitialCustomOutputFileName(const QString& name)
 {
     m_initialCustomOutputFileName = name;
-    didChangeValueForKey(QStringLiteral("initialCustomOutputFileName"));
+    didChangeValueForKey(key::initialCustomOutputFileName);
 }
 
 void zent3controller::setOutputFileRule(int rule)
 {
     m_outputFileRule = rule;
-    didChangeValueForKey(QStringLiteral("outputFileRule"));
+    didChangeValueForKey(key::outputFileRule);
 }
 
 void zent3controller::setCurrentOutputFileType(int type)
 {
     m_currentOutputFileType = type;
-    didChangeValueForKey(QStringLiteral("currentOutputFileType"));
+    didChangeValueForKey(key::currentOutputFileType);
 }
 
 QString zent3controller::currentSpecialOutputPath() const
@@ -49,19 +49,19 @@ QString zent3controller::currentSpecialOutputPath() const
 void zent3controller::setCurrentSpecialOutputPath(const QString& path)
 {
     m_currentSpecialOutputPath = path;
-    didChangeValueForKey(QStringLiteral("currentSpecialOutputPath"));
+    didChangeValueForKey(key::currentSpecialOutputPath);
 }
 
 void zent3controller::setCurrentOutputPath(const QString& path)
 {
     m_currentOutputPath = path;
-    didChangeValueForKey(QStringLiteral("currentOutputPath"));
+    didChangeValueForKey(key::currentOutputPath);
 }
 
 void zent3controller::setTemporaryPath(const QString& path)
 {
     m_temporaryPath = path;
-    didChangeValueForKey(QStringLiteral("temporaryPath"));
+    didChangeValueForKey(key::temporaryPath);
 }
 
 void zent3controller::setOutputFileNameFieldText(const QString& base)
@@ -98,7 +98,7 @@ void zent3controller::changeDraggedFileName(const QString& base)
 {
     const QString folder = m_temporaryPath.isEmpty() ? QDir::homePath() : m_temporaryPath;
     m_draggedFileName = outputFilePath(folder, base, m_currentOutputFileType);
-    didChangeValueForKey(QStringLiteral("draggedFileName"));
+    didChangeValueForKey(key::draggedFileName);
 }
 
 void zent3controller::changeOutputFileName(const QString&)

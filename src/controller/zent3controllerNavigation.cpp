@@ -144,7 +144,7 @@ void zent3controller::verifyButtons()
     m_nextButtonEnabled = hasList && m_currentPicIndex < m_pics.size() - 1;
     m_firstButtonEnabled = m_prevButtonEnabled;
     m_lastButtonEnabled = m_nextButtonEnabled;
-    didChangeValueForKey(QStringLiteral("navigationButtons"));
+    didChangeValueForKey(key::navigationButtons);
 }
 
 void zent3controller::displayFileCounter()
@@ -153,7 +153,7 @@ void zent3controller::displayFileCounter()
         return;
     m_fileCounter = QString::asprintf(
         "%lu/%lu", static_cast<unsigned long>(m_currentPicIndex) + 1, static_cast<unsigned long>(m_pics.size()));
-    didChangeValueForKey(QStringLiteral("fileCounter"));
+    didChangeValueForKey(key::fileCounter);
 }
 
 void zent3controller::closeImage(const Sender&)
@@ -162,17 +162,17 @@ void zent3controller::closeImage(const Sender&)
     m_refImageRep.reset();
     m_outPict.reset();
     m_rightPanel.setPictureSize({});
-    didChangeValueForKey(QStringLiteral("outPict"));
+    didChangeValueForKey(key::outPict);
     fitImageToView();
     verifyButtons();
     requestLeftPanelRedraw();
     m_rotationButtonImageNames
         = { QStringLiteral("TT1"), QStringLiteral("TL1"), QStringLiteral("TB1"), QStringLiteral("TR1") };
-    didChangeValueForKey(QStringLiteral("rotationButtonImages"));
+    didChangeValueForKey(key::rotationButtonImages);
     m_windowTitle = QStringLiteral("Quillum");
-    didChangeValueForKey(QStringLiteral("windowTitle"));
+    didChangeValueForKey(key::windowTitle);
     m_operationTimeLabel = QStringLiteral("Operation Details");
-    didChangeValueForKey(QStringLiteral("operationTimeLabel"));
+    didChangeValueForKey(key::operationTimeLabel);
 }
 
 QString zent3controller::currentInputPath() const
@@ -185,7 +185,7 @@ void zent3controller::setCurrentInputPath(const QString& path)
     if (m_currentInputPath == path)
         return;
     m_currentInputPath = path;
-    didChangeValueForKey(QStringLiteral("currentInputPath"));
+    didChangeValueForKey(key::currentInputPath);
 }
 
 void zent3controller::noteRecentImage(const QString& path)
@@ -195,9 +195,9 @@ void zent3controller::noteRecentImage(const QString& path)
     const bool images = addRecentItem(path, m_recentImages);
     const bool folders = addRecentItem(QFileInfo(path).path(), m_recentInFolders);
     if (images)
-        didChangeValueForKey(QStringLiteral("recentImages"));
+        didChangeValueForKey(key::recentImages);
     if (folders)
-        didChangeValueForKey(QStringLiteral("recentInFolders"));
+        didChangeValueForKey(key::recentInFolders);
     if (images || folders)
         rebuildRecentMenus();
 }
@@ -206,7 +206,7 @@ void zent3controller::noteRecentOutputFolder(const QString& folder)
 {
     if (!addRecentItem(folder, m_recentOutFolders))
         return;
-    didChangeValueForKey(QStringLiteral("recentOutFolders"));
+    didChangeValueForKey(key::recentOutFolders);
     menuNeedsUpdate(m_recentOutFoldersMenu);
 }
 
@@ -321,27 +321,27 @@ void zent3controller::pkSetRecentOutputFolder(const Sender& sender)
         return;
     m_currentOutputPath = sender.title;
     m_firstTimeSaving = true;
-    didChangeValueForKey(QStringLiteral("currentOutputPath"));
+    didChangeValueForKey(key::currentOutputPath);
 }
 
 void zent3controller::clearRecentImagesMenu(const Sender&)
 {
     m_recentImages.clear();
-    didChangeValueForKey(QStringLiteral("recentImages"));
+    didChangeValueForKey(key::recentImages);
     menuNeedsUpdate(m_recentImagesMenu);
 }
 
 void zent3controller::clearRecentInFoldersMenu(const Sender&)
 {
     m_recentInFolders.clear();
-    didChangeValueForKey(QStringLiteral("recentInFolders"));
+    didChangeValueForKey(key::recentInFolders);
     menuNeedsUpdate(m_recentInFoldersMenu);
 }
 
 void zent3controller::clearRecentOutFoldersMenu(const Sender&)
 {
     m_recentOutFolders.clear();
-    didChangeValueForKey(QStringLiteral("recentOutFolders"));
+    didChangeValueForKey(key::recentOutFolders);
     menuNeedsUpdate(m_recentOutFoldersMenu);
 }
 

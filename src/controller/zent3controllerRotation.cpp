@@ -15,11 +15,11 @@ void zent3controller::rotateScrImageBy(float a)
     if (!m_srcImageRep || !std::isfinite(a))
         return;
     m_leftPanel.selRect()->setPreRotatedAngleDegs(a);
-    didChangeValueForKey(QStringLiteral("rotationField"));
+    didChangeValueForKey(key::rotationField);
     if (std::fmod(double(a), 90.0) != 0.0) {
         m_lastRotatedAngle = a;
         m_lastRotationTitle = QString::asprintf("Last Rotation: %1.2f", double(a));
-        didChangeValueForKey(QStringLiteral("lastRotation"));
+        didChangeValueForKey(key::lastRotation);
     }
     if (!m_backupSrcImageRep)
         safeBackupSrcRGBToARGBImageRep();

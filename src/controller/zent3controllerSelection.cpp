@@ -71,7 +71,7 @@ void zent3controller::cropAspectToXYWithNotification(int x, int y, bool notify)
         m_aspectFieldsEnabled = true;
         m_aspectXValue = x;
         m_aspectYValue = y;
-        didChangeValueForKey(QStringLiteral("aspectFields"));
+        didChangeValueForKey(key::aspectFields);
         frame.setCropAspectRatioXY(float(x), float(y));
         // With no manual rectangle yet the container would be empty: use the whole picture.
         const Rect manual = m_leftPanel.lastManualRect();
@@ -88,7 +88,7 @@ void zent3controller::cropAspectToXYWithNotification(int x, int y, bool notify)
     m_aspectXValue = truncToInt(frame.frame().width);
     m_aspectYValue = truncToInt(frame.frame().height);
     frame.setCropAspectRatioXY(0.0f, 1.0f);
-    didChangeValueForKey(QStringLiteral("aspectFields"));
+    didChangeValueForKey(key::aspectFields);
 }
 
 // --- Selections -----------------------------------------------------------------------------
@@ -116,13 +116,13 @@ void zent3controller::rotateSelectioFrame(const Sender&)
     if (m_fixedAspectIsOn) {
         std::swap(m_aspectXValue, m_aspectYValue);
         m_leftPanel.selRect()->setCropAspectRatioXY(float(m_aspectXValue), float(m_aspectYValue));
-        didChangeValueForKey(QStringLiteral("aspectFields"));
+        didChangeValueForKey(key::aspectFields);
     }
     // Stored directly: the setters would render once each.
     if (m_outputWidthIsFixed && m_outputHeightIsFixed) {
         std::swap(m_outputWidthVal, m_outputHeighVal);
-        didChangeValueForKey(QStringLiteral("outputWidthVal"));
-        didChangeValueForKey(QStringLiteral("outputHeighVal"));
+        didChangeValueForKey(key::outputWidthVal);
+        didChangeValueForKey(key::outputHeighVal);
     }
     requestLeftPanelRedraw();
     redrawOutput();
@@ -157,7 +157,7 @@ void zent3controller::setOnOpeningMaximizeSelection(int rule)
     if (rule == m_onOpeningMaximizeSelection)
         return;
     m_onOpeningMaximizeSelection = rule;
-    didChangeValueForKey(QStringLiteral("onOpeningMaximizeSelection"));
+    didChangeValueForKey(key::onOpeningMaximizeSelection);
 }
 
 void zent3controller::setOnOpeningMargine(float margin)
@@ -165,7 +165,7 @@ void zent3controller::setOnOpeningMargine(float margin)
     if (!(margin >= 0.0f && margin < 0.5f) || margin == m_onOpeningMargine)
         return;
     m_onOpeningMargine = margin;
-    didChangeValueForKey(QStringLiteral("onOpeningMargine"));
+    didChangeValueForKey(key::onOpeningMargine);
 }
 
 // --- Composition guides ---------------------------------------------------------------------
@@ -174,7 +174,7 @@ void zent3controller::compositionGuidesTo(int type)
 {
     m_leftPanel.selRect()->setCompositionGudes(type);
     m_compositionGuidesMenuMarkedTag = type;
-    didChangeValueForKey(QStringLiteral("compositionGuidesMenuMarkedTag"));
+    didChangeValueForKey(key::compositionGuidesMenuMarkedTag);
 }
 
 void zent3controller::setCompositionGuides(const Sender& sender)
@@ -218,20 +218,20 @@ void zent3controller::updateMoveSliderMaxima()
     const Size s = m_leftPanel.pictureSize();
     m_xMoveSliderMax = s.width;
     m_yMoveSliderMax = s.height;
-    didChangeValueForKey(QStringLiteral("xMoveSliderMax"));
-    didChangeValueForKey(QStringLiteral("yMoveSliderMax"));
+    didChangeValueForKey(key::xMoveSliderMax);
+    didChangeValueForKey(key::yMoveSliderMax);
 }
 
 void zent3controller::fixedWOnClick(const Sender& sender)
 {
     m_outputWidthFieldEnabled = sender.state;
-    didChangeValueForKey(QStringLiteral("outputWidthFieldEnabled"));
+    didChangeValueForKey(key::outputWidthFieldEnabled);
 }
 
 void zent3controller::fixedHOnClick(const Sender& sender)
 {
     m_outputHeightFieldEnabled = sender.state;
-    didChangeValueForKey(QStringLiteral("outputHeightFieldEnabled"));
+    didChangeValueForKey(key::outputHeightFieldEnabled);
 }
 
 // --- Left panel zoom ------------------------------------------------------------------------
@@ -241,12 +241,12 @@ void zent3controller::scalePicture()
     if (!m_leftPanel.hasPicture())
         return;
     m_leftPanel.applyScale();
-    didChangeValueForKey(QStringLiteral("leftPanelGeometry"));
+    didChangeValueForKey(key::leftPanelGeometry);
     requestLeftPanelRedraw();
     m_xSliderMoverMax = m_leftPanel.frameSize().width;
-    didChangeValueForKey(QStringLiteral("xSliderMoverMax"));
+    didChangeValueForKey(key::xSliderMoverMax);
     m_scaleSlider = double(m_leftPanel.scale()) * 100.0;
-    didChangeValueForKey(QStringLiteral("scaleSlider"));
+    didChangeValueForKey(key::scaleSlider);
 }
 
 void zent3controller::fitImageToView(const Sender&)
@@ -308,7 +308,7 @@ void zent3controller::moveXSlider(const Sender& sender)
     if (!std::isfinite(sender.doubleValue))
         return;
     m_leftPanel.clipView().setCenterPoint({ sender.doubleValue, m_leftPanel.frameSize().height / 2 });
-    didChangeValueForKey(QStringLiteral("leftPanelGeometry"));
+    didChangeValueForKey(key::leftPanelGeometry);
 }
 
 } // namespace quillum

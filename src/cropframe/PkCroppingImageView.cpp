@@ -22,9 +22,9 @@ void PkCroppingImageView::setNeedsDisplay() const
         m_needsDisplay();
 }
 
-void PkCroppingImageView::postChange(const char* name)
+void PkCroppingImageView::postChange(const QString& name)
 {
-    m_center.postNotificationName(QString::fromLatin1(name), m_selRect.get());
+    m_center.postNotificationName(name, m_selRect.get());
 }
 
 void PkCroppingImageView::selectMaxAtLocationWithAspect(const Rect& r, float aspect)
@@ -48,7 +48,7 @@ void PkCroppingImageView::selectMaxAtLocationWithNotification(const Rect& r, boo
         return;
     selectMaxAtLocationWithAspect(r, m_selRect->cropAspectRatio());
     if (notify)
-        postChange("SelRectDidChangeNotification");
+        postChange(notification::SelRectDidChange);
 }
 
 void PkCroppingImageView::selectMaxWithNotification(bool notify)
@@ -94,7 +94,7 @@ void PkCroppingImageView::validateSelectionLocationWithNotification(bool notify)
         m_selRect->setFrame(f);
     }
     if (notify)
-        postChange("SelRectDidChangeNotification");
+        postChange(notification::SelRectDidChange);
 }
 
 void PkCroppingImageView::rotateCropperBy90()

@@ -10,6 +10,7 @@
 #include "cropframe/PkCenterImageView.h"
 #include "cropframe/ZentCropBorder.h"
 #include "platform/NotificationCenter.h"
+#include "platform/NotificationNames.h"
 
 #include <functional>
 #include <memory>
@@ -99,7 +100,7 @@ public:
     bool droppingResult() const { return m_droppingResult; }
 
 private:
-    void postChange(const char* name);
+    void postChange(const QString& name);
     void dragResize(int location, Point p);
     void dragLockedCorner(int location, Point p, Rect& f) const;
     void dragLockedEdge(int location, Point p, Rect& f) const;

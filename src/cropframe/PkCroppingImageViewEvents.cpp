@@ -54,7 +54,7 @@ int PkCroppingImageView::gripPoint(Point p) const
 void PkCroppingImageView::mouseDown(const MouseEvent& event)
 {
     if (event.clickCount >= 2) {
-        m_center.postNotificationName(QStringLiteral("CropperWasDoubleClicked"), this);
+        m_center.postNotificationName(notification::CropperWasDoubleClicked, this);
         return;
     }
     // A zero or broken zoom has no picture point to map the pointer to.
@@ -254,7 +254,7 @@ void PkCroppingImageView::mouseUp(const MouseEvent&)
     if (m_selectionMoveType == HandleRotation) {
         m_selRect->setCropAngle(m_angleOfRotation);
         m_lastManualRect = m_selRect->frame();
-        postChange("SelRectDidRotationNotification");
+        postChange(notification::SelRectDidRotation);
     } else if (m_selectionMoveType != HandleNone) {
         // An edge dragged past its opposite edge leaves a negative size: turn it the right
         // way round (the user meant the frame between the two edges) and keep at least a
@@ -272,7 +272,7 @@ void PkCroppingImageView::mouseUp(const MouseEvent&)
         f.height = std::max(f.height, 1.0);
         m_selRect->setFrame(f);
         m_lastManualRect = f;
-        postChange("SelRectDidChangeNotification");
+        postChange(notification::SelRectDidChange);
     }
     m_selectionMoveType = HandleNone;
     m_offsetAngleOfRotation = 0.0f;
@@ -369,7 +369,7 @@ void PkCroppingImageView::keyUp(const KeyEvent&)
         return;
     m_movingSelWithByKyes = false;
     m_lastManualRect = m_selRect->frame();
-    postChange("SelRectDidChangeNotification");
+    postChange(notification::SelRectDidChange);
 }
 
 bool PkCroppingImageView::scrollWheel(const ScrollWheelEvent& event)
@@ -418,21 +418,21 @@ void PkCroppingImageView::onTimer()
 {
     m_timer->stop();
     m_lastManualRect = m_selRect->frame();
-    postChange("SelRectDidChangeNotification");
+    postChange(notification::SelRectDidChange);
 }
 
 void PkCroppingImageView::swipeWithEvent(const SwipeEvent& event)
 {
     if (event.deltaX > 0)
-        m_center.postNotificationName(QStringLiteral("GoToNextImageCommand"));
+        m_center.postNotificationName(notification::GoToNextImageCommand);
     else if (event.deltaX < 0)
-        m_center.postNotificationName(QStringLiteral("GoToPrevImageCommand"));
+        m_center.postNotificationName(notification::GoToPrevImageCommand);
 }
 
 bool PkCroppingImageView::performDragOperation(void* pasteboard)
 {
     m_droppingResult = false;
-    m_center.postNotificationName(QStringLiteral("InputFileWasDoppedIntoWell"), pasteboard);
+    m_center.postNotificationName(notification::InputFileWasDoppedIntoWell, pasteboard);
     return m_droppingResult;
 }
 
@@ -443,7 +443,7 @@ void PkCroppingImageView::onDroppedInputFileCallback(const Notification&)
 
 void PkCroppingImageView::viewDidEndLiveResize()
 {
-    m_center.postNotificationName(QStringLiteral("CropperEndsLiveResize"));
+    m_center.postNotificationName(notification::CropperEndsLiveResize);
 }
 
 std::vector<CursorArea> PkCroppingImageView::cursorAreas() const

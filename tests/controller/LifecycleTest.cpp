@@ -96,14 +96,14 @@ TEST(Lifecycle, QuickQuitWritesNothingAtTermination)
 {
     App normal;
     normal.c.awakeFromNib();
-    normal.center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification));
+    normal.center.postNotificationName(notification::ApplicationWillTerminate);
     EXPECT_EQ(normal.writes, 1);
 
     App quick;
     quick.c.awakeFromNib();
     quick.c.quickQuit();
     EXPECT_EQ(quick.ui.terminations, 1);
-    quick.center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification));
+    quick.center.postNotificationName(notification::ApplicationWillTerminate);
     EXPECT_EQ(quick.writes, 0);
 }
 
@@ -151,7 +151,7 @@ TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
         app.c.setRecentImages(r.recent);
         app.c.setOpenLastFileOnAppLaunch(r.reopenSetting);
         app.c.awakeFromNib();
-        app.center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification));
+        app.center.postNotificationName(notification::ApplicationDidFinishLaunching);
         EXPECT_EQ(app.c.hasSource(), r.opened);
         EXPECT_TRUE(app.ui.alerts.isEmpty());
     }
@@ -160,7 +160,7 @@ TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
     app.c.setRecentImages({ test::samplePath("rocket.jpg") });
     app.c.awakeFromNib();
     EXPECT_TRUE(app.c.applicationOpenFile(sample));
-    app.center.postNotificationName(QString::fromLatin1(kApplicationDidFinishLaunchingNotification));
+    app.center.postNotificationName(notification::ApplicationDidFinishLaunching);
     EXPECT_EQ(app.c.sourcePath(), sample);
     const MenuItem* updates = app.c.applicationMenu().itemWithTag(zent3controller::kCheckForUpdatesItemTag);
     ASSERT_TRUE(updates);

@@ -137,7 +137,7 @@ TEST(SaveFlow, DraggingTwiceLeavesOnlyTheSecondFile)
     ASSERT_FALSE(second.isEmpty());
     EXPECT_NE(second, first) << "a finished drag advances the name";
     EXPECT_FALSE(QFileInfo::exists(first));
-    s.center.postNotificationName(QString::fromLatin1(kApplicationWillTerminateNotification));
+    s.center.postNotificationName(notification::ApplicationWillTerminate);
     EXPECT_FALSE(QFileInfo::exists(second)) << "the last drag file goes at quit";
 }
 

@@ -128,9 +128,9 @@ CropControls::CropControls(zent3controller& controller, QWidget* parent)
     buildFrameGroup(row);
     row->addStretch(0);
 
-    m_observers.observe({ "aspectFields" }, [this] { syncAspect(); });
-    m_observers.observe({ "compositionGuidesMenuMarkedTag" }, [this] { syncGuides(); });
-    m_observers.observe({ "scaleSlider" }, [this] { syncZoom(); });
+    m_observers.observe({ key::aspectFields }, [this] { syncAspect(); });
+    m_observers.observe({ key::compositionGuidesMenuMarkedTag }, [this] { syncGuides(); });
+    m_observers.observe({ key::scaleSlider }, [this] { syncZoom(); });
     syncAspect();
     syncGuides();
     syncZoom();

@@ -96,7 +96,7 @@ void OutputControls::buildSizeRow(QHBoxLayout* row)
     auto* stretch = checkBox(
         this, "stretch", tr("Stretch"), tr("With both sizes fixed, stretch to them instead of fitting inside them"));
     bindToggle(
-        stretch, "outputSizeUnproportionalStretch", [this] { return m_c.outputSizeUnproportionalStretch(); },
+        stretch, key::outputSizeUnproportionalStretch, [this] { return m_c.outputSizeUnproportionalStretch(); },
         [this](bool on) { m_c.setOutputSizeUnproportionalStretch(on); });
 
     auto* fit = controlkit::toolButton(this, "fitOutput", tr("Fit"), tr("Fit the output to the view"),
@@ -122,12 +122,12 @@ void OutputControls::buildLookRow(QHBoxLayout* row)
     using controlkit::Glyph;
     auto* autoLevels = checkBox(this, "autoLevels", tr("Auto levels"), tr("Stretch each colour channel to full range"));
     bindToggle(
-        autoLevels, "autoLevelsIsOn", [this] { return m_c.autoLevelsIsOn(); },
+        autoLevels, key::autoLevelsIsOn, [this] { return m_c.autoLevelsIsOn(); },
         [this](bool on) { m_c.setAutoLevelsIsOn(on); });
     auto* lock = controlkit::toolButton(this, "autoLevelsLock", tr("Lock levels"),
         tr("Keep the current levels for the following pictures"), controlkit::icon(Glyph::Lock, palette()));
     bindToggle(
-        lock, "autoLevelsIsLocked", [this] { return m_c.autoLevelsIsLocked(); },
+        lock, key::autoLevelsIsLocked, [this] { return m_c.autoLevelsIsLocked(); },
         [this](bool on) { m_c.setAutoLevelsIsLocked(on); });
     row->addWidget(autoLevels);
     row->addWidget(lock);
@@ -143,11 +143,11 @@ void OutputControls::buildLookRow(QHBoxLayout* row)
         void (zent3controller::*set)(bool);
     };
     const Toggle toggles[] = {
-        { "flipVertical", "Flip vertically", "Mirror top to bottom", Glyph::FlipVertical, "flipVertical",
+        { "flipVertical", "Flip vertically", "Mirror top to bottom", Glyph::FlipVertical, key::flipVertical,
             &zent3controller::flipVertical, &zent3controller::setFlipVertical },
-        { "flipHorizontal", "Flip horizontally", "Mirror left to right", Glyph::FlipHorizontal, "flipHorizontal",
+        { "flipHorizontal", "Flip horizontally", "Mirror left to right", Glyph::FlipHorizontal, key::flipHorizontal,
             &zent3controller::flipHorizontal, &zent3controller::setFlipHorizontal },
-        { "invert", "Invert", "Negative", Glyph::Invert, "invertIsOn", &zent3controller::invertIsOn,
+        { "invert", "Invert", "Negative", Glyph::Invert, key::invertIsOn, &zent3controller::invertIsOn,
             &zent3controller::setInvertIsOn },
     };
     for (const Toggle& t : toggles) {
@@ -172,7 +172,7 @@ void OutputControls::buildLookRow(QHBoxLayout* row)
         m_c.setOutputModeTag(tag);
         syncMode();
     });
-    m_observers.observe({ "outputModeTag" }, [this] { syncMode(); });
+    m_observers.observe({ key::outputModeTag }, [this] { syncMode(); });
     syncMode();
     row->addLayout(modeBox);
     controlkit::addGroupGap(row);
@@ -190,7 +190,7 @@ void OutputControls::buildLookRow(QHBoxLayout* row)
             m_c.setSharpenLevel(level);
         syncSharpen();
     });
-    m_observers.observe({ "sharpenLevel" }, [this] { syncSharpen(); });
+    m_observers.observe({ key::sharpenLevel }, [this] { syncSharpen(); });
     syncSharpen();
     row->addWidget(sharpenLabel);
     row->addWidget(m_sharpen);
@@ -247,9 +247,9 @@ void OutputControls::bindSize(QCheckBox* check, QSpinBox* field, bool width)
         sync();
     });
     if (width)
-        m_observers.observe({ "outputWidthIsFixed", "outputWidthFieldEnabled", "outputWidthVal" }, sync);
+        m_observers.observe({ key::outputWidthIsFixed, key::outputWidthFieldEnabled, key::outputWidthVal }, sync);
     else
-        m_observers.observe({ "outputHeightIsFixed", "outputHeightFieldEnabled", "outputHeighVal" }, sync);
+        m_observers.observe({ key::outputHeightIsFixed, key::outputHeightFieldEnabled, key::outputHeighVal }, sync);
     sync();
 }
 

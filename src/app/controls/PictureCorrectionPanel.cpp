@@ -55,7 +55,7 @@ PictureCorrectionPanel::PictureCorrectionPanel(zent3controller& controller, QWid
         m_c.setPictureCorrectionIsOn(on);
         syncEnabled();
     });
-    m_observers.observe({ "pictureCorrectionIsOn" }, [this] { syncEnabled(); });
+    m_observers.observe({ key::pictureCorrectionIsOn }, [this] { syncEnabled(); });
     syncEnabled();
     column->addWidget(m_enabled);
 
@@ -72,15 +72,15 @@ PictureCorrectionPanel::PictureCorrectionPanel(zent3controller& controller, QWid
         void (zent3controller::*set)(float);
     };
     const ChannelRow channels[] = {
-        { "gamma", "gammaValue", tr("Gamma"), kMinGamma, kMaxGamma, &zent3controller::gammaValue,
+        { "gamma", key::gammaValue, tr("Gamma"), kMinGamma, kMaxGamma, &zent3controller::gammaValue,
             &zent3controller::setGammaValue },
-        { "contrast", "contrastValue", tr("Contrast"), kMinShift, kMaxShift, &zent3controller::contrastValue,
+        { "contrast", key::contrastValue, tr("Contrast"), kMinShift, kMaxShift, &zent3controller::contrastValue,
             &zent3controller::setContrastValue },
-        { "red", "redValue", tr("Red"), kMinShift, kMaxShift, &zent3controller::redValue,
+        { "red", key::redValue, tr("Red"), kMinShift, kMaxShift, &zent3controller::redValue,
             &zent3controller::setRedValue },
-        { "green", "greenValue", tr("Green"), kMinShift, kMaxShift, &zent3controller::greenValue,
+        { "green", key::greenValue, tr("Green"), kMinShift, kMaxShift, &zent3controller::greenValue,
             &zent3controller::setGreenValue },
-        { "blue", "blueValue", tr("Blue"), kMinShift, kMaxShift, &zent3controller::blueValue,
+        { "blue", key::blueValue, tr("Blue"), kMinShift, kMaxShift, &zent3controller::blueValue,
             &zent3controller::setBlueValue },
     };
     int row = 0;

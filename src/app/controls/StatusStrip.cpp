@@ -52,9 +52,9 @@ StatusStrip::StatusStrip(zent3controller& controller, QWidget* parent)
     row->addWidget(m_saved);
     row->addWidget(m_fileCounter);
 
-    m_observers.observe({ "imageInfo" }, [this] { syncInfo(); });
-    m_observers.observe({ "operationTimeLabel" }, [this] { syncOperationTime(); });
-    m_observers.observe({ "outputFileSavedLabelHidden" }, [this] { syncSaved(); });
+    m_observers.observe({ key::imageInfo }, [this] { syncInfo(); });
+    m_observers.observe({ key::operationTimeLabel }, [this] { syncOperationTime(); });
+    m_observers.observe({ key::outputFileSavedLabelHidden }, [this] { syncSaved(); });
     syncInfo();
     syncOperationTime();
     syncSaved();

@@ -39,13 +39,13 @@ PkBorderLessWindow::PkBorderLessWindow(zent3controller& controller, QWidget* par
         bar->hide();
         connect(bar, &QScrollBar::valueChanged, this, [this] { scrollBarMoved(); });
     }
-    m_imageObserver = m_controller.observeKey(QStringLiteral("fullScreenImage"), [this](const QString&) {
+    m_imageObserver = m_controller.observeKey(key::fullScreenImage, [this](const QString&) {
         m_cachedFor = nullptr;
         m_image = QImage();
         m_scaled = QImage();
         update();
     });
-    m_geometryObserver = m_controller.observeKey(QStringLiteral("fullScreenGeometry"), [this](const QString&) {
+    m_geometryObserver = m_controller.observeKey(key::fullScreenGeometry, [this](const QString&) {
         syncScrollBars();
         update();
     });

@@ -1,0 +1,67 @@
+#pragma once
+// The keys under which the controller announces its changes (KeyValueObservable), declared
+// once: a mistyped key would leave a widget silently stale.
+
+namespace quillum::key {
+
+inline constexpr const char aspectFields[] = "aspectFields";
+inline constexpr const char autoLevelsIsLocked[] = "autoLevelsIsLocked";
+inline constexpr const char autoLevelsIsOn[] = "autoLevelsIsOn";
+inline constexpr const char blueValue[] = "blueValue";
+inline constexpr const char compositionGuidesMenuMarkedTag[] = "compositionGuidesMenuMarkedTag";
+inline constexpr const char contrastValue[] = "contrastValue";
+inline constexpr const char currentInputPath[] = "currentInputPath";
+inline constexpr const char currentOutputFileName[] = "currentOutputFileName";
+inline constexpr const char currentOutputFileType[] = "currentOutputFileType";
+inline constexpr const char currentOutputPath[] = "currentOutputPath";
+inline constexpr const char currentSpecialOutputPath[] = "currentSpecialOutputPath";
+inline constexpr const char dontShowCropFlag[] = "dontShowCropFlag";
+inline constexpr const char draggedFileName[] = "draggedFileName";
+inline constexpr const char fileCounter[] = "fileCounter";
+inline constexpr const char flipHorizontal[] = "flipHorizontal";
+inline constexpr const char flipVertical[] = "flipVertical";
+inline constexpr const char fullScreenGeometry[] = "fullScreenGeometry";
+inline constexpr const char fullScreenImage[] = "fullScreenImage";
+inline constexpr const char fullScreenIsOpen[] = "fullScreenIsOpen";
+inline constexpr const char gammaValue[] = "gammaValue";
+inline constexpr const char greenValue[] = "greenValue";
+inline constexpr const char imageInfo[] = "imageInfo";
+inline constexpr const char initialCustomOutputFileName[] = "initialCustomOutputFileName";
+inline constexpr const char invertIsOn[] = "invertIsOn";
+inline constexpr const char lastRotation[] = "lastRotation";
+inline constexpr const char leftPanelGeometry[] = "leftPanelGeometry";
+inline constexpr const char navigationButtons[] = "navigationButtons";
+inline constexpr const char onOpeningMargine[] = "onOpeningMargine";
+inline constexpr const char onOpeningMaximizeSelection[] = "onOpeningMaximizeSelection";
+inline constexpr const char operationTimeLabel[] = "operationTimeLabel";
+inline constexpr const char outPict[] = "outPict";
+inline constexpr const char outputFileRule[] = "outputFileRule";
+inline constexpr const char outputFileSavedLabelHidden[] = "outputFileSavedLabelHidden";
+inline constexpr const char outputHeighVal[] = "outputHeighVal";
+inline constexpr const char outputHeightFieldEnabled[] = "outputHeightFieldEnabled";
+inline constexpr const char outputHeightIsFixed[] = "outputHeightIsFixed";
+inline constexpr const char outputModeTag[] = "outputModeTag";
+inline constexpr const char outputSizeUnproportionalStretch[] = "outputSizeUnproportionalStretch";
+inline constexpr const char outputWidthFieldEnabled[] = "outputWidthFieldEnabled";
+inline constexpr const char outputWidthIsFixed[] = "outputWidthIsFixed";
+inline constexpr const char outputWidthVal[] = "outputWidthVal";
+inline constexpr const char pictureCorrectionIsOn[] = "pictureCorrectionIsOn";
+inline constexpr const char quickResizeHeightCase[] = "quickResizeHeightCase";
+inline constexpr const char quickResizeWidthCase[] = "quickResizeWidthCase";
+inline constexpr const char recentImages[] = "recentImages";
+inline constexpr const char recentInFolders[] = "recentInFolders";
+inline constexpr const char recentOutFolders[] = "recentOutFolders";
+inline constexpr const char redValue[] = "redValue";
+inline constexpr const char rightPanelScale[] = "rightPanelScale";
+inline constexpr const char rotationButtonImages[] = "rotationButtonImages";
+inline constexpr const char rotationField[] = "rotationField";
+inline constexpr const char rotationThumbnails[] = "rotationThumbnails";
+inline constexpr const char scaleSlider[] = "scaleSlider";
+inline constexpr const char sharpenLevel[] = "sharpenLevel";
+inline constexpr const char temporaryPath[] = "temporaryPath";
+inline constexpr const char windowTitle[] = "windowTitle";
+inline constexpr const char xMoveSliderMax[] = "xMoveSliderMax";
+inline constexpr const char xSliderMoverMax[] = "xSliderMoverMax";
+inline constexpr const char yMoveSliderMax[] = "yMoveSliderMax";
+
+} // namespace quillum::key
