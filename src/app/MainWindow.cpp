@@ -108,7 +108,7 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     m_cropView = new PkCroppingImageViewWidget(controller.leftPanel());
     m_outputView = new OutputViewWidget(controller.rightPanel());
     m_outputView->setDragHandlers([this] { return m_controller.writeDragFile(); },
-        [] { NotificationCenter::defaultCenter().postNotificationName(notification::ImageWasDraggedAndDropped); });
+        [this] { m_controller.notificationCenter().postNotificationName(notification::ImageWasDraggedAndDropped); });
     m_leftArea = makeScrollArea(m_cropView);
     m_rightArea = makeScrollArea(m_outputView);
     m_outputControls = new OutputControls(controller);
@@ -284,9 +284,11 @@ QWidget* MainWindow::rightStrip()
     auto* nameRow = new QHBoxLayout;
     nameRow->setContentsMargins(6, 2, 6, 4);
     auto* name = new QLineEdit;
+    name->setObjectName(QStringLiteral("outputName"));
     name->setToolTip(QStringLiteral("The name of the next saved crop; its number counts up after each save"));
     name->setText(m_controller.currentOutputFileName());
     auto* type = new QComboBox;
+    type->setObjectName(QStringLiteral("outputType"));
     type->addItems({ QStringLiteral("JPEG"), QStringLiteral("TIFF"), QStringLiteral("PNG") });
     type->setCurrentIndex(m_controller.currentOutputFileType());
     auto* folder = new QToolButton;

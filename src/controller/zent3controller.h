@@ -83,6 +83,8 @@ public:
     const QString& sourceColorSpaceName() const { return m_sourceColorSpaceName; }
 
     PkCroppingImageView& leftPanel() { return m_leftPanel; }
+    // The centre its views post on and it observes.
+    NotificationCenter& notificationCenter() { return m_center; }
     PkCenterImageView& rightPanel() { return m_rightPanel; }
 
     // --- MainDraw: conversion ----------------------------------------------------------
