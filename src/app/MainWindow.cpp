@@ -4,6 +4,7 @@
 #include "app/capture/ScreenCapture.h"
 #include "app/controls/CropControls.h"
 #include "app/controls/OutputControls.h"
+#include "app/controls/PictureCorrectionPanel.h"
 #include "app/controls/StatusStrip.h"
 #include "app/cropframe/PkCroppingImageViewWidget.h"
 #include "app/fullscreen/PkBorderLessWindow.h"
@@ -45,6 +46,14 @@
 #include <algorithm>
 #include <string>
 
+// The help pages, the sound and the other resources are compiled into the static app
+// library, whose registration the linker drops unless it is referenced; at global scope,
+// as the macro requires.
+static void initQuillumResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace quillum {
 namespace {
 
@@ -57,6 +66,8 @@ QScrollArea* makeScrollArea(QWidget* content)
     area->setFrameShape(QFrame::NoFrame);
     area->setBackgroundRole(QPalette::Dark);
     area->viewport()->setStyleSheet(QStringLiteral("background: #1b1b1d;"));
+    // Arrow keys belong to the crop frame, never to the scroll bars.
+    area->setFocusPolicy(Qt::NoFocus);
     return area;
 }
 
@@ -70,6 +81,7 @@ QWidget* stripHolder(QWidget* controls)
     holder->setFrameShape(QFrame::NoFrame);
     holder->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     holder->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    holder->setFocusPolicy(Qt::NoFocus);
     holder->setFixedHeight(controls->sizeHint().height() + holder->horizontalScrollBar()->sizeHint().height());
     return holder;
 }
@@ -103,7 +115,9 @@ int screenHeight(const QWidget* w)
 MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     : QMainWindow(parent)
     , m_controller(controller)
+    , m_observers(controller)
 {
+    initQuillumResources();
     setWindowTitle(QStringLiteral("Quillum"));
     m_cropView = new PkCroppingImageViewWidget(controller.leftPanel());
     m_outputView = new OutputViewWidget(controller.rightPanel());
@@ -154,6 +168,8 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     m_fullScreen = new PkBorderLessWindow(controller);
     m_fullScreen->setParent(this, m_fullScreen->windowFlags());
     registerWindow(WindowId::FullScreenPanel, m_fullScreen);
+    // The set-up panels that exist so far; the controller's show commands bring them up.
+    registerWindow(WindowId::PictureCorrection, &m_outputControls->correctionPanel());
     buildMenus();
     observeController();
     resize(1400, 880);
@@ -164,40 +180,38 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::observeController()
 {
-    m_controller.observeKey(key::outputFileSavedLabelHidden, [this](const QString&) {
+    m_observers.observe({ key::outputFileSavedLabelHidden }, [this] {
         if (m_status && !m_controller.outputFileSavedLabelIsHidden())
             m_status->setSavedText(QStringLiteral("Saved %1").arg(QFileInfo(m_controller.lastSavedPath()).fileName()));
     });
-    m_controller.observeKey(key::rotationThumbnails, [this](const QString&) {
+    m_observers.observe({ key::rotationThumbnails }, [this] {
         const auto thumbnails = m_controller.rotationButtonThumbnails();
         for (std::size_t i = 0; i < thumbnails.size(); ++i)
             if (m_rotationButtons[i] && thumbnails[i])
                 m_rotationButtons[i]->setIcon(QIcon(QPixmap::fromImage(imageFromWorkingBitmap(*thumbnails[i], false))));
     });
-    m_controller.observeKey(key::navigationButtons, [this](const QString&) { syncNavigation(); });
-    m_controller.observeKey(key::fileCounter, [this](const QString&) { syncNavigation(); });
-    m_controller.recentImagesMenu().setChangedHandler(
-        [this] { rebuildMenu(m_recentImagesMenu, m_controller.recentImagesMenu()); });
-    m_controller.recentInFoldersMenu().setChangedHandler(
-        [this] { rebuildMenu(m_recentInFoldersMenu, m_controller.recentInFoldersMenu()); });
-    m_controller.recentOutFoldersMenu().setChangedHandler(
-        [this] { rebuildMenu(m_recentOutFoldersMenu, m_controller.recentOutFoldersMenu()); });
-    m_controller.observeKey(key::imageInfo, [this](const QString&) {
+    m_observers.observe({ key::navigationButtons }, [this] { syncNavigation(); });
+    m_observers.observe({ key::fileCounter }, [this] { syncNavigation(); });
+    m_observers.observeMenu(m_controller.recentImagesMenu(), [this] { rebuildMenu(m_recentImagesMenu, m_controller.recentImagesMenu()); });
+    m_observers.observeMenu(m_controller.recentInFoldersMenu(), [this] { rebuildMenu(m_recentInFoldersMenu, m_controller.recentInFoldersMenu()); });
+    m_observers.observeMenu(m_controller.recentOutFoldersMenu(), [this] { rebuildMenu(m_recentOutFoldersMenu, m_controller.recentOutFoldersMenu()); });
+    m_observers.observe({ key::imageInfo }, [this] {
         m_cropView->setPicture(m_controller.srcImageRep(), m_controller.sourceGeneration());
         syncLeftPanel();
+        // A picture just shown is what the arrow keys work on.
+        if (m_controller.hasSource())
+            m_cropView->setFocus(Qt::OtherFocusReason);
     });
-    m_controller.observeKey(key::leftPanelGeometry, [this](const QString&) { syncLeftPanel(); });
-    m_controller.observeKey(key::outPict, [this](const QString&) {
+    m_observers.observe({ key::leftPanelGeometry }, [this] { syncLeftPanel(); });
+    m_observers.observe({ key::outPict }, [this] {
         m_outputView->setOutput(m_controller.outPict());
         m_controller.scaleOutputPicture();
         syncRightPanel();
     });
-    m_controller.observeKey(key::rightPanelScale, [this](const QString&) { syncRightPanel(); });
-    m_controller.observeKey(
-        QStringLiteral("windowTitle"), [this](const QString&) { setWindowTitle(m_controller.windowTitle()); });
-    m_controller.mainZoomMenu().setChangedHandler([this] { rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu()); });
-    m_controller.applicationMenu().setChangedHandler(
-        [this] { rebuildMenu(m_appMenu, m_controller.applicationMenu()); });
+    m_observers.observe({ key::rightPanelScale }, [this] { syncRightPanel(); });
+    m_observers.observe({ key::windowTitle }, [this] { setWindowTitle(m_controller.windowTitle()); });
+    m_observers.observeMenu(m_controller.mainZoomMenu(), [this] { rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu()); });
+    m_observers.observeMenu(m_controller.applicationMenu(), [this] { rebuildMenu(m_appMenu, m_controller.applicationMenu()); });
 }
 
 // The model's scroll origin has y up from the document's bottom; Qt's scroll bars count
@@ -310,11 +324,11 @@ QWidget* MainWindow::rightStrip()
         m_controller.onTypeChangeAtMainScreen(sender);
     });
     connect(folder, &QToolButton::clicked, this, [this] { m_controller.showOutputFolderInFinder(); });
-    m_controller.observeKey(key::currentOutputFileName, [this, name](const QString&) {
+    m_observers.observe({ key::currentOutputFileName }, [this, name] {
         if (!name->hasFocus())
             name->setText(m_controller.currentOutputFileName());
     });
-    m_controller.observeKey(key::currentOutputFileType, [this, type](const QString&) {
+    m_observers.observe({ key::currentOutputFileType }, [this, type] {
         const QSignalBlocker block(type);
         type->setCurrentIndex(m_controller.currentOutputFileType());
     });
@@ -558,11 +572,8 @@ void MainWindow::buildMenus()
         this, [this] { m_controller.quickQuit(); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->addAction(QStringLiteral("&Paste Picture"), QKeySequence::Paste, this, [this] {
-        if (!m_controller.readSelectionFromPasteboard(QGuiApplication::clipboard()->mimeData()))
-            runAlert(QStringLiteral("Paste Error"), QStringLiteral("Sorry, but the past operation failed"),
-                { QStringLiteral("OK") });
-    });
+    edit->addAction(QStringLiteral("&Paste Picture"), QKeySequence::Paste, this,
+        [this] { m_controller.pastePicture(QGuiApplication::clipboard()->mimeData()); });
     edit->addAction(QStringLiteral("Select &All"), QKeySequence::SelectAll, this, [this] { m_controller.selectAll(); });
     edit->addAction(QStringLiteral("&Turn Frame a Quarter"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
         [this] { m_controller.rotateSelectioFrame(); });
@@ -607,11 +618,11 @@ void MainWindow::buildMenus()
     output->addAction(QStringLiteral("Output at Actual Size"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0), this,
         [this] { m_controller.fitOutputImageTo100(); });
     output->addAction(QStringLiteral("Picture &Correction…"), QKeySequence(Qt::CTRL | Qt::Key_K), this,
-        [this] { m_outputControls->showCorrectionPanel(); });
+        [this] { m_controller.showPictureCorrectionWindow(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("Quillum &Help"), QKeySequence::HelpContents, this,
-        [this] { showHelpAnchor(QStringLiteral("helpMainScreen")); });
+        [this] { m_controller.helpMainScreen(); });
     m_appMenu = help->addMenu(QStringLiteral("Updates"));
     rebuildMenu(m_appMenu, m_controller.applicationMenu());
 }
@@ -661,8 +672,15 @@ Rect MainWindow::windowFrame(WindowId id) const
 
 void MainWindow::setWindowFrame(WindowId id, const Rect& frame)
 {
-    if (QWidget* w = window(id))
-        w->setGeometry(toTopLeft(frame, screenHeight(w)));
+    // A frame is the outer rectangle (what windowFrame reads); Qt sets the inner one.
+    QWidget* w = window(id);
+    if (!w)
+        return;
+    const QRect outer = toTopLeft(frame, screenHeight(w));
+    const QRect inner = w->geometry(), decorated = w->frameGeometry();
+    const QMargins decoration(inner.left() - decorated.left(), inner.top() - decorated.top(),
+        decorated.right() - inner.right(), decorated.bottom() - inner.bottom());
+    w->setGeometry(outer.marginsRemoved(decoration));
 }
 
 void MainWindow::bringWindowForward(WindowId id, bool floating)
@@ -691,11 +709,16 @@ bool MainWindow::isWindowVisible(WindowId id) const
 
 void MainWindow::setPresentationMode(bool fullScreen)
 {
-    if (QWidget* w = window(WindowId::FullScreenPanel)) {
-        if (fullScreen)
-            w->showFullScreen();
-        else
-            w->showNormal();
+    QWidget* w = window(WindowId::FullScreenPanel);
+    if (!w)
+        return;
+    if (fullScreen) {
+        w->showFullScreen();
+    } else if (w->isVisible()) {
+        w->showNormal();
+    } else {
+        // Leaving the mode must not show a viewer that was already put away.
+        w->setWindowState(w->windowState() & ~Qt::WindowFullScreen);
     }
 }
 
@@ -721,11 +744,19 @@ void MainWindow::openUrl(const QString& url)
 void MainWindow::showHelpAnchor(const QString& anchor)
 {
     if (!m_help) {
-        m_help = new QTextBrowser;
+        m_help = new QTextBrowser(this);
+        m_help->setWindowFlag(Qt::Window);
         m_help->setAttribute(Qt::WA_DeleteOnClose);
         m_help->setWindowTitle(QStringLiteral("Quillum Help"));
         m_help->setOpenExternalLinks(true);
         m_help->resize(720, 640);
+        // The page is a light document whatever the window's dark palette says.
+        QPalette page = m_help->palette();
+        page.setColor(QPalette::Base, QColor(250, 250, 248));
+        page.setColor(QPalette::Text, QColor(34, 34, 34));
+        page.setColor(QPalette::Link, QColor(20, 90, 170));
+        page.setColor(QPalette::LinkVisited, QColor(90, 60, 150));
+        m_help->setPalette(page);
     }
     m_help->setSource(QUrl(QStringLiteral("qrc:/help/index.html#") + anchor));
     m_help->show();

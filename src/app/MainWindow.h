@@ -4,6 +4,7 @@
 // controller's UiServices: alerts, window geometry, the screen, help and URLs reach Qt here.
 // The screen's bottom-left convention meets Qt's top-left one in WindowPosition.h.
 
+#include "app/controls/ControllerObservers.h"
 #include "platform/UiServices.h"
 
 #include <QMainWindow>
@@ -81,6 +82,8 @@ private:
     QWidget* window(WindowId id) const;
 
     zent3controller& m_controller;
+    // Constructed before any widget registers, destroyed before the children go.
+    ControllerObservers m_observers;
     QSplitter* m_splitter = nullptr;
     QScrollArea* m_leftArea = nullptr;
     QScrollArea* m_rightArea = nullptr;

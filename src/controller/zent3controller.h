@@ -303,9 +303,16 @@ public:
     void defaultsWrite();
 
     // --- Loading: showing the current picture of the list ------------------------------
+    // The paste command and a drop: a file opens as a new list, else image data shows as a
+    // pasted picture, else "Paste Error". True when a picture is shown.
+    bool pastePicture(const QMimeData* pasteboard);
+    enum class PasteResult { Shown, NotOpened, NothingUsable };
+    PasteResult takePictureFromPasteboard(const QMimeData* pasteboard);
     // Shows pics()[currentPicIndex()] as the new source (decode or take the look-ahead,
     // turn by EXIF orientation if so set, place the frame, render, pre-read the next one).
-    void showCurrentPicture();
+    // A file that cannot be read is said so, and the panels show nothing rather than the
+    // previous picture, so the counter, the title and the picture always agree.
+    bool showCurrentPicture();
     // Shows an in-memory picture (a drop, a paste, a capture): no look-ahead, no EXIF turn,
     // the output name base "New Image".
     void showPastedPicture(BitmapImageRep picture);
@@ -355,9 +362,11 @@ public:
     // without pictures changes nothing: list, position, folders and buttons stay.
     // Builds the list from the picture's folder and shows that picture (or the first one
     // when the path is not in the list).
-    void createListFor(const QString& path, bool includeSubfolders);
+    // A folder is listed itself. True when a picture is shown; a folder without pictures
+    // says so and changes nothing.
+    bool createListFor(const QString& path, bool includeSubfolders);
     // Builds the list from a folder, never recursive, and shows its first picture.
-    void createListForFolder(const QString& folder);
+    bool createListForFolder(const QString& folder);
     // Open panel with the include-subfolders option; the last chosen file is shown.
     void showFileList(const Sender& sender = {});
     // Open panel whose option is ignored: the chosen file's folder only.
@@ -690,8 +699,11 @@ private:
     bool m_onOpeningMaxAndNewAspectControl = false;
 
     // Navigation state.
+    // The list's picture shown, or the list kept when it is empty; true when a picture shows.
     bool adoptList(const QString& home, QStringList list, const QString& chosen);
-    void showListPicture();
+    bool showListPicture();
+    // The list's current entry could not be read: nothing is shown, the title names it.
+    void showUnreadablePicture(const QString& path);
     void rebuildRecentMenus();
     QString m_currentInputPath;
     bool m_prevButtonEnabled = false;

@@ -36,34 +36,42 @@ BitmapImageRep zent3controller::bitmapFromImage(const QImage& image)
 
 void zent3controller::onDroppedInputFile(const Notification& notification)
 {
-    const bool shown = readSelectionFromPasteboard(static_cast<const QMimeData*>(notification.object));
-    if (!shown && m_uiServices)
+    // Only a drop that gave a picture is answered as accepted.
+    if (pastePicture(static_cast<const QMimeData*>(notification.object)))
+        m_center.postNotificationName(notification::InputFileWasProcessedByController);
+}
+
+bool zent3controller::pastePicture(const QMimeData* pasteboard)
+{
+    const PasteResult result = takePictureFromPasteboard(pasteboard);
+    // A file that could not be opened has already said why.
+    if (result == PasteResult::NothingUsable && m_uiServices)
         m_uiServices->runAlert(QStringLiteral("Paste Error"), QStringLiteral("Sorry, but the past operation failed"),
             { QStringLiteral("OK") });
-    m_center.postNotificationName(notification::InputFileWasProcessedByController);
+    return result == PasteResult::Shown;
 }
 
 bool zent3controller::readSelectionFromPasteboard(const QMimeData* mime)
 {
-    bool shown = false;
+    return takePictureFromPasteboard(mime) == PasteResult::Shown;
+}
+
+zent3controller::PasteResult zent3controller::takePictureFromPasteboard(const QMimeData* mime)
+{
     // File names first: a file keeps its metadata and its folder for the list.
     if (mime && mime->hasUrls()) {
-        for (const QUrl& url : mime->urls()) {
-            if (url.isLocalFile()) {
-                createListFor(url.toLocalFile(), false);
-                shown = true;
-                break;
-            }
-        }
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile())
+                return createListFor(url.toLocalFile(), false) ? PasteResult::Shown : PasteResult::NotOpened;
     }
-    if (!shown && mime && mime->hasImage()) {
+    if (mime && mime->hasImage()) {
         BitmapImageRep picture = bitmapFromImage(qvariant_cast<QImage>(mime->imageData()));
         if (!picture.isNull()) {
             showPastedPicture(std::move(picture));
-            shown = true;
+            return PasteResult::Shown;
         }
     }
-    return shown;
+    return PasteResult::NothingUsable;
 }
 
 void zent3controller::takeScreenshot(const Sender&)

@@ -78,11 +78,27 @@ void zent3controller::showMainTitle()
     didChangeValueForKey(key::windowTitle);
 }
 
-void zent3controller::showCurrentPicture()
+bool zent3controller::showCurrentPicture()
 {
     if (m_currentPicIndex < 0 || m_currentPicIndex >= m_pics.size())
-        return;
-    showPictureAtPath(m_pics[m_currentPicIndex], true);
+        return false;
+    const QString path = m_pics[m_currentPicIndex];
+    if (showPictureAtPath(path, true))
+        return true;
+    showUnreadablePicture(path);
+    // The next entry is still read ahead: stepping on past a broken file stays quick.
+    if (m_lookAheadEnabled && m_currentPicIndex + 1 < m_pics.size())
+        preLoadRepByName(m_pics[m_currentPicIndex + 1]);
+    return false;
+}
+
+void zent3controller::showUnreadablePicture(const QString& path)
+{
+    closeImage();
+    m_imagePath.clear();
+    m_lastSavedRect = {};
+    m_windowTitle = QStringLiteral("%1 - cannot be opened").arg(QFileInfo(path).fileName());
+    didChangeValueForKey(key::windowTitle);
 }
 
 bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)

@@ -26,45 +26,54 @@ QString absoluteClean(const QString& path)
 
 bool zent3controller::adoptList(const QString& home, QStringList list, const QString& chosen)
 {
-    // An empty result keeps the previous list so the buttons still mean what they show.
-    if (list.isEmpty())
+    // An empty result keeps the previous list so the buttons still mean what they show, and
+    // says why nothing changed.
+    if (list.isEmpty()) {
+        if (m_uiServices)
+            m_uiServices->runAlert(QStringLiteral("No pictures to open"),
+                QStringLiteral("\u201c%1\u201d holds no JPEG, TIFF or PNG pictures.").arg(QDir::toNativeSeparators(home)),
+                { QStringLiteral("OK") });
         return false;
+    }
     m_home = home;
     setCurrentInputPath(home);
     m_currentPicIndex = int(indexForPath(list, chosen));
     m_pics = std::move(list);
     displayFileCounter();
-    showListPicture();
+    const bool shown = showListPicture();
     verifyButtons();
+    return shown;
+}
+
+bool zent3controller::showListPicture()
+{
+    if (m_currentPicIndex < 0 || m_currentPicIndex >= m_pics.size())
+        return false;
+    const QString path = m_pics[m_currentPicIndex];
+    // Only a picture that really became the source is worth offering again.
+    if (!showCurrentPicture())
+        return false;
+    noteRecentImage(path);
     return true;
 }
 
-void zent3controller::showListPicture()
-{
-    if (m_currentPicIndex < 0 || m_currentPicIndex >= m_pics.size())
-        return;
-    const QString path = m_pics[m_currentPicIndex];
-    showCurrentPicture();
-    // Only a picture that really became the source is worth offering again.
-    if (sourcePath() == path)
-        noteRecentImage(path);
-}
-
-void zent3controller::createListFor(const QString& path, bool includeSubfolders)
+bool zent3controller::createListFor(const QString& path, bool includeSubfolders)
 {
     if (path.isEmpty())
-        return;
-    const QString picture = absoluteClean(path);
-    const QString home = QFileInfo(picture).path();
-    adoptList(home, listPictures(home, includeSubfolders), picture);
+        return false;
+    const QString chosen = absoluteClean(path);
+    // A folder is listed itself (from the open panel, the command line or a drop), not as
+    // an entry of its parent.
+    const QString home = QFileInfo(chosen).isDir() ? chosen : QFileInfo(chosen).path();
+    return adoptList(home, listPictures(home, includeSubfolders), chosen);
 }
 
-void zent3controller::createListForFolder(const QString& folder)
+bool zent3controller::createListForFolder(const QString& folder)
 {
     if (folder.isEmpty())
-        return;
+        return false;
     const QString home = absoluteClean(folder);
-    adoptList(home, listPictures(home, false), QString());
+    return adoptList(home, listPictures(home, false), QString());
 }
 
 void zent3controller::showFileList(const Sender&)
@@ -75,10 +84,8 @@ void zent3controller::showFileList(const Sender&)
     const QStringList chosen = m_uiServices->runOpenPanel(includeSubfolders);
     if (chosen.isEmpty())
         return;
-    // The last chosen file decides the folder and the picture shown.
-    const QString picture = absoluteClean(chosen.last());
-    const QString home = QFileInfo(picture).path();
-    adoptList(home, listPictures(home, includeSubfolders), picture);
+    // The last chosen file (or folder) decides the folder and the picture shown.
+    createListFor(chosen.last(), includeSubfolders);
 }
 
 void zent3controller::makeList(const Sender&)

@@ -277,6 +277,8 @@ void PkCroppingImageView::mouseUp(const MouseEvent&)
     m_selectionMoveType = HandleNone;
     m_offsetAngleOfRotation = 0.0f;
     m_angleOfRotation = 0.0f;
+    // The turned outline of a rotation drag must not outlive the release.
+    setNeedsDisplay();
 }
 
 bool PkCroppingImageView::keyDown(const KeyEvent& event)

@@ -53,21 +53,27 @@ void NotificationCenter::postNotification(const Notification& notification)
 
 std::uint64_t KeyValueObservable::observeKey(const QString& key, Handler handler)
 {
-    m_observers.push_back({ m_nextId, key, std::move(handler) });
+    m_observers.push_back(std::make_shared<Entry>(Entry { m_nextId, key, std::move(handler) }));
     return m_nextId++;
 }
 
 void KeyValueObservable::removeKeyObserver(std::uint64_t id)
 {
-    std::erase_if(m_observers, [id](const Entry& e) { return e.id == id; });
+    std::erase_if(m_observers, [id](const std::shared_ptr<Entry>& e) {
+        if (e->id != id)
+            return false;
+        e->removed = true;
+        return true;
+    });
 }
 
 void KeyValueObservable::didChangeValueForKey(const QString& key) const
 {
+    // A snapshot keeps the entries alive while observers change the list.
     const auto snapshot = m_observers;
-    for (const Entry& e : snapshot)
-        if (e.key.isEmpty() || e.key == key)
-            e.handler(key);
+    for (const auto& e : snapshot)
+        if (!e->removed && (e->key.isEmpty() || e->key == key))
+            e->handler(key);
 }
 
 } // namespace quillum

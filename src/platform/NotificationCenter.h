@@ -46,7 +46,9 @@ private:
 };
 
 // Key-value announcements: an object says a property changed; observers of that key
-// re-read it. Synchronous, in registration order, main thread only.
+// re-read it. Synchronous, in registration order, main thread only. As with notifications,
+// an observer removed during a delivery is not called afterwards in it, and one added
+// during it only from the next announcement.
 class KeyValueObservable {
 public:
     using Handler = std::function<void(const QString& key)>;
@@ -59,8 +61,9 @@ private:
         std::uint64_t id;
         QString key;
         Handler handler;
+        bool removed = false;
     };
-    std::vector<Entry> m_observers;
+    std::vector<std::shared_ptr<Entry>> m_observers;
     std::uint64_t m_nextId = 1;
 };
 

@@ -375,6 +375,38 @@ TEST(Controls, ZoomSliderFollowsAndDrivesTheScale)
     EXPECT_EQ(idleSlider.value(), 590) << "without a picture the slider returns to the controller's zoom";
 }
 
+TEST(Controls, StatusStripMirrorsTheStatusKeys)
+{
+    Scene s(false);
+    StatusStrip strip(s.c);
+    auto& info = child<QLabel>(strip, "imageInfo");
+    auto& time = child<QLabel>(strip, "operationTime");
+    auto& saved = child<QLabel>(strip, "outputSaved");
+    EXPECT_TRUE(info.text().isEmpty());
+    EXPECT_EQ(child<QLabel>(strip, "fileCounter").text(), QStringLiteral("0/0"));
+
+    s.c.setSourcePicture(gradient(64, 48));
+    s.c.leftPanel().selRect()->setFrame({ 0, 0, 32, 16 });
+    s.c.redrawOutput();
+    EXPECT_EQ(info.text(), s.c.imageInfo());
+    EXPECT_FALSE(info.text().isEmpty());
+    EXPECT_EQ(time.text(), s.c.operationTimeLabel().trimmed());
+    EXPECT_TRUE(time.text().startsWith(QStringLiteral("[0 : 0]-[32 x 16]")));
+
+    const struct {
+        bool hidden;
+    } savedRows[] = { { false }, { true }, { false } };
+    for (const auto& row : savedRows) {
+        s.c.outputFileSavedLabelHidden(row.hidden);
+        EXPECT_EQ(saved.isHidden(), row.hidden);
+    }
+    s.c.redrawOutput();
+    EXPECT_TRUE(saved.isHidden()) << "a new render hides the note";
+
+    strip.setFileCounter(3, 12);
+    EXPECT_EQ(child<QLabel>(strip, "fileCounter").text(), QStringLiteral("3/12"));
+}
+
 // Under ASan, an observer left behind by a destroyed panel is a use after free here.
 TEST(Controls, DestroyedPanelsStopListening)
 {

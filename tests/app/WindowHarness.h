@@ -12,11 +12,14 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -66,12 +69,21 @@ struct WindowSession {
     explicit WindowSession(std::initializer_list<const char*> names = { "a.jpg", "b.jpg", "c.jpg" },
         const char* sample = "coffee.jpg")
     {
-        for (const char* name : names)
-            QFile::copy(samplePath(sample), pictures.filePath(QString::fromLatin1(name)));
+        // Picture names get a copy of the sample, other names an empty file; folders are made.
+        for (const char* name : names) {
+            const QString path = pictures.filePath(QString::fromLatin1(name));
+            QDir().mkpath(QFileInfo(path).path());
+            if (path.endsWith(QLatin1String(".jpg")))
+                QFile::copy(samplePath(sample), path);
+            else
+                QFile(path).open(QIODevice::WriteOnly);
+        }
         controller.setUiServices(&window);
         controller.awakeFromNib();
         window.resize(1200, 800);
         window.show();
+        window.activateWindow();
+        (void)QTest::qWaitForWindowActive(&window);
         QCoreApplication::processEvents();
     }
     ~WindowSession() { controller.setUiServices(nullptr); }
@@ -105,6 +117,23 @@ struct WindowSession {
         QTest::keyClick(target, k.key(), k.keyboardModifiers());
         QCoreApplication::processEvents();
     }
+    void press(QKeySequence::StandardKey key) { press(QKeySequence(key)); }
+
+    // Opens a photo of the folder the way the user does: Ctrl+O, the panel answered.
+    void open(const QString& path, bool includeSubfolders = false)
+    {
+        window.onOpenPanel = [path, includeSubfolders](bool& subfolders) {
+            subfolders = includeSubfolders;
+            return QStringList { path };
+        };
+        press(QKeySequence::Open);
+        window.onOpenPanel = nullptr;
+    }
+    // A child widget by object name and type; null when missing.
+    template <typename W> W* find(const char* name) const
+    {
+        return window.findChild<W*>(QString::fromLatin1(name));
+    }
 
     PkCroppingImageViewWidget& cropView() const { return *window.cropView(); }
     // The crop view's widget point showing a point of the picture (pixels, origin bottom-left).
@@ -116,6 +145,8 @@ struct WindowSession {
     // Press, move in steps, release: a real drag with the left button.
     void drag(QWidget* widget, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = {}, int steps = 8)
     {
+        // QTest takes the null point (0, 0) for "the centre of the widget".
+        EXPECT_FALSE(from.isNull() || to.isNull()) << "QTest would use the widget's centre";
         QTest::mousePress(widget, Qt::LeftButton, modifiers, from);
         for (int i = 1; i <= steps; ++i) {
             const QPointF p = QPointF(from) + QPointF(to - from) * (double(i) / steps);

@@ -145,24 +145,29 @@ TEST(Navigation, AFolderWithoutPicturesChangesNothing)
     EXPECT_EQ(app.c.currentInputPath(), f.dir.path());
     EXPECT_EQ(app.c.fileCounter(), QStringLiteral("2/2"));
     EXPECT_EQ(app.shows, shows);
-    EXPECT_TRUE(app.ui.alerts.isEmpty());
+    ASSERT_EQ(app.ui.alerts.size(), 2) << "each empty folder says so";
+    EXPECT_TRUE(app.ui.alerts[0].startsWith(QStringLiteral("No pictures to open")));
     // The swipe over the views moves like the buttons.
     app.center.postNotificationName(QStringLiteral("GoToPrevImageCommand"));
     EXPECT_EQ(app.c.currentPicIndex(), 0);
 }
 
-TEST(Navigation, AVanishedFileIsReportedAndThePreviousPictureStays)
+// The counter, the title and the picture agree: a file that cannot be read is named and
+// nothing of the previous picture stays on screen to be cropped under its name.
+TEST(Navigation, AVanishedFileIsReportedAndNothingShowsInItsPlace)
 {
     Folder f { "a.jpg", "b.jpg", "c.jpg" };
     App app;
     app.c.createListFor(f.file("a.jpg"), false);
-    const auto output = app.c.outPict();
     ASSERT_TRUE(QFile::remove(f.file("b.jpg")));
     app.c.goNextPic();
     EXPECT_EQ(app.c.currentPicIndex(), 1);
+    EXPECT_EQ(app.c.fileCounter(), QStringLiteral("2/3"));
     EXPECT_EQ(app.ui.alerts.size(), 1);
-    EXPECT_EQ(app.c.sourcePath(), f.file("a.jpg"));
-    EXPECT_EQ(app.c.outPict(), output);
+    EXPECT_FALSE(app.c.hasSource());
+    EXPECT_FALSE(app.c.outPict());
+    EXPECT_EQ(app.c.windowTitle(), QStringLiteral("b.jpg - cannot be opened"));
+    EXPECT_FALSE(app.c.saveCrop()) << "nothing to save";
     app.c.goNextPic();
     EXPECT_EQ(app.c.sourcePath(), f.file("c.jpg")) << "the list goes on past it";
 }

@@ -42,6 +42,27 @@ TEST(NotificationCenter, ObserversMayChangeTheListWhileBeingCalled)
     EXPECT_EQ(late, 1);
 }
 
+// The same rule for key observers: a widget that goes away during an announcement (its
+// observer removed by an earlier one) must not be called.
+TEST(KeyValueObservable, ObserversRemovedDuringAnAnnouncementAreNotCalled)
+{
+    KeyValueObservable object;
+    int first = 0, second = 0, late = 0;
+    std::uint64_t secondId = 0;
+    object.observeKey(QStringLiteral("k"), [&](const QString&) {
+        ++first;
+        object.removeKeyObserver(secondId);
+        object.observeKey(QStringLiteral("k"), [&](const QString&) { ++late; });
+    });
+    secondId = object.observeKey(QStringLiteral("k"), [&](const QString&) { ++second; });
+    object.didChangeValueForKey(QStringLiteral("k"));
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 0);
+    EXPECT_EQ(late, 0);
+    object.didChangeValueForKey(QStringLiteral("k"));
+    EXPECT_EQ(late, 1);
+}
+
 TEST(TextFormats, TimeIntervalPatterns)
 {
     const QLocale en(QLocale::English, QLocale::UnitedStates);

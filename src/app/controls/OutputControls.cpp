@@ -198,7 +198,7 @@ void OutputControls::buildLookRow(QHBoxLayout* row)
 
     auto* correction = controlkit::toolButton(
         this, "showCorrection", tr("Correction…"), tr("Gamma, contrast and colour balance of the output"));
-    connect(correction, &QToolButton::clicked, this, &OutputControls::showCorrectionPanel);
+    connect(correction, &QToolButton::clicked, this, [this] { m_c.showPictureCorrectionWindow(); });
     row->addWidget(correction);
 }
 

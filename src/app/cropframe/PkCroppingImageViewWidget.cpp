@@ -97,6 +97,12 @@ PkCroppingImageViewWidget::PkCroppingImageViewWidget(PkCroppingImageView& model,
     m_model.selRect()->setColor(m_texture);
 }
 
+PkCroppingImageViewWidget::~PkCroppingImageViewWidget()
+{
+    // The model may outlive this widget.
+    m_model.setNeedsDisplayHandler({});
+}
+
 QPixmap PkCroppingImageViewWidget::texturePattern()
 {
     // A tileable two-tone hatch that stays visible on any photo.

@@ -24,6 +24,7 @@ class BitmapImageRep;
 class PkCroppingImageViewWidget : public QWidget {
 public:
     PkCroppingImageViewWidget(PkCroppingImageView& model, QWidget* parent = nullptr);
+    ~PkCroppingImageViewWidget() override;
 
     // The picture to show (the source); rebuilt into a display copy once per picture.
     // `generation` changes whenever the source is replaced, even at the same address.

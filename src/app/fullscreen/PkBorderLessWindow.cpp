@@ -59,9 +59,12 @@ PkBorderLessWindow::~PkBorderLessWindow()
 
 void PkBorderLessWindow::cancelOperation()
 {
-    // Escape while hidden must not open the viewer again.
+    // Escape while hidden must not open the viewer again; a panel left on screen by a
+    // closed viewer goes away.
     if (m_controller.fullScreenIsOpen())
         m_controller.fullScreen();
+    else
+        hide();
 }
 
 const QImage& PkBorderLessWindow::pictureImage()
@@ -123,7 +126,8 @@ void PkBorderLessWindow::resizeEvent(QResizeEvent* event)
 
 void PkBorderLessWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape) {
+    // Escape, and the keys that opened it, close the viewer.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_F11) {
         cancelOperation();
         return;
     }
