@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "controller/zent3controller.h"
+#include "input/CommandLine.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -55,10 +56,8 @@ int main(int argc, char** argv)
     window.show();
 
     // Files named on the command line (or handed over by the desktop) open as documents.
-    const QStringList args = QApplication::arguments().mid(1);
-    for (const QString& path : args)
-        if (!path.startsWith(QLatin1Char('-')))
-            controller.applicationOpenFile(path);
+    for (const QString& path : filesToOpenFromArguments(QApplication::arguments().mid(1)))
+        controller.applicationOpenFile(path);
 
     QObject::connect(&app, &QCoreApplication::aboutToQuit,
         [&] { center.postNotificationName(notification::ApplicationWillTerminate, &app); });
