@@ -10,6 +10,7 @@
 #include "app/fullscreen/PkBorderLessWindow.h"
 #include "app/output/OutputViewWidget.h"
 #include "controller/zent3controller.h"
+#include "platform/Assert.h"
 #include "platform/WindowPosition.h"
 
 #include <QAction>
@@ -511,8 +512,8 @@ QStringList MainWindow::runOpenPanel(bool& includeSubfolders)
 
 void MainWindow::rebuildMenu(QMenu* menu, const MenuModel& model)
 {
-    if (!menu)
-        return;
+    // Every model has its menu from construction on.
+    QUILLUM_ASSERT(menu, return);
     menu->clear();
     for (const MenuItem& item : model.items()) {
         if (item.separator || item.title.isEmpty()) {

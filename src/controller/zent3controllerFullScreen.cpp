@@ -3,6 +3,7 @@
 
 #include "zent3controller.h"
 
+#include "platform/Assert.h"
 #include "platform/UiServices.h"
 
 #include <utility>
@@ -142,6 +143,8 @@ void zent3controller::showImageInFullScreenAsCrop(std::shared_ptr<const BitmapIm
 
 void zent3controller::showImageInFullScreenAsCrop(const BitmapImageRep* image, bool asCrop)
 {
+    // A borrowed picture could outlive its owner in the viewer: only our own are taken.
+    QUILLUM_ASSERT(!image || image == m_outPict.get() || image == m_srcImageRep.get(), return);
     if (asCrop) {
         if (image == m_outPict.get())
             showImageInFullScreenAsCrop(std::shared_ptr<const BitmapImageRep>(m_outPict), true);

@@ -84,7 +84,9 @@ struct WindowSession {
         window.show();
         window.activateWindow();
         (void)QTest::qWaitForWindowActive(&window);
-        QCoreApplication::processEvents();
+        // The window reports the end of its first layout as a live resize a moment later
+        // (which refits the picture); let it pass before the user acts.
+        QTest::qWait(260);
     }
     ~WindowSession() { controller.setUiServices(nullptr); }
 
