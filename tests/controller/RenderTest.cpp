@@ -167,6 +167,39 @@ TEST_F(Fixture, SettersAndTheRenderTheyCause)
     EXPECT_EQ(renders, batchStart + 1);
 }
 
+TEST_F(Fixture, InvertRunsBeforeTheColourMode)
+{
+    // Source (200, 100, 50); inverted (55, 155, 205). Grey = (61 R + 174 G + 21 B) / 256,
+    // rounded: 30650 / 256 = 119.7 -> 120 for the source, 34630 / 256 = 135.3 -> 135 for the
+    // inverted one. Sepia adds 5120 to red and takes it from blue before the division; alpha
+    // gains 1 and saturates.
+    struct Row {
+        const char* name;
+        bool invert;
+        int mode;
+        std::array<int, 4> argb;
+    } rows[] = {
+        { "invert", true, OutputModeColor, { 255, 55, 155, 205 } },
+        { "black and white", false, OutputModeBlackAndWhite, { 255, 120, 120, 120 } },
+        { "sepia", false, OutputModeSepia, { 255, 140, 120, 100 } },
+        { "invert, then black and white", true, OutputModeBlackAndWhite, { 255, 135, 135, 135 } },
+        { "invert, then sepia (not sepia, then invert: 115, 135, 155)", true, OutputModeSepia, { 255, 155, 135, 115 } },
+    };
+    BitmapImageRep::Layout l;
+    l.width = 1, l.height = 1, l.samplesPerPixel = 3, l.bitsPerPixel = 24, l.hasAlpha = false, l.formatFlags = 0;
+    for (const Row& r : rows) {
+        BitmapImageRep pixel(l);
+        pixel.bitmapData()[0] = 200, pixel.bitmapData()[1] = 100, pixel.bitmapData()[2] = 50;
+        c.setSourcePicture(std::move(pixel));
+        c.setInvertIsOn(r.invert);
+        c.setOutputModeTag(r.mode);
+        render({ 0, 0, 1, 1 });
+        ASSERT_TRUE(c.outPict()) << r.name;
+        const std::uint8_t* p = c.outPict()->bitmapData();
+        EXPECT_EQ((std::array<int, 4> { p[0], p[1], p[2], p[3] }), r.argb) << r.name;
+    }
+}
+
 TEST_F(Fixture, NarrowPanelStopsTheRenderUntilWidened)
 {
     load(100, 80);
