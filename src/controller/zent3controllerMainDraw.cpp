@@ -174,11 +174,12 @@ void zent3controller::mainDrawProcedure(Rect rect)
         m_decorator->drawLogo(work);
         m_decorator->drawCaptions(work);
     }
-    // 19. Stored directly: the setters would render again.
+    // 19. Stored directly: the setters would render again. The fields get the size the rule
+    // asks for, not the bounded one (OutputSize.h).
     if (size.writesBackSize) {
-        m_outputWidthVal = work.pixelsWide();
+        m_outputWidthVal = size.ruleWidth;
         didChangeValueForKey(QStringLiteral("outputWidthVal"));
-        m_outputHeighVal = work.pixelsHigh();
+        m_outputHeighVal = size.ruleHeight;
         didChangeValueForKey(QStringLiteral("outputHeighVal"));
     }
     // 20.

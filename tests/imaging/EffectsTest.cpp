@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 using namespace quillum;
@@ -190,4 +191,6 @@ TEST(OutputSize, Rule)
         EXPECT_EQ(o.scales, r.scales) << r.name;
         EXPECT_EQ(o.writesBackSize, r.writesBack) << r.name;
     }
+    const OutputSize huge = outputSizeFor(1000, 1000, { 1000000, 0, true, false, false });
+    EXPECT_EQ(std::pair(huge.ruleWidth, huge.ruleHeight), std::pair(1000000, 1000000)) << "the fields get the request";
 }
