@@ -29,7 +29,10 @@ public:
     Set take();
 
     // The thumbnail of a picture: longer side 36, the other in proportion, at least 1.
-    static BitmapImageRep thumbnailOf(const BitmapImageRep& picture);
+    // Null when the picture cannot be converted or scaled.
+    [[nodiscard]] static BitmapImageRep thumbnailOf(const BitmapImageRep& picture);
+    // The four thumbnails of a picture; all empty when any of them cannot be made.
+    [[nodiscard]] static Set setFor(const BitmapImageRep& picture);
 
 private:
     void reap();
