@@ -582,6 +582,7 @@ private:
     void wireNotifications();
     void showOutputPicture();
     void failRender(const QString& reason);
+    void turnUprightByOrientation(int orientation);
     void renderScaledInOnePass(const BitmapImageRep& source, const Rect& rect, int width, int height);
 
     NotificationCenter& m_center;
