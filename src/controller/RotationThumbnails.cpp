@@ -86,8 +86,10 @@ void RotationThumbnails::start(std::shared_ptr<const BitmapImageRep> picture, st
         generation = ++m_generation;
     }
     auto finished = std::make_shared<bool>(false);
-    m_workers.push_back({ std::thread([this, picture, ready, finished, generation] {
+    m_workers.push_back({ std::thread([this, picture, ready, finished, generation, hook = m_beforePublish] {
                              Set set = setFor(*picture);
+                             if (hook)
+                                 hook();
                              {
                                  std::lock_guard lock(m_mutex);
                                  // A newer picture's set may already be there; an older one

@@ -34,8 +34,13 @@ public:
     // The four thumbnails of a picture; all empty when any of them cannot be made.
     [[nodiscard]] static Set setFor(const BitmapImageRep& picture);
 
+    // Test seam: each worker started after this runs `hook` on its own thread just before
+    // it publishes, so a test can hold an older worker until a newer one has finished.
+    void setBeforePublishForTesting(std::function<void()> hook) { m_beforePublish = std::move(hook); }
+
 private:
     void reap();
+    std::function<void()> m_beforePublish; // main thread only; each worker gets a copy
     std::mutex m_mutex;
     Set m_ready;
     std::uint64_t m_generation = 0;
