@@ -186,6 +186,9 @@ Status applySharpen(BitmapImageRep& bitmap, int level)
 {
     if (level <= 0)
         return {};
+    // The passes copy whole buffers before any routine could refuse a bitmap without pixels.
+    if (bitmap.isNull())
+        return Error(QStringLiteral("sharpening failed"));
     static const std::int16_t kernel[9] = { -1, -1, -1, -1, 16, -1, -1, -1, -1 };
     const Pixel_8888 background = { 255, 0, 0, 0 };
     const std::size_t bytes = bitmap.bytesPerRow() * std::size_t(bitmap.pixelsHigh());
