@@ -150,7 +150,7 @@ exiv2 -M"set Exif.Image.Make Quillum Labs" -M"set Exif.Image.Model Test Camera 1
       -M"set Exif.Photo.DateTimeOriginal 2021:06:15 10:30:00" -M"set Exif.Photo.ExposureTime 1/250" \
       -M"set Exif.Photo.FNumber 28/10" -M"set Exif.Photo.ISOSpeedRatings 200" \
       modify "$out/orient6.jpg"
-# The same picture tagged 8 (turn counter-clockwise) and 3 (upside down, left alone).
+# The same picture tagged 8 (turn counter-clockwise) and 3 (upside down).
 for tag in 8 3; do
   cp "$out/orient6.jpg" "$out/orient$tag.jpg"
   exiv2 -M"set Exif.Image.Orientation $tag" modify "$out/orient$tag.jpg"

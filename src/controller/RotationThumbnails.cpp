@@ -34,6 +34,30 @@ BitmapImageRep RotationThumbnails::thumbnailOf(const BitmapImageRep& picture)
     return thumb;
 }
 
+RotationThumbnails::Set RotationThumbnails::setFor(const BitmapImageRep& picture)
+{
+    BitmapImageRep shown = thumbnailOf(picture);
+    if (shown.isNull())
+        return {};
+    // -90 (a quarter clockwise), 180 and +90 (counter-clockwise).
+    const std::uint8_t constants[3] = { 3, 2, 1 };
+    const vImage_Buffer in = bufferFor(shown);
+    Set set;
+    for (int i = 0; i < 3; ++i) {
+        const bool swaps = constants[i] != 2;
+        BitmapImageRep turned = BitmapImageRep::makeARGB(
+            swaps ? shown.pixelsHigh() : shown.pixelsWide(), swaps ? shown.pixelsWide() : shown.pixelsHigh());
+        if (turned.isNull())
+            return {};
+        const vImage_Buffer out = bufferFor(turned);
+        if (vImageRotate90_ARGB8888(&in, &out, constants[i], nullptr, kvImageNoFlags) != kvImageNoError)
+            return {};
+        set[std::size_t(i) + 1] = std::make_shared<BitmapImageRep>(std::move(turned));
+    }
+    set[0] = std::make_shared<BitmapImageRep>(std::move(shown));
+    return set;
+}
+
 void RotationThumbnails::reap()
 {
     for (auto it = m_workers.begin(); it != m_workers.end();) {
@@ -62,27 +86,14 @@ void RotationThumbnails::start(std::shared_ptr<const BitmapImageRep> picture, st
         generation = ++m_generation;
     }
     auto finished = std::make_shared<bool>(false);
-    m_workers.push_back({ std::thread([this, picture, ready, finished, generation] {
-                             Set set;
-                             BitmapImageRep shown = thumbnailOf(*picture);
-                             if (!shown.isNull()) {
-                                 // -90 (a quarter clockwise), 180 and +90 (counter-clockwise).
-                                 const std::uint8_t constants[3] = { 3, 2, 1 };
-                                 BitmapImageRep& source = shown;
-                                 const vImage_Buffer in = bufferFor(source);
-                                 for (int i = 0; i < 3; ++i) {
-                                     const bool swaps = constants[i] != 2;
-                                     BitmapImageRep turned
-                                         = BitmapImageRep::makeARGB(swaps ? shown.pixelsHigh() : shown.pixelsWide(),
-                                             swaps ? shown.pixelsWide() : shown.pixelsHigh());
-                                     const vImage_Buffer out = bufferFor(turned);
-                                     vImageRotate90_ARGB8888(&in, &out, constants[i], nullptr, kvImageNoFlags);
-                                     set[std::size_t(i) + 1] = std::make_shared<BitmapImageRep>(std::move(turned));
-                                 }
-                                 set[0] = std::make_shared<BitmapImageRep>(std::move(shown));
-                             }
+    m_workers.push_back({ std::thread([this, picture, ready, finished, generation, hook = m_beforePublish] {
+                             Set set = setFor(*picture);
+                             if (hook)
+                                 hook();
                              {
                                  std::lock_guard lock(m_mutex);
+                                 // A newer picture's set may already be there; an older one
+                                 // finishing late must not replace it.
                                  if (generation == m_generation)
                                      m_ready = std::move(set);
                                  *finished = true;

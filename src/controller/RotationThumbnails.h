@@ -29,10 +29,18 @@ public:
     Set take();
 
     // The thumbnail of a picture: longer side 36, the other in proportion, at least 1.
-    static BitmapImageRep thumbnailOf(const BitmapImageRep& picture);
+    // Null when the picture cannot be converted or scaled.
+    [[nodiscard]] static BitmapImageRep thumbnailOf(const BitmapImageRep& picture);
+    // The four thumbnails of a picture; all empty when any of them cannot be made.
+    [[nodiscard]] static Set setFor(const BitmapImageRep& picture);
+
+    // Test seam: each worker started after this runs `hook` on its own thread just before
+    // it publishes, so a test can hold an older worker until a newer one has finished.
+    void setBeforePublishForTesting(std::function<void()> hook) { m_beforePublish = std::move(hook); }
 
 private:
     void reap();
+    std::function<void()> m_beforePublish; // main thread only; each worker gets a copy
     std::mutex m_mutex;
     Set m_ready;
     std::uint64_t m_generation = 0;

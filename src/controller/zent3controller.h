@@ -591,6 +591,8 @@ private:
     template <typename T> void setAndRender(T& member, T value, const char* key);
     void wireNotifications();
     void showOutputPicture();
+    void failRender(const QString& reason);
+    void turnUprightByOrientation(int orientation);
     void renderScaledInOnePass(const BitmapImageRep& source, const Rect& rect, int width, int height);
 
     NotificationCenter& m_center;

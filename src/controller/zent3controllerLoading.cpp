@@ -32,16 +32,31 @@ bool zent3controller::loadRepByName(const QString& path)
     m_imagePath = path;
     m_leftPanel.selRect()->setPreRotatedAngleDegs(0);
     didChangeValueForKey(key::rotationField);
-    if (m_useEXIfRotation) {
-        // 6 stands upright with a quarter turn clockwise, 8 counter-clockwise; every other
-        // value (3 and the mirrored ones) is left as stored.
-        const int orientation = properties.value(QStringLiteral("Orientation")).toInt();
-        if (orientation == 6)
-            rotateScrImageBy(270);
-        else if (orientation == 8)
-            rotateScrImageBy(90);
-    }
+    if (m_useEXIfRotation)
+        turnUprightByOrientation(properties.value(QStringLiteral("Orientation")).toInt());
     return true;
+}
+
+void zent3controller::turnUprightByOrientation(int orientation)
+{
+    if (orientation < 2 || orientation > 8 || !m_srcImageRep)
+        return;
+    // Saved files say orientation 1, so every tag is honoured or the picture stays wrong for
+    // good. The mirrored tags (2, 4, 5, 7) are a left-right mirror and then a turn; the
+    // mirror goes into the backup, so every later turn starts from the mirrored picture.
+    // Angles are counter-clockwise: 6 needs a quarter turn clockwise, 8 counter-clockwise.
+    static constexpr float turn[9] = { 0, 0, 0, 180, 180, 90, 270, 270, 90 };
+    const bool mirrored = orientation == 2 || orientation == 4 || orientation == 5 || orientation == 7;
+    if (mirrored) {
+        safeBackupSrcRGBToARGBImageRep();
+        if (!m_backupSrcImageRep)
+            return; // out of memory: shown as stored
+        if (Status flipped = applyMirror(*m_backupSrcImageRep, false, true); !flipped) {
+            m_backupSrcImageRep.reset();
+            return;
+        }
+    }
+    rotateScrImageBy(turn[orientation]);
 }
 
 void zent3controller::loadRepByImageObject(BitmapImageRep picture)

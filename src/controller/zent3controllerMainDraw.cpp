@@ -4,13 +4,13 @@
 #include "zent3controller.h"
 
 #include "imaging/WorkingBitmap.h"
+#include "platform/Assert.h"
 #include "platform/TextFormats.h"
 #include "platform/vimage.h"
 
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace quillum {
 
@@ -89,20 +89,20 @@ void zent3controller::outputFileSavedLabelHidden(bool hidden)
 
 void zent3controller::mainDrawProcedure(Rect rect)
 {
-    // 1. The aspect fields follow the frame while the aspect is free.
+    // The aspect fields follow the frame while the aspect is free.
     if (!m_fixedAspectIsOn && std::isfinite(rect.width) && std::isfinite(rect.height)) {
         m_aspectXValue = int(std::clamp(std::trunc(rect.width), -2.0e9, 2.0e9));
         m_aspectYValue = int(std::clamp(std::trunc(rect.height), -2.0e9, 2.0e9));
         didChangeValueForKey(key::aspectFields);
     }
-    // 2. The output panel is too narrow to be worth rendering into.
+    // The output panel is too narrow to be worth rendering into.
     if (m_dontShowCropFlag)
         return;
-    // 3.
+    // The note about the last save no longer describes what is shown.
     outputFileSavedLabelHidden(true);
     if (!m_srcImageRep)
         return;
-    // 4. Clip to the source; NaN never survives the comparisons below.
+    // Clip to the source; NaN never survives the comparisons below.
     if (!std::isfinite(rect.x) || !std::isfinite(rect.y) || !std::isfinite(rect.width) || !std::isfinite(rect.height))
         return;
     const Size S = m_leftPanel.pictureSize();
@@ -120,9 +120,9 @@ void zent3controller::mainDrawProcedure(Rect rect)
         rect.height = S.height - rect.y;
     if (rect.width <= 0 || rect.height <= 0)
         return;
-    // 5.
     startMyTimer();
-    // 6 - 8. A crop narrower than one pixel truncates to nothing: keep the previous output.
+    // Cut, convert, auto levels and scale. A crop narrower than one pixel truncates to
+    // nothing: keep the previous output.
     m_refImageRep.reset();
     const BitmapImageRep& source = *m_srcImageRep;
     const PixelRect pixels = pixelRectFor(rect, source.pixelsHigh());
@@ -136,54 +136,76 @@ void zent3controller::mainDrawProcedure(Rect rect)
         renderScaledInOnePass(source, rect, size.width, size.height);
     if (!m_refImageRep) {
         safeConstructrefImageRepByFromRect(source, rect);
-        if (!m_refImageRep)
+        if (!m_refImageRep) {
+            failRender(QStringLiteral("the crop could not be converted"));
             return;
-        if (m_autoLevelsIsOn)
-            applyAutoLevels(*m_refImageRep, m_histoVals, m_autoLevelsIsLocked);
+        }
+        if (m_autoLevelsIsOn) {
+            if (Status levels = applyAutoLevels(*m_refImageRep, m_histoVals, m_autoLevelsIsLocked); !levels) {
+                failRender(levels.error());
+                return;
+            }
+        }
         if (size.scales) {
             auto scaled = std::make_shared<BitmapImageRep>(BitmapImageRep::makeARGB(size.width, size.height));
-            if (scaled->isNull())
+            if (scaled->isNull()) {
+                failRender(QStringLiteral("there is not enough memory for the output size"));
                 return;
+            }
             scaled->setColorProfile(source.colorProfile());
             vImage_Buffer src = bufferFor(*m_refImageRep);
             vImage_Buffer dst = bufferFor(*scaled);
+            // A failed scale leaves the new bitmap undefined: show nothing rather than that.
             if (vImageScale_ARGB8888(
                     &src, &dst, nullptr, kvImageHighQualityResampling | kvImageDoNotTile | kvImageLeaveAlphaUnchanged)
-                != kvImageNoError)
-                std::memset(scaled->bitmapData(), 0, scaled->bytesPerRow() * std::size_t(size.height));
+                != kvImageNoError) {
+                failRender(QStringLiteral("the picture could not be scaled to the output size"));
+                return;
+            }
             m_refImageRep = std::move(scaled);
         }
     }
     BitmapImageRep& work = *m_refImageRep;
-    // 9 - 13.
-    if (m_pictureCorrectionIsOn)
-        applyPictureCorrection(work, m_gammaValue, m_contrastValue, m_redValue, m_greenValue, m_blueValue);
-    applyMirror(work, m_flipVertical, m_flipHorizontal);
-    if (m_invertIsOn)
-        applyInvert(work);
-    applyOutputMode(work, m_outputModeTag);
-    applySharpen(work, m_sharpenLevel);
-    // 14. Multiplying by an alpha of 255 changes nothing: opaque pictures skip the pass.
-    if (!opaque)
-        premultiply(work);
-    // 15. The output holds the working bitmap itself.
+    // Correction, mirroring, invert, colour mode and sharpen, in this order.
+    auto effects = [&]() -> Status {
+        if (m_pictureCorrectionIsOn)
+            if (Status s
+                = applyPictureCorrection(work, m_gammaValue, m_contrastValue, m_redValue, m_greenValue, m_blueValue);
+                !s)
+                return s;
+        if (Status s = applyMirror(work, m_flipVertical, m_flipHorizontal); !s)
+            return s;
+        if (m_invertIsOn)
+            if (Status s = applyInvert(work); !s)
+                return s;
+        if (Status s = applyOutputMode(work, m_outputModeTag); !s)
+            return s;
+        if (Status s = applySharpen(work, m_sharpenLevel); !s)
+            return s;
+        // Multiplying by an alpha of 255 changes nothing: opaque pictures skip the pass.
+        return opaque ? Status {} : premultiply(work);
+    };
+    if (Status done = effects(); !done) {
+        failRender(done.error());
+        return;
+    }
+    // The output holds the working bitmap itself.
     m_outPict = m_refImageRep;
-    // 16 - 18.
+    // Borders, logo and captions are drawn onto the finished pixels.
     if (m_decorator) {
         m_decorator->drawBorders(work);
         m_decorator->drawLogo(work);
         m_decorator->drawCaptions(work);
     }
-    // 19. Stored directly: the setters would render again.
+    // Stored directly: the setters would render again. The fields get the size the rule
+    // asks for, not the bounded one (OutputSize.h).
     if (size.writesBackSize) {
-        m_outputWidthVal = work.pixelsWide();
+        m_outputWidthVal = size.ruleWidth;
         didChangeValueForKey(key::outputWidthVal);
-        m_outputHeighVal = work.pixelsHigh();
+        m_outputHeighVal = size.ruleHeight;
         didChangeValueForKey(key::outputHeighVal);
     }
-    // 20.
     showOutputPicture();
-    // 21.
     timerAction();
     m_operationTimeLabel = QString::asprintf(" [%1.0f : %1.0f]-[%1.0f x %1.0f]  Cropped:[%ld x %ld]  Time: ", rect.x,
                                rect.y, rect.width, rect.height, long(work.pixelsWide()), long(work.pixelsHigh()))
@@ -191,9 +213,24 @@ void zent3controller::mainDrawProcedure(Rect rect)
     didChangeValueForKey(key::operationTimeLabel);
 }
 
-// Steps 6 to 8 for an opaque source that is scaled: the histogram comes from the source
-// rectangle and the levels tables are applied while resampling, so the full-size working
-// bitmap is never made. The pixels are those of the step-by-step path.
+// A render that fails part-way leaves no output, neither a partial nor the previous one
+// (which shows another crop and would be saved as this one), and says what failed once,
+// in the status line.
+void zent3controller::failRender(const QString& reason)
+{
+    m_refImageRep.reset();
+    m_outPict.reset();
+    m_rightPanel.setPictureSize({});
+    didChangeValueForKey(key::outPict);
+    showImageInFullScreenAsCrop(std::shared_ptr<const BitmapImageRep> {}, true);
+    timerAction();
+    m_operationTimeLabel = QStringLiteral("No output: %1").arg(reason);
+    didChangeValueForKey(key::operationTimeLabel);
+}
+
+// Cut, conversion, auto levels and scaling of an opaque source in one pass: the histogram
+// comes from the source rectangle and the levels tables are applied while resampling, so
+// the full-size working bitmap is never made. The pixels are those of the step-by-step path.
 void zent3controller::renderScaledInOnePass(const BitmapImageRep& source, const Rect& rect, int width, int height)
 {
     std::array<LookupTable, 3> tables;
@@ -213,6 +250,7 @@ void zent3controller::renderScaledInOnePass(const BitmapImageRep& source, const 
 
 void zent3controller::showOutputPicture()
 {
+    QUILLUM_ASSERT(m_outPict, return);
     m_rightPanel.setPictureSize({ double(m_outPict->pixelsWide()), double(m_outPict->pixelsHigh()) });
     didChangeValueForKey(key::outPict);
     showImageInFullScreenAsCrop(m_outPict, true);

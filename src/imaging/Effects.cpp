@@ -4,8 +4,20 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace quillum {
+
+namespace {
+
+Status checked(vImage_Error error, const char* effect)
+{
+    if (error == kvImageNoError)
+        return {};
+    return Error(QStringLiteral("%1 failed").arg(QLatin1String(effect)));
+}
+
+} // namespace
 
 ChannelLevels levelsForHistogram(const vImagePixelCount counts[256])
 {
@@ -60,19 +72,22 @@ std::array<LookupTable, 3> autoLevelsTables(const HistoVals& record)
         levelsTable(record.blueLow, record.blueScale) };
 }
 
-void applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked)
+Status applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked)
 {
     vImage_Buffer buffer = bufferFor(bitmap);
     if (autoLevelsNeedHistogram(record, locked)) {
         vImagePixelCount counts[4][256];
         vImagePixelCount* histogram[4] = { counts[0], counts[1], counts[2], counts[3] };
-        if (vImageHistogramCalculation_ARGB8888(&buffer, histogram, kvImageNoFlags) != kvImageNoError)
-            return;
+        // The record keeps the levels it had: a failed histogram must not become the lock.
+        if (Status s = checked(vImageHistogramCalculation_ARGB8888(&buffer, histogram, kvImageNoFlags), "auto levels");
+            !s)
+            return s;
         storeAutoLevels(record, counts[1], counts[2], counts[3]);
     }
     const auto tables = autoLevelsTables(record);
-    vImageTableLookUp_ARGB8888(
-        &buffer, &buffer, nullptr, tables[0].data(), tables[1].data(), tables[2].data(), kvImageNoFlags);
+    return checked(vImageTableLookUp_ARGB8888(
+                       &buffer, &buffer, nullptr, tables[0].data(), tables[1].data(), tables[2].data(), kvImageNoFlags),
+        "auto levels");
 }
 
 namespace {
@@ -104,7 +119,7 @@ LookupTable correctionTable(float gamma, float contrast)
     return t;
 }
 
-void applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green, float blue)
+Status applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green, float blue)
 {
     LookupTable channel[3];
     const float gains[3] = { 1.0f + red, 1.0f + green, 1.0f + blue };
@@ -112,32 +127,36 @@ void applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast,
         for (int i = 0; i < 256; ++i)
             channel[c][std::size_t(i)] = toByte(correctionValue(i, gamma, contrast) * std::max(gains[c], 0.0f));
     vImage_Buffer buffer = bufferFor(bitmap);
-    vImageTableLookUp_ARGB8888(
-        &buffer, &buffer, nullptr, channel[0].data(), channel[1].data(), channel[2].data(), kvImageNoFlags);
+    return checked(vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, channel[0].data(), channel[1].data(),
+                       channel[2].data(), kvImageNoFlags),
+        "the picture correction");
 }
 
-void applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal)
+Status applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal)
 {
     vImage_Buffer buffer = bufferFor(bitmap);
     if (vertical)
-        vImageVerticalReflect_ARGB8888(&buffer, &buffer, kvImageNoFlags);
+        if (Status s = checked(vImageVerticalReflect_ARGB8888(&buffer, &buffer, kvImageNoFlags), "mirroring"); !s)
+            return s;
     if (horizontal)
-        vImageHorizontalReflect_ARGB8888(&buffer, &buffer, kvImageNoFlags);
+        return checked(vImageHorizontalReflect_ARGB8888(&buffer, &buffer, kvImageNoFlags), "mirroring");
+    return {};
 }
 
-void applyInvert(BitmapImageRep& bitmap)
+Status applyInvert(BitmapImageRep& bitmap)
 {
     LookupTable t;
     for (int i = 0; i < 256; ++i)
         t[std::size_t(i)] = std::uint8_t(255 - i);
     vImage_Buffer buffer = bufferFor(bitmap);
-    vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, t.data(), t.data(), t.data(), kvImageNoFlags);
+    return checked(
+        vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, t.data(), t.data(), t.data(), kvImageNoFlags), "invert");
 }
 
-void applyOutputMode(BitmapImageRep& bitmap, int modeTag)
+Status applyOutputMode(BitmapImageRep& bitmap, int modeTag)
 {
     if (modeTag != OutputModeBlackAndWhite && modeTag != OutputModeSepia)
-        return;
+        return {};
     static const std::int16_t matrix[16] = {
         256,
         0,
@@ -158,38 +177,55 @@ void applyOutputMode(BitmapImageRep& bitmap, int modeTag)
     };
     static const std::int32_t sepiaBias[4] = { 256, 5120, 0, -5120 };
     vImage_Buffer buffer = bufferFor(bitmap);
-    vImageMatrixMultiply_ARGB8888(
-        &buffer, &buffer, matrix, 256, nullptr, modeTag == OutputModeSepia ? sepiaBias : nullptr, kvImageNoFlags);
+    return checked(vImageMatrixMultiply_ARGB8888(&buffer, &buffer, matrix, 256, nullptr,
+                       modeTag == OutputModeSepia ? sepiaBias : nullptr, kvImageNoFlags),
+        "the colour mode");
 }
 
-void applySharpen(BitmapImageRep& bitmap, int level)
+Status applySharpen(BitmapImageRep& bitmap, int level)
 {
     if (level <= 0)
-        return;
+        return {};
+    // The passes copy whole buffers before any routine could refuse a bitmap without pixels.
+    if (bitmap.isNull())
+        return Error(QStringLiteral("sharpening failed"));
     static const std::int16_t kernel[9] = { -1, -1, -1, -1, 16, -1, -1, -1, -1 };
     const Pixel_8888 background = { 255, 0, 0, 0 };
     const std::size_t bytes = bitmap.bytesPerRow() * std::size_t(bitmap.pixelsHigh());
-    auto scratch = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+    // A bad_alloc would cross the render; running out is an ordinary failure here.
+    std::unique_ptr<std::uint8_t[]> scratch(new (std::nothrow) std::uint8_t[bytes]);
+    if (!scratch)
+        return Error(QStringLiteral("there is not enough memory to sharpen"));
     vImage_Buffer work = bufferFor(bitmap);
     vImage_Buffer other = work;
     other.data = scratch.get();
     if (level == 1) {
-        vImageConvolve_ARGB8888(&work, &other, nullptr, 0, 0, kernel, 3, 3, 8, background, kvImageCopyInPlace);
-        vImagePremultiplyData_ARGB8888(&work, &work, kvImageNoFlags);
-        vImagePremultipliedConstAlphaBlend_ARGB8888(&work, 127, &other, &work, kvImageNoFlags);
-        return;
+        if (Status s = checked(
+                vImageConvolve_ARGB8888(&work, &other, nullptr, 0, 0, kernel, 3, 3, 8, background, kvImageCopyInPlace),
+                "sharpening");
+            !s)
+            return s;
+        if (Status s = checked(vImagePremultiplyData_ARGB8888(&work, &work, kvImageNoFlags), "sharpening"); !s)
+            return s;
+        return checked(
+            vImagePremultipliedConstAlphaBlend_ARGB8888(&work, 127, &other, &work, kvImageNoFlags), "sharpening");
     }
     for (int pass = 1; pass < level; ++pass) {
         // Each pass reads the whole previous result.
         std::memcpy(other.data, work.data, bytes);
-        vImageConvolve_ARGB8888(&other, &work, nullptr, 0, 0, kernel, 3, 3, 8, background, kvImageCopyInPlace);
+        if (Status s = checked(
+                vImageConvolve_ARGB8888(&other, &work, nullptr, 0, 0, kernel, 3, 3, 8, background, kvImageCopyInPlace),
+                "sharpening");
+            !s)
+            return s;
     }
+    return {};
 }
 
-void premultiply(BitmapImageRep& bitmap)
+Status premultiply(BitmapImageRep& bitmap)
 {
     vImage_Buffer buffer = bufferFor(bitmap);
-    vImagePremultiplyData_ARGB8888(&buffer, &buffer, kvImageNoFlags);
+    return checked(vImagePremultiplyData_ARGB8888(&buffer, &buffer, kvImageNoFlags), "premultiplying");
 }
 
 } // namespace quillum

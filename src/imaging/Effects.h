@@ -1,8 +1,11 @@
 #pragma once
 // The pixel effects of the output render. Each works in place on a working bitmap
-// (WorkingBitmap.h) and leaves alpha as it is unless it says otherwise.
+// (WorkingBitmap.h) and leaves alpha as it is unless it says otherwise. An effect fails only
+// when its routine refuses the bitmap or memory runs out; the bitmap is then partly
+// processed and must not be shown.
 
 #include "platform/BitmapImageRep.h"
+#include "platform/Result.h"
 #include "platform/vimage.h"
 
 #include <array>
@@ -32,7 +35,7 @@ LookupTable levelsTable(int low, float scale);
 
 // Stretches each colour channel. With `locked` and a stored record, reuses the record;
 // otherwise computes the levels from this bitmap's histogram and stores them.
-void applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked);
+[[nodiscard]] Status applyAutoLevels(BitmapImageRep& bitmap, HistoVals& record, bool locked);
 
 // The same in parts, for callers that take the histogram elsewhere (from the source).
 inline bool autoLevelsNeedHistogram(const HistoVals& record, bool locked)
@@ -47,20 +50,21 @@ std::array<LookupTable, 3> autoLevelsTables(const HistoVals& record);
 LookupTable correctionTable(float gamma, float contrast);
 // The curve, then a per-channel gain of (1 + red/green/blue) on R, G and B: the colour
 // sliders sit at 0 for no change.
-void applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green, float blue);
+[[nodiscard]] Status applyPictureCorrection(
+    BitmapImageRep& bitmap, float gamma, float contrast, float red, float green, float blue);
 
-void applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal);
-void applyInvert(BitmapImageRep& bitmap);
+[[nodiscard]] Status applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal);
+[[nodiscard]] Status applyInvert(BitmapImageRep& bitmap);
 
 enum OutputModeTag { OutputModeColor = 1, OutputModeBlackAndWhite = 2, OutputModeSepia = 3 };
 // Tag 2 black and white, 3 sepia, anything else leaves the colours unchanged.
-void applyOutputMode(BitmapImageRep& bitmap, int modeTag);
+[[nodiscard]] Status applyOutputMode(BitmapImageRep& bitmap, int modeTag);
 
 // Level 0 none, 1 half strength (blend), k >= 2 is k - 1 full passes.
-void applySharpen(BitmapImageRep& bitmap, int level);
+[[nodiscard]] Status applySharpen(BitmapImageRep& bitmap, int level);
 
 // Colour multiplied by alpha, once, after all effects.
-void premultiply(BitmapImageRep& bitmap);
+[[nodiscard]] Status premultiply(BitmapImageRep& bitmap);
 
 inline vImage_Buffer bufferFor(BitmapImageRep& bitmap)
 {

@@ -43,6 +43,8 @@ OutputSize outputSizeFor(int w, int h, const OutputSizeSettings& s)
             out.writesBackSize = false;
         }
     }
+    out.ruleWidth = out.width;
+    out.ruleHeight = out.height;
     if (!out.scales)
         return out;
     // Beyond the bounds: shrink both sides alike.

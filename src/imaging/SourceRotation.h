@@ -20,6 +20,6 @@ PixelSize rotatedSourceSize(int width, int height, float degrees);
 // The backup (a working bitmap) turned by `degrees` into a new working bitmap of
 // rotatedSourceSize: quarter turns as exact pixel permutations, other angles resampled once
 // with transparent white corners (A 0, R 255, G 255, B 255). Null when memory runs out.
-BitmapImageRep rotateBackup(const BitmapImageRep& backup, float degrees);
+[[nodiscard]] BitmapImageRep rotateBackup(const BitmapImageRep& backup, float degrees);
 
 } // namespace quillum

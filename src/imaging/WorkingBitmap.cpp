@@ -1,5 +1,6 @@
 #include "WorkingBitmap.h"
 
+#include "platform/Assert.h"
 #include "platform/ColorManagement.h"
 #include "platform/vimage.h"
 
@@ -95,21 +96,24 @@ BitmapImageRep convertToWorkingBitmap(const BitmapImageRep& source, const Rect& 
                 + std::size_t(r.x) * bytesPerPixel,
             std::size_t(r.height), std::size_t(r.width), source.bytesPerRow() };
     };
+    // The buffers were checked above, so the bulk routines cannot refuse them.
+    vImage_Error error = kvImageNoError;
     if (interleaved && spp == 4 && bpp == 32 && source.bitmapFormat() == BitmapFormatAlphaFirst) {
         const vImage_Buffer in = view(4);
         const std::uint8_t identity[4] = { 0, 1, 2, 3 };
-        vImagePermuteChannels_ARGB8888(&in, &out, identity, kvImageNoFlags);
+        error = vImagePermuteChannels_ARGB8888(&in, &out, identity, kvImageNoFlags);
     } else if (interleaved && spp == 3 && bpp == 24) {
         const vImage_Buffer in = view(3);
-        vImageConvert_RGB888toARGB8888(&in, nullptr, 255, &out, false, kvImageNoFlags);
+        error = vImageConvert_RGB888toARGB8888(&in, nullptr, 255, &out, false, kvImageNoFlags);
     } else if (interleaved && spp == 3 && bpp == 32) {
         // RGB padded to 32 bits: A takes the padding byte.
         const vImage_Buffer in = view(4);
         const std::uint8_t map[4] = { 3, 0, 1, 2 };
-        vImagePermuteChannels_ARGB8888(&in, &out, map, kvImageNoFlags);
+        error = vImagePermuteChannels_ARGB8888(&in, &out, map, kvImageNoFlags);
     } else {
         copySampleBySample(source, r, dst);
     }
+    QUILLUM_ASSERT(error == kvImageNoError, return {});
     return dst;
 }
 

@@ -27,7 +27,7 @@ PixelRect pixelRectFor(const Rect& rect, int sourceHeight);
 // Converts `rect` of `source` into a new working bitmap carrying the source's colour
 // profile. CMYK sources must be converted first (convertCMYKToRGB). Samples other than
 // 8-bit integers, and rectangles not inside the source once truncated, give a null bitmap.
-BitmapImageRep convertToWorkingBitmap(const BitmapImageRep& source, const Rect& rect);
+[[nodiscard]] BitmapImageRep convertToWorkingBitmap(const BitmapImageRep& source, const Rect& rect);
 
 // True when the conversion gives every pixel of `source` alpha 255 (no alpha sample and
 // no padding byte to take it from). The effects keep such a bitmap opaque.
@@ -37,15 +37,15 @@ bool convertsOpaque(const BitmapImageRep& source);
 // (null: none), scaled to exactly width x height as a working bitmap: the same pixels as
 // converting, looking up and scaling one after the other, in one pass without the
 // full-size intermediate. Null when the layout has no such path.
-BitmapImageRep convertLookUpAndScale(
+[[nodiscard]] BitmapImageRep convertLookUpAndScale(
     const BitmapImageRep& source, const Rect& rect, const std::array<LookupTable, 3>* tables, int width, int height);
 // The histograms of R, G and B of what convertToWorkingBitmap(source, rect) would give,
 // taken from the source directly; false when the layout has no such path.
-bool sourceHistograms(const BitmapImageRep& source, const Rect& rect, vImagePixelCount* red, vImagePixelCount* green,
-    vImagePixelCount* blue);
+[[nodiscard]] bool sourceHistograms(const BitmapImageRep& source, const Rect& rect, vImagePixelCount* red,
+    vImagePixelCount* green, vImagePixelCount* blue);
 
 // A same-size RGBA bitmap for a CMYK one, colour-managed (platform/ColorManagement.h).
-Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& cmyk);
+[[nodiscard]] Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& cmyk);
 
 // True unless the format carries the floating-point-samples flag.
 bool isInteger(const BitmapImageRep& bitmap);

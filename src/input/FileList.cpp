@@ -45,7 +45,10 @@ QStringList listPictures(const QString& folder, bool includeSubfolders, const Fo
     // Real folders first, linked ones after, so a folder reached both ways keeps its own path.
     std::vector<QString> realFolders { QDir::cleanPath(folder) };
     std::vector<QString> linkedFolders;
-    const QDir::Filters filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+    // Without QDir::Hidden, names starting with a dot (resource forks such as "._IMG_0001.jpg",
+    // hidden folders) are never seen; without QDir::System, neither are pipes, sockets and
+    // links to nothing.
+    const QDir::Filters filters = QDir::AllEntries | QDir::NoDotAndDotDot;
 
     while (!realFolders.empty() || !linkedFolders.empty()) {
         std::vector<QString>& from = realFolders.empty() ? linkedFolders : realFolders;
@@ -63,17 +66,16 @@ QStringList listPictures(const QString& folder, bool includeSubfolders, const Fo
         while (it.hasNext()) {
             const QString path = it.next();
             const QString name = it.fileName();
-            if (isAcceptedPictureName(name)) {
+            const QFileInfo info = it.fileInfo();
+            // A folder named like a picture cannot be opened as one.
+            if (info.isFile() && isAcceptedPictureName(name)) {
                 // A name that lost bytes in decoding names no file; keep only what reopens.
                 struct stat st;
                 if (!name.contains(QChar::ReplacementCharacter) || lstatPath(path, st))
                     pictures.append(path);
             }
-            if (includeSubfolders) {
-                const QFileInfo info = it.fileInfo();
-                if (info.isDir())
-                    (info.isSymLink() ? linkedFolders : realFolders).push_back(path);
-            }
+            if (includeSubfolders && info.isDir())
+                (info.isSymLink() ? linkedFolders : realFolders).push_back(path);
         }
     }
     sortPicturePaths(pictures);

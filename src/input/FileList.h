@@ -13,18 +13,21 @@
 
 namespace quillum {
 
-// The extension, lower-cased, is jpg, jpeg, tif, tiff or png. Only the name counts: a
-// dot-file or a folder with such a name is accepted too.
+// The extension, lower-cased, is jpg, jpeg, tif, tiff or png. Only the name counts here;
+// listPictures also asks for a visible regular file.
 bool isAcceptedPictureName(const QString& name);
 
 // Called with each folder just before it is read (lets tests change the disk in between).
 using FolderProbe = std::function<void(const QString& folder)>;
 
-// The accepted entries of `folder` (and of its subfolders when `includeSubfolders`), as
-// folder-joined paths, sorted by sortPicturePaths. Symbolic links to folders are followed
-// once per real folder, so loops end; folders that cannot be read add nothing. Names that
-// do not survive decoding (not valid in the file-name encoding) are left out: they could
-// not be opened again.
+// The regular files with accepted names in `folder` (and in its subfolders when
+// `includeSubfolders`), as folder-joined paths, sorted by sortPicturePaths. Hidden entries
+// (a name starting with ".") are left out and hidden subfolders are not entered: resource
+// forks such as "._IMG_0001.jpg" are not pictures. Folders named like pictures, pipes and
+// links to nothing are left out; a link to a picture counts as the picture. Symbolic links
+// to folders are followed once per real folder, so loops end; folders that cannot be read
+// add nothing. Names that do not survive decoding (not valid in the file-name encoding) are
+// left out: they could not be opened again.
 QStringList listPictures(const QString& folder, bool includeSubfolders, const FolderProbe& probe = {});
 
 // English (United States), or the system locale unless that is "C".

@@ -89,6 +89,40 @@ TEST_F(Fixture, OutputSizesAndWriteBack)
     }
 }
 
+TEST_F(Fixture, TheSideBoundIsNotFedBackIntoTheSizeFields)
+{
+    // Sizes past 30000 a side are shrunk for the output only; fed back as the next request,
+    // the shrunk size rounds differently and every render would change the output.
+    struct Row {
+        const char* name;
+        int srcW, srcH;
+        bool fixW, fixH;
+        int W, H;
+        int outW, outH, fieldW, fieldH;
+    } rows[] = {
+        { "fixed width 30998 on 248 x 1", 248, 1, true, false, 30998, 300, 30000, 120, 30998, 125 },
+        { "fixed height 30001 on 1 x 100", 1, 100, false, true, 300, 30001, 299, 30000, 300, 30001 },
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        zent3controller fresh { center };
+        fresh.setSourcePicture(gradient(r.srcW, r.srcH));
+        fresh.setOutputWidthIsFixed(r.fixW);
+        fresh.setOutputHeightIsFixed(r.fixH);
+        fresh.setOutputWidthVal(r.W);
+        fresh.setOutputHeighVal(r.H);
+        fresh.leftPanel().selRect()->setFrame({ 0, 0, double(r.srcW), double(r.srcH) });
+        for (int pass = 0; pass < 2; ++pass) {
+            fresh.redrawOutput();
+            ASSERT_TRUE(fresh.outPict()) << "pass " << pass;
+            EXPECT_EQ(fresh.outPict()->pixelsWide(), r.outW) << "pass " << pass;
+            EXPECT_EQ(fresh.outPict()->pixelsHigh(), r.outH) << "pass " << pass;
+            EXPECT_EQ(fresh.outputWidthVal(), r.fieldW) << "pass " << pass;
+            EXPECT_EQ(fresh.outputHeighVal(), r.fieldH) << "pass " << pass;
+        }
+    }
+}
+
 TEST_F(Fixture, ClipsToTheSourceAndShowsTheClippedRectangle)
 {
     load(200, 100);
@@ -165,6 +199,39 @@ TEST_F(Fixture, SettersAndTheRenderTheyCause)
         EXPECT_EQ(renders, batchStart);
     }
     EXPECT_EQ(renders, batchStart + 1);
+}
+
+TEST_F(Fixture, InvertRunsBeforeTheColourMode)
+{
+    // Source (200, 100, 50); inverted (55, 155, 205). Grey = (61 R + 174 G + 21 B) / 256,
+    // rounded: 30650 / 256 = 119.7 -> 120 for the source, 34630 / 256 = 135.3 -> 135 for the
+    // inverted one. Sepia adds 5120 to red and takes it from blue before the division; alpha
+    // gains 1 and saturates.
+    struct Row {
+        const char* name;
+        bool invert;
+        int mode;
+        std::array<int, 4> argb;
+    } rows[] = {
+        { "invert", true, OutputModeColor, { 255, 55, 155, 205 } },
+        { "black and white", false, OutputModeBlackAndWhite, { 255, 120, 120, 120 } },
+        { "sepia", false, OutputModeSepia, { 255, 140, 120, 100 } },
+        { "invert, then black and white", true, OutputModeBlackAndWhite, { 255, 135, 135, 135 } },
+        { "invert, then sepia (not sepia, then invert: 115, 135, 155)", true, OutputModeSepia, { 255, 155, 135, 115 } },
+    };
+    BitmapImageRep::Layout l;
+    l.width = 1, l.height = 1, l.samplesPerPixel = 3, l.bitsPerPixel = 24, l.hasAlpha = false, l.formatFlags = 0;
+    for (const Row& r : rows) {
+        BitmapImageRep pixel(l);
+        pixel.bitmapData()[0] = 200, pixel.bitmapData()[1] = 100, pixel.bitmapData()[2] = 50;
+        c.setSourcePicture(std::move(pixel));
+        c.setInvertIsOn(r.invert);
+        c.setOutputModeTag(r.mode);
+        render({ 0, 0, 1, 1 });
+        ASSERT_TRUE(c.outPict()) << r.name;
+        const std::uint8_t* p = c.outPict()->bitmapData();
+        EXPECT_EQ((std::array<int, 4> { p[0], p[1], p[2], p[3] }), r.argb) << r.name;
+    }
 }
 
 TEST_F(Fixture, NarrowPanelStopsTheRenderUntilWidened)

@@ -100,6 +100,46 @@ TEST(Interaction, HitTestingOrder)
     EXPECT_EQ(p.view->gripPoint({ 1000, 700 }), 3);
 }
 
+TEST(Interaction, HitTestingOnTheEdgesOfActiveAreas)
+{
+    // Frame (100, 50, 400, 300), s = 8, v = 4. Areas are closed at their low edges and open
+    // at their high edges: corner 1 is [92, 108) x [342, 358), top edge [108, 500) x [342,
+    // 358), left edge [92, 108) x [58, 350), right edge [492, 508) x [58, 350), corner 7
+    // [92, 108) x [42, 58), rotation grip [504, 520) x [354, 370), inner grip [480, 496) x
+    // [330, 346); inside is the frame [100, 500) x [50, 350).
+    Panel p;
+    p.view->selRect()->setFrame({ 100, 50, 400, 300 });
+    struct Row {
+        const char* name;
+        Point at;
+        int location;
+    } rows[] = {
+        { "corner's low x edge is in", { 92, 350 }, 1 },
+        { "corner's high x edge belongs to the top edge", { 108, 350 }, 2 },
+        { "corner's low y edge is in (over the left edge)", { 100, 342 }, 1 },
+        { "corner's high y edge is outside", { 100, 358 }, 0 },
+        { "top edge's low y edge is in", { 300, 342 }, 2 },
+        { "just below the top edge is inside", { 300, 341.99 }, 5 },
+        { "top edge's high y edge is outside", { 300, 358 }, 0 },
+        { "right edge's low x edge is in", { 492, 200 }, 6 },
+        { "just left of the right edge is inside", { 491.99, 200 }, 5 },
+        { "right edge's high x edge is outside", { 508, 200 }, 0 },
+        { "bottom edge at the frame's own edge", { 300, 50 }, 8 },
+        { "bottom edge's high y edge is inside", { 300, 58 }, 5 },
+        { "corner 7's high y edge belongs to the left edge", { 100, 58 }, 4 },
+        { "just below it is corner 7", { 100, 57.99 }, 7 },
+        { "rotation grip's low corner under corner 3", { 504, 354 }, 3 },
+        { "corner 3's open corner is the rotation grip", { 508, 358 }, 10 },
+        { "rotation grip's high x edge is outside", { 520, 362 }, 0 },
+        { "inner grip's low corner", { 480, 330 }, 10 },
+        { "inner grip under the right edge", { 492, 338 }, 6 },
+        { "inner grip under the top edge", { 480, 342 }, 2 },
+        { "just left of the inner grip is inside", { 479.99, 335 }, 5 },
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(p.view->gripPoint(r.at), r.location) << r.name;
+}
+
 TEST(Interaction, DragResults)
 {
     struct Row {

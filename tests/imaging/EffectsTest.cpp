@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 using namespace quillum;
@@ -75,13 +76,13 @@ TEST(AutoLevels, LockReusesTheStoredLevelsForAnotherPicture)
         std::uint8_t* p = dark.bitmapData() + 4 * i;
         p[0] = 255, p[1] = std::uint8_t(i), p[2] = std::uint8_t(i), p[3] = std::uint8_t(i);
     }
-    applyAutoLevels(dark, record, true); // nothing stored yet: computes
+    ASSERT_TRUE(applyAutoLevels(dark, record, true).ok()); // nothing stored yet: computes
     ASSERT_TRUE(record.stored);
     EXPECT_EQ(record.redLow, 1);
     EXPECT_EQ(record.redHigh, 98);
 
     BitmapImageRep other = solid(4, 4, 255, 50, 50, 50);
-    applyAutoLevels(other, record, true);
+    ASSERT_TRUE(applyAutoLevels(other, record, true).ok());
     EXPECT_EQ(record.redLow, 1) << "locked: not recomputed";
     EXPECT_EQ(pixel(other, 0)[1], 129); // (50 - 1) * 255/97 = 128.8
 }
@@ -97,7 +98,7 @@ TEST(PictureCorrection, CurveValues)
     EXPECT_EQ(steep[20], 0) << "negative values give 0";
     EXPECT_EQ(steep[250], 255) << "values above 255 give 255";
     BitmapImageRep rep = solid(1, 1, 10, 40, 40, 40);
-    applyPictureCorrection(rep, 1.0f, 0.0f, 0.0f, 0.0f, -1.0f);
+    ASSERT_TRUE(applyPictureCorrection(rep, 1.0f, 0.0f, 0.0f, 0.0f, -1.0f).ok());
     EXPECT_EQ(pixel(rep, 0), (std::vector<int> { 10, 64, 64, 0 })) << "alpha kept; blue slider at -1 removes blue";
 }
 
@@ -110,11 +111,11 @@ TEST(Effects, ColourModesOfPureRed)
         { OutputModeSepia, { 255, 81, 61, 41 } }, { 7, { 255, 255, 0, 0 } } };
     for (const Row& r : rows) {
         BitmapImageRep rep = solid(2, 2, 255, 255, 0, 0);
-        applyOutputMode(rep, r.tag);
+        ASSERT_TRUE(applyOutputMode(rep, r.tag).ok());
         EXPECT_EQ(pixel(rep, 3), r.out) << "tag " << r.tag;
     }
     BitmapImageRep rep = solid(1, 1, 9, 0, 100, 255);
-    applyInvert(rep);
+    ASSERT_TRUE(applyInvert(rep).ok());
     EXPECT_EQ(pixel(rep, 0), (std::vector<int> { 9, 255, 155, 0 }));
 }
 
@@ -129,10 +130,8 @@ TEST(Effects, SharpenLevels)
         return rep;
     };
     BitmapImageRep none = edge(), half = edge(), one = edge(), two = edge();
-    applySharpen(none, 0);
-    applySharpen(half, 1);
-    applySharpen(one, 2);
-    applySharpen(two, 3);
+    for (auto [rep, level] : { std::pair { &none, 0 }, { &half, 1 }, { &one, 2 }, { &two, 3 } })
+        ASSERT_TRUE(applySharpen(*rep, level).ok()) << level;
     EXPECT_EQ(bytes(none), bytes(edge()));
     // Left of the edge: (16*40 - 5*40 - 3*200) / 8 = -20 -> 0; right: (16*200 - 5*200 - 3*40) / 8 = 260 -> 255.
     const int left = 4 * (2 * 6 + 2) + 1, right = 4 * (2 * 6 + 3) + 1;
@@ -147,7 +146,7 @@ TEST(Effects, SharpenLevels)
         BitmapImageRep tiny = solid(n, n, 255, 10, 200, 90);
         tiny.bitmapData()[1] = 250;
         const auto before = bytes(tiny);
-        applySharpen(tiny, 4);
+        ASSERT_TRUE(applySharpen(tiny, 4).ok());
         EXPECT_EQ(bytes(tiny), before) << n << "x" << n << " is all edge";
     }
 }
@@ -157,8 +156,34 @@ TEST(Effects, MirrorOrder)
     BitmapImageRep rep = BitmapImageRep::makeARGB(2, 2);
     for (int i = 0; i < 16; ++i)
         rep.bitmapData()[i] = std::uint8_t(i);
-    applyMirror(rep, true, true);
+    ASSERT_TRUE(applyMirror(rep, true, true).ok());
     EXPECT_EQ(pixel(rep, 0), (std::vector<int> { 12, 13, 14, 15 })) << "both mirrors turn it half round";
+}
+
+TEST(Effects, AnEffectThatCannotRunSaysSo)
+{
+    // A bitmap the routines refuse (no pixels) must not pass as processed.
+    HistoVals record;
+    BitmapImageRep none;
+    const std::pair<const char*, Status> rows[] = {
+        { "auto levels", applyAutoLevels(none, record, false) },
+        { "picture correction", applyPictureCorrection(none, 1, 0, 0, 0, 0) },
+        { "vertical mirror", applyMirror(none, true, false) },
+        { "horizontal mirror", applyMirror(none, false, true) },
+        { "invert", applyInvert(none) },
+        { "black and white", applyOutputMode(none, OutputModeBlackAndWhite) },
+        { "sepia", applyOutputMode(none, OutputModeSepia) },
+        { "half sharpen", applySharpen(none, 1) },
+        { "full sharpen", applySharpen(none, 2) },
+        { "premultiply", premultiply(none) },
+    };
+    for (const auto& [name, status] : rows) {
+        EXPECT_FALSE(status.ok()) << name;
+        EXPECT_FALSE(status.error().isEmpty()) << name;
+    }
+    EXPECT_FALSE(record.stored) << "a failed histogram is not stored as the lock";
+    EXPECT_TRUE(applyOutputMode(none, OutputModeColor).ok()) << "colour mode does nothing";
+    EXPECT_TRUE(applyMirror(none, false, false).ok());
 }
 
 TEST(OutputSize, Rule)
@@ -190,4 +215,6 @@ TEST(OutputSize, Rule)
         EXPECT_EQ(o.scales, r.scales) << r.name;
         EXPECT_EQ(o.writesBackSize, r.writesBack) << r.name;
     }
+    const OutputSize huge = outputSizeFor(1000, 1000, { 1000000, 0, true, false, false });
+    EXPECT_EQ(std::pair(huge.ruleWidth, huge.ruleHeight), std::pair(1000000, 1000000)) << "the fields get the request";
 }

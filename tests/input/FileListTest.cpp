@@ -50,11 +50,26 @@ TEST(FileList, AcceptedNamesByExtensionOnly)
 TEST(FileList, NotNumericCaseInsensitiveOrderOfTheFolder)
 {
     QTemporaryDir dir;
-    for (const char* n : { "b2.jpg", "notes.txt", "b10.jpg", "a.JPG", ".c.png", "folder.tif/inner.jpg" })
+    for (const char* n : { "b2.jpg", "notes.txt", "b10.jpg", "a.JPG", "folder/inner.jpg" })
         touch(dir.filePath(QString::fromUtf8(n)));
-    // A folder carrying a picture extension is listed; its contents are not (no recursion).
-    EXPECT_EQ(names(listPictures(dir.path(), false), dir.path()),
-        (QStringList { ".c.png", "a.JPG", "b10.jpg", "b2.jpg", "folder.tif" }));
+    EXPECT_EQ(names(listPictures(dir.path(), false), dir.path()), (QStringList { "a.JPG", "b10.jpg", "b2.jpg" }));
+}
+
+TEST(FileList, OnlyVisibleRegularFilesAndVisibleFoldersCount)
+{
+    QTemporaryDir dir;
+    for (const char* n : { "a.jpg", "._IMG_0001.jpg", ".c.png", "album.jpg/inner.jpg", ".hidden/d.jpg", "sub/.e.png",
+             "sub/f.png", "sub/.deeper/g.jpg" })
+        touch(dir.filePath(QString::fromUtf8(n)));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("a.jpg")), dir.filePath(QStringLiteral("link.jpg"))));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone.jpg")), dir.filePath(QStringLiteral("dangling.jpg"))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe.jpg"))).constData(), 0600), 0);
+    // Left out: names starting with a dot (resource forks, hidden folders and all beneath
+    // them), a folder named like a picture, a link to nothing, a pipe. A link to a picture
+    // opens like the picture, so it stays.
+    EXPECT_EQ(names(listPictures(dir.path(), false), dir.path()), (QStringList { "a.jpg", "link.jpg" }));
+    EXPECT_EQ(names(listPictures(dir.path(), true), dir.path()),
+        (QStringList { "a.jpg", "album.jpg/inner.jpg", "link.jpg", "sub/f.png" }));
 }
 
 TEST(FileList, TiesUnderCaseInsensitiveOrderFallBackToPlainText)

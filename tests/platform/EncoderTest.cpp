@@ -180,6 +180,52 @@ TEST(Encoder, RoundTripsEachFormat)
     EXPECT_EQ(entries(dir.path()).size(), qsizetype(std::size(rows))) << "no temporary file is left behind";
 }
 
+TEST(Encoder, KeptAlphaUnpremultipliesToTheNearestValue)
+{
+    // (alpha, premultiplied colour) -> straight colour = c * 255 / a, to nearest, halves up.
+    struct Row {
+        const char* name;
+        std::uint8_t a, c, straight;
+    } rows[] = {
+        { "opaque keeps the value", 255, 200, 200 },
+        { "opaque black", 255, 0, 0 },
+        { "transparent keeps what is stored", 0, 0, 0 },
+        { "alpha 1 stretches to full", 1, 1, 255 },
+        { "half at alpha 2 rounds up", 2, 1, 128 },
+        { "half at alpha 128 rounds up", 128, 64, 128 },
+        { "half at alpha 254 rounds up", 254, 127, 128 },
+        { "1.99 rounds up", 128, 1, 2 },
+        { "84.15 rounds down", 100, 33, 84 },
+        { "76.5 rounds up", 10, 3, 77 },
+        { "colour above alpha clamps", 200, 201, 255 },
+    };
+    const int n = int(std::size(rows));
+    BitmapImageRep bitmap = BitmapImageRep::makeARGB(n, 1);
+    for (int i = 0; i < n; ++i) {
+        std::uint8_t* p = bitmap.bitmapData() + 4 * i;
+        p[0] = rows[i].a, p[1] = rows[i].c, p[2] = 0, p[3] = rows[i].a;
+    }
+    QTemporaryDir dir;
+    for (const char* name : { "alpha.png", "alpha.tif" }) {
+        SCOPED_TRACE(name);
+        EncodeOptions options;
+        options.withMetadata = false;
+        options.keepAlpha = true;
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(writeWorkingBitmap(bitmap, path, options).ok());
+        Result<DecodedBitmap> back = decodeImageFile(path);
+        ASSERT_TRUE(back.ok()) << back.error().toStdString();
+        ASSERT_EQ(back->bitmap.samplesPerPixel(), 4);
+        for (int i = 0; i < n; ++i) {
+            const std::uint8_t* rgba = pixelAt(back->bitmap, i, 0);
+            EXPECT_EQ(rgba[0], rows[i].straight) << rows[i].name;
+            EXPECT_EQ(rgba[1], 0) << rows[i].name;
+            EXPECT_EQ(rgba[2], rows[i].a == 0 ? 0 : 255) << rows[i].name << ": alpha over alpha";
+            EXPECT_EQ(rgba[3], rows[i].a) << rows[i].name;
+        }
+    }
+}
+
 TEST(Encoder, DroppedAlphaKeepsTheStoredColourWithoutCompositing)
 {
     QTemporaryDir dir;

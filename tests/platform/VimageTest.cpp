@@ -104,7 +104,7 @@ TEST(Vimage, TableLookUpLeavesChannelsWithoutTable)
     for (int i = 0; i < 256; ++i)
         inv[i] = std::uint8_t(255 - i);
     auto b = img.buffer();
-    vImageTableLookUp_ARGB8888(&b, &b, nullptr, inv, nullptr, inv, 0);
+    ASSERT_EQ(vImageTableLookUp_ARGB8888(&b, &b, nullptr, inv, nullptr, inv, 0), kvImageNoError);
     EXPECT_EQ(img.at(0, 0), (std::vector<int> { 7, 245, 20, 225 }));
 }
 
@@ -158,7 +158,7 @@ TEST(Vimage, ConvolveCopiesPixelsTheKernelCannotCover)
             src.set(x, y, 255, 50, 50, 50);
     src.set(1, 1, 255, 200, 60, 50);
     auto s = src.buffer(), d = dst.buffer();
-    vImageConvolve_ARGB8888(&s, &d, nullptr, 0, 0, sharpen, 3, 3, 8, bg, kvImageCopyInPlace);
+    ASSERT_EQ(vImageConvolve_ARGB8888(&s, &d, nullptr, 0, 0, sharpen, 3, 3, 8, bg, kvImageCopyInPlace), kvImageNoError);
     EXPECT_EQ(dst.at(1, 1), (std::vector<int> { 255, 255, 70, 50 }));
 }
 
@@ -170,10 +170,10 @@ TEST(Vimage, ReflectionsAndQuarterTurns)
 
     Image v = img;
     auto vb = v.buffer();
-    vImageVerticalReflect_ARGB8888(&vb, &vb, 0);
+    ASSERT_EQ(vImageVerticalReflect_ARGB8888(&vb, &vb, 0), kvImageNoError);
     Image hz = img;
     auto hb = hz.buffer();
-    vImageHorizontalReflect_ARGB8888(&hb, &hb, 0);
+    ASSERT_EQ(vImageHorizontalReflect_ARGB8888(&hb, &hb, 0), kvImageNoError);
     for (std::size_t y = 0; y < 2; ++y)
         for (std::size_t x = 0; x < 3; ++x) {
             EXPECT_EQ(v.at(x, y), img.at(x, 1 - y));
@@ -222,7 +222,7 @@ TEST(Vimage, PremultiplyAndConstAlphaBlend)
     img.set(0, 0, 128, 200, 255, 1);
     img.set(1, 0, 255, 9, 8, 7);
     auto b = img.buffer();
-    vImagePremultiplyData_ARGB8888(&b, &b, 0);
+    ASSERT_EQ(vImagePremultiplyData_ARGB8888(&b, &b, 0), kvImageNoError);
     EXPECT_EQ(img.at(0, 0), (std::vector<int> { 128, 100, 128, 1 })); // 100.39, 128, 0.50 -> 1
     EXPECT_EQ(img.at(1, 0), (std::vector<int> { 255, 9, 8, 7 }));
 
@@ -230,7 +230,7 @@ TEST(Vimage, PremultiplyAndConstAlphaBlend)
     top.set(0, 0, 255, 200, 0, 255);
     bottom.set(0, 0, 255, 100, 255, 0);
     auto t = top.buffer(), bt = bottom.buffer(), o = out.buffer();
-    vImagePremultipliedConstAlphaBlend_ARGB8888(&t, 127, &bt, &o, 0);
+    ASSERT_EQ(vImagePremultipliedConstAlphaBlend_ARGB8888(&t, 127, &bt, &o, 0), kvImageNoError);
     // 127/255 of the top plus 128/255 of the bottom.
     EXPECT_EQ(out.at(0, 0), (std::vector<int> { 255, 150, 128, 127 }));
 }
