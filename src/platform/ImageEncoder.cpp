@@ -1,6 +1,7 @@
 #include "ImageEncoder.h"
 
 #include "JpegWriter.h"
+#include "StagedFile.h"
 #include "VipsRuntime.h"
 
 #include <QFile>
