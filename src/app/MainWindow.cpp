@@ -290,7 +290,7 @@ QWidget* MainWindow::rightStrip()
     auto* type = new QComboBox;
     type->setObjectName(QStringLiteral("outputType"));
     type->addItems({ QStringLiteral("JPEG"), QStringLiteral("TIFF"), QStringLiteral("PNG") });
-    type->setCurrentIndex(m_controller.currentOutputFileType());
+    type->setCurrentIndex(imageFileTypeIndex(m_controller.currentOutputFileType()));
     auto* folder = new QToolButton;
     folder->setText(QStringLiteral("Folder"));
     folder->setToolTip(QStringLiteral("Show the output folder"));
@@ -316,7 +316,7 @@ QWidget* MainWindow::rightStrip()
     });
     m_controller.observeKey(key::currentOutputFileType, [this, type](const QString&) {
         const QSignalBlocker block(type);
-        type->setCurrentIndex(m_controller.currentOutputFileType());
+        type->setCurrentIndex(imageFileTypeIndex(m_controller.currentOutputFileType()));
     });
     return strip;
 }
@@ -383,7 +383,7 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     static const char* const suffixes[] = { "jpg", "tif", "png" };
     dialog.setNameFilters(
         { QString::fromLatin1(filters[0]), QString::fromLatin1(filters[1]), QString::fromLatin1(filters[2]) });
-    const int type = std::clamp(panel.fileType, 0, 2);
+    const int type = imageFileTypeIndex(panel.fileType);
     dialog.selectNameFilter(QString::fromLatin1(filters[type]));
     dialog.setDefaultSuffix(QString::fromLatin1(suffixes[type]));
     dialog.selectFile(QFileInfo(panel.path).fileName());
@@ -436,7 +436,7 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     panel.path = dialog.selectedFiles().first();
     for (int i = 0; i < 3; ++i)
         if (dialog.selectedNameFilter() == QString::fromLatin1(filters[i]))
-            panel.fileType = i;
+            panel.fileType = imageFileTypeFromIndex(i);
     panel.jpegQuality = quality->value();
     panel.withMetadata = metadata->isChecked();
     panel.landscape = landscape->isChecked();

@@ -442,9 +442,9 @@ public:
     // 0 (and negative) counts per picture, 1 (and above 2) runs on, 2 keeps the source's name.
     int outputFileRule() const { return m_outputFileRule; }
     void setOutputFileRule(int rule);
-    // 0 JPEG, 1 TIFF, 2 PNG; announced so the main window's pop-up selects it.
-    int currentOutputFileType() const { return m_currentOutputFileType; }
-    void setCurrentOutputFileType(int type);
+    // Announced so the main window's pop-up selects it; stored as its index.
+    ImageFileType currentOutputFileType() const { return m_currentOutputFileType; }
+    void setCurrentOutputFileType(ImageFileType type);
     // The home folder while unset.
     QString currentSpecialOutputPath() const;
     void setCurrentSpecialOutputPath(const QString& path);
@@ -715,13 +715,13 @@ private:
     QString m_currentOutputFileName = QStringLiteral("ImageCrop-0001");
     QString m_initialCustomOutputFileName = QStringLiteral("ImageCrop-0001");
     int m_outputFileRule = 0;
-    int m_currentOutputFileType = 0;
+    ImageFileType m_currentOutputFileType = ImageFileType::Jpeg;
     QString m_currentSpecialOutputPath;
     QString m_draggedFileName;
 
     // Saving state.
     bool saveOutputReady();
-    Status writeOutput(const QString& path) const;
+    [[nodiscard]] Status writeOutput(const QString& path, ImageFileType type) const;
     void presetSavePanel(UiServices::SavePanel& panel) const;
     bool m_playSoundOnSave = true;
     bool m_advanceToNextOnCrop = false;

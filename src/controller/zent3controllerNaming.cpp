@@ -35,7 +35,7 @@ void zent3controller::setOutputFileRule(int rule)
     didChangeValueForKey(key::outputFileRule);
 }
 
-void zent3controller::setCurrentOutputFileType(int type)
+void zent3controller::setCurrentOutputFileType(ImageFileType type)
 {
     m_currentOutputFileType = type;
     didChangeValueForKey(key::currentOutputFileType);
@@ -116,7 +116,7 @@ void zent3controller::onOutFileName(const Sender& sender)
 
 void zent3controller::onTypeChangeAtMainScreen(const Sender& sender)
 {
-    setCurrentOutputFileType(sender.intValue);
+    setCurrentOutputFileType(imageFileTypeFromIndex(sender.intValue));
     changeDraggedFileName(m_currentOutputFileName);
 }
 

@@ -28,7 +28,7 @@ bool zent3controller::saveOutputReady()
 
 // The output with the current encoding options. The output folder is made again if it was
 // removed since it was chosen; a failure to make it shows in the result.
-Status zent3controller::writeOutput(const QString& path) const
+Status zent3controller::writeOutput(const QString& path, ImageFileType type) const
 {
     EncodeOptions options;
     options.jpegQuality = m_currentJpegQuality;
@@ -37,7 +37,7 @@ Status zent3controller::writeOutput(const QString& path) const
     options.landscape = m_currentSavingLandscape;
     options.keepAlpha = !m_noTransparencyChannel;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return writeWorkingBitmap(*m_outPict, path, options);
+    return writeWorkingBitmap(*m_outPict, path, type, options);
 }
 
 void zent3controller::presetSavePanel(UiServices::SavePanel& panel) const
@@ -121,7 +121,7 @@ bool zent3controller::saveCropWithSpecialDialogue(const Sender&)
     setCurrentSpecialOutputPath(QFileInfo(panel.path).absolutePath());
     QString path = panel.path;
     if (QFileInfo(path).suffix().isEmpty())
-        path += QLatin1Char('.') + outputFileExtension(panel.fileType);
+        path += QLatin1Char('.') + imageFileTypeExtension(panel.fileType);
     return saveCropToPath(path);
 }
 
@@ -129,7 +129,7 @@ bool zent3controller::saveCropToPath(const QString& path)
 {
     if (!m_outPict)
         return false;
-    const Status written = writeOutput(path);
+    const Status written = writeOutput(path, m_currentOutputFileType);
     if (!written) {
         if (m_uiServices)
             m_uiServices->runAlert(QStringLiteral("The crop was not saved"), written.error(), { QStringLiteral("OK") });
@@ -152,7 +152,7 @@ QString zent3controller::writeDragFile()
     if (path.isEmpty())
         path = QDir::home().filePath(QStringLiteral("My New File.jpg"));
     removeLastTemporaryFile();
-    if (!writeOutput(path))
+    if (!writeOutput(path, m_currentOutputFileType))
         return {};
     m_lastDraggedFileName = path;
     return path;

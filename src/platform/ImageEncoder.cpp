@@ -5,7 +5,6 @@
 #include "VipsRuntime.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <exiv2/exiv2.hpp>
 #include <vips/vips.h>
@@ -147,16 +146,6 @@ std::vector<std::uint8_t> packForVips(const BitmapImageRep& bitmap, bool alpha)
 
 } // namespace
 
-ImageFileType imageFileTypeForPath(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return ImageFileType::Jpeg;
-    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
-        return ImageFileType::Tiff;
-    return ImageFileType::Png;
-}
-
 BitmapImageRep turnedCounterClockwise(const BitmapImageRep& bitmap)
 {
     const int w = bitmap.pixelsWide(), h = bitmap.pixelsHigh();
@@ -176,12 +165,12 @@ BitmapImageRep turnedCounterClockwise(const BitmapImageRep& bitmap)
     return turned;
 }
 
-Status writeWorkingBitmap(const BitmapImageRep& bitmap, const QString& path, const EncodeOptions& options)
+Status writeWorkingBitmap(
+    const BitmapImageRep& bitmap, const QString& path, ImageFileType type, const EncodeOptions& options)
 {
     StagedFile file(path);
     if (!bitmap.isWorkingFormat())
         return file.failure(QStringLiteral("there is no picture to save"));
-    const ImageFileType type = imageFileTypeForPath(path);
 
     const BitmapImageRep* picture = &bitmap;
     BitmapImageRep turned;

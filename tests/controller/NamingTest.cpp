@@ -132,7 +132,7 @@ TEST(Naming, TypePopUpRenamesOnlyTheDragFilesExtension)
         Sender popUp;
         popUp.intValue = r.index;
         app.c.onTypeChangeAtMainScreen(popUp);
-        EXPECT_EQ(app.c.currentOutputFileType(), r.index);
+        EXPECT_EQ(app.c.currentOutputFileType(), imageFileTypeFromIndex(r.index));
         EXPECT_EQ(app.c.currentOutputFileName(), QStringLiteral("Shot-###"));
         EXPECT_EQ(app.c.draggedFileName(), app.inTemp(r.dragged));
     }
