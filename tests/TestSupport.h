@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <ostream>
+
 namespace quillum::test {
 
 QString dataPath(const char* name); // tests/data/<name>
@@ -12,3 +14,9 @@ QString samplePath(const char* name); // samples/<name>
 QString fileFormatByContent(const QString& path);
 
 } // namespace quillum::test
+
+// Readable failure messages: GoogleTest finds this next to QString.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
