@@ -723,6 +723,8 @@ private:
     bool saveOutputReady();
     [[nodiscard]] Status writeOutput(const QString& path, ImageFileType type) const;
     void presetSavePanel(UiServices::SavePanel& panel) const;
+    void takeSavePanelChoices(const UiServices::SavePanel& panel);
+    bool mayReplace(const QString& path, const QString& confirmed);
     bool m_playSoundOnSave = true;
     bool m_advanceToNextOnCrop = false;
     int m_currentJpegQuality = 90;

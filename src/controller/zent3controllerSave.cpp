@@ -49,6 +49,59 @@ void zent3controller::presetSavePanel(UiServices::SavePanel& panel) const
     panel.keepTransparency = !m_noTransparencyChannel;
 }
 
+// What the panel showed is what this save and the next ones write.
+void zent3controller::takeSavePanelChoices(const UiServices::SavePanel& panel)
+{
+    setCurrentOutputFileType(panel.fileType);
+    setCurrentJpegQuality(panel.jpegQuality);
+    setCurrentSaveWithMetadata(panel.withMetadata);
+    setCurrentSavingLandscape(panel.landscape);
+    setNoTransparencyChannel(!panel.keepTransparency);
+}
+
+namespace {
+
+QString normalPath(const QString& path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// The same directory entry: folders compared after resolving links, the names as they are
+// (writing over a link to the photo replaces the link, not the photo).
+bool sameEntry(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QFileInfo fa(a), fb(b);
+    const QString folder = QFileInfo(fa.absolutePath()).canonicalFilePath();
+    return !folder.isEmpty() && folder == QFileInfo(fb.absolutePath()).canonicalFilePath()
+        && fa.fileName() == fb.fileName();
+}
+
+} // namespace
+
+// A file is replaced only once the user has said so: in the save panel (`confirmed` is the
+// file it asked about) or here. The photo being cropped is always asked about here, since
+// the panel's question does not say that the file is the original.
+bool zent3controller::mayReplace(const QString& path, const QString& confirmed)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    const bool original = sameEntry(path, m_sourcePath);
+    if (!original && normalPath(path) == normalPath(confirmed))
+        return true;
+    if (!m_uiServices)
+        return false;
+    const QString message = original
+        ? QStringLiteral("This is the original photo you are cropping. Replacing it will overwrite the original "
+                         "photo with the crop.")
+        : QStringLiteral("A file with the same name already exists. Replacing it will overwrite its current "
+                         "contents.");
+    return m_uiServices->runAlert(QStringLiteral("%1 Do you want to replace it?").arg(path), message,
+               { QStringLiteral("Cancel"), QStringLiteral("Replace") })
+        == AlertButton::Second;
+}
+
 bool zent3controller::saveCrop(const Sender&)
 {
     if (!saveOutputReady())
@@ -62,6 +115,7 @@ bool zent3controller::saveCrop(const Sender&)
                 == AlertButton::First)
             return false;
     }
+    QString confirmed;
     if (m_firstTimeSaving) {
         if (!m_uiServices)
             return false;
@@ -70,26 +124,19 @@ bool zent3controller::saveCrop(const Sender&)
         presetSavePanel(panel);
         if (!m_uiServices->runSavePanel(panel))
             return false;
-        setCurrentOutputFileType(panel.fileType);
-        m_noTransparencyChannel = !panel.keepTransparency;
-        const QFileInfo chosen(panel.path);
-        changeOutputFileName(chosen.completeBaseName());
-        changeDraggedFileName(chosen.completeBaseName());
-        setCurrentOutputPath(chosen.absolutePath());
-        m_currentJpegQuality = panel.jpegQuality;
-        m_currentSaveWithMetadata = panel.withMetadata;
-        m_currentSavingLandscape = panel.landscape;
+        takeSavePanelChoices(panel);
+        // The chosen name becomes the name field's text, without the type's extension.
+        const QString chosen = pathWithImageFileTypeExtension(panel.path, panel.fileType);
+        const QString name = baseNameForImageFileType(chosen, panel.fileType);
+        setCurrentOutputFileName(name);
+        changeOutputFileName(name);
+        changeDraggedFileName(name);
+        setCurrentOutputPath(QFileInfo(chosen).absolutePath());
+        confirmed = panel.path;
     }
     const QString path = outputFilePath(currentOutputPath(), currentOutputFileName(), currentOutputFileType());
-    if (!m_firstTimeSaving && QFileInfo::exists(path)) {
-        if (!m_uiServices
-            || m_uiServices->runAlert(QString::asprintf("%s Do you want to replace it?", qPrintable(path)),
-                   QStringLiteral("A file with the same name already exists. Replacing it will "
-                                  "overwrite its current contents."),
-                   { QStringLiteral("Cancel"), QStringLiteral("Replace") })
-                == AlertButton::First)
-            return false;
-    }
+    if (!mayReplace(path, confirmed))
+        return false;
     // A failed write stops here: no label, no new name, no sound, no advance.
     if (!saveCropToPath(path))
         return false;
@@ -117,11 +164,11 @@ bool zent3controller::saveCropWithSpecialDialogue(const Sender&)
     presetSavePanel(panel);
     if (!m_uiServices->runSavePanel(panel))
         return false;
-    setCurrentOutputFileType(panel.fileType);
-    setCurrentSpecialOutputPath(QFileInfo(panel.path).absolutePath());
-    QString path = panel.path;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QLatin1Char('.') + imageFileTypeExtension(panel.fileType);
+    takeSavePanelChoices(panel);
+    const QString path = pathWithImageFileTypeExtension(panel.path, panel.fileType);
+    setCurrentSpecialOutputPath(QFileInfo(path).absolutePath());
+    if (!mayReplace(path, panel.path))
+        return false;
     return saveCropToPath(path);
 }
 

@@ -1,0 +1,208 @@
+// Every way the user saves a crop, performed in the real window: the files that come out
+// (names, formats, contents, metadata), the questions asked before a file is replaced, the
+// name field and the "Saved" note afterwards.
+
+#include "WindowHarness.h"
+
+#include "platform/ImageDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <sys/stat.h>
+
+using namespace quillum;
+using namespace quillum::test;
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// The camera, position and date of tests/data/camera-gps.jpg, as they appear in any file
+// that carries them.
+const char* const kPhotoMetadata[] = { "Quillum Labs", "Test Camera 1", "WGS-84", "2021:06:15" };
+
+int photoMetadataFound(const QString& path)
+{
+    const QByteArray data = contents(path);
+    int found = 0;
+    for (const char* text : kPhotoMetadata)
+        found += data.contains(text);
+    return found;
+}
+
+// The save panel as the user fills it in: the file they pick and the type they choose.
+std::function<bool(UiServices::SavePanel&)> answerPanel(
+    const QString& path, ImageFileType type, QString* offered = nullptr)
+{
+    return [=](UiServices::SavePanel& panel) {
+        if (offered)
+            *offered = panel.path;
+        panel.path = path;
+        panel.fileType = type;
+        return true;
+    };
+}
+
+// Shrinks the crop frame by its top-right corner, as a user does to pick another region.
+void reframe(WindowSession& s)
+{
+    const Rect before = s.frame();
+    const double right = before.x + before.width, top = before.y + before.height;
+    s.drag(&s.cropView(), s.atPicture(right - 2, top - 2), s.atPicture(right - 60, top - 40));
+    ASSERT_NE(s.frame(), before) << "the frame moved";
+}
+
+} // namespace
+
+TEST(SaveGestures, FirstSaveWritesTheChosenNameAndTypeThenCountsOnWithoutAPanel)
+{
+    WindowSession s;
+    ASSERT_TRUE(s.open(s.picture("a.jpg")));
+    QString offered;
+    s.window.onSavePanel = answerPanel(s.output(QStringLiteral("Beach-01.tif")), ImageFileType::Tiff, &offered);
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    EXPECT_EQ(offered, QDir(QDir::homePath()).filePath(QStringLiteral("a-0001"))) << "the panel proposes the name";
+    EXPECT_EQ(filesIn(s.out.path()), QStringList { QStringLiteral("Beach-01.tif") });
+    EXPECT_EQ(fileFormatByContent(s.output(QStringLiteral("Beach-01.tif"))), QStringLiteral("tiff"));
+    EXPECT_EQ(s.nameField()->text(), QStringLiteral("Beach-02"));
+    EXPECT_TRUE(s.savedLabel()->isVisible());
+    EXPECT_EQ(s.savedLabel()->text(), QStringLiteral("Saved Beach-01.tif"));
+
+    reframe(s);
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    EXPECT_EQ(s.window.savePanels, 1) << "only the first save of a run asks where";
+    EXPECT_EQ(fileFormatByContent(s.output(QStringLiteral("Beach-02.tif"))), QStringLiteral("tiff"));
+    EXPECT_EQ(s.nameField()->text(), QStringLiteral("Beach-03"));
+
+    // The same region again: asked, and the default answer writes nothing.
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    EXPECT_EQ(s.window.alerts, QStringList { QStringLiteral("Quillum | This region already was saved!") });
+    EXPECT_EQ(filesIn(s.out.path()).size(), 2);
+    EXPECT_EQ(s.nameField()->text(), QStringLiteral("Beach-03"));
+}
+
+TEST(SaveGestures, TheSavePanelGivesATypedNameTheChosenTypesExtensionAndAsksBeforeReplacing)
+{
+    WindowSession s;
+    ASSERT_TRUE(s.open(s.picture("a.jpg")));
+    s.controller.setCurrentOutputPath(s.out.path());
+    s.window.onSavePanel = [&](UiServices::SavePanel& panel) { return s.window.MainWindow::runSavePanel(panel); };
+    // The user picks a type, types a name, and presses Return.
+    auto fillIn = [&s](const QString& type, const QString& name) {
+        s.whenModal<QFileDialog>([type, name](QFileDialog* panel) {
+            auto* types = panel->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* field = panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_TRUE(types && field);
+            types->setFocus();
+            QTest::keyClick(types, Qt::Key_Home);
+            for (int i = 0; i < 3 && !types->currentText().startsWith(type); ++i)
+                QTest::keyClick(types, Qt::Key_Down);
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, name);
+            QTest::keyClick(field, Qt::Key_Return);
+            if (panel->isVisible()) // still up after a declined replace question
+                panel->reject();
+        });
+    };
+
+    fillIn(QStringLiteral("TIFF"), QStringLiteral("holiday.2024"));
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    EXPECT_EQ(filesIn(s.out.path()), QStringList { QStringLiteral("holiday.2024.tif") });
+    EXPECT_EQ(fileFormatByContent(s.output(QStringLiteral("holiday.2024.tif"))), QStringLiteral("tiff"));
+    EXPECT_EQ(s.nameField()->text(), QStringLiteral("holiday.2025"));
+    EXPECT_EQ(s.controller.currentOutputFileType(), ImageFileType::Tiff) << "the panel's type is read back";
+
+    // A typed name whose file with the type's extension exists: the panel asks about that file.
+    writeFile(s.output(QStringLiteral("keep.2024.jpg")), "mine");
+    reframe(s);
+    QString question;
+    fillIn(QStringLiteral("JPEG"), QStringLiteral("keep.2024"));
+    s.whenModal<QMessageBox>([&question](QMessageBox* box) {
+        question = box->text();
+        box->button(QMessageBox::No)->click();
+    });
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop As…")));
+    EXPECT_TRUE(question.contains(QLatin1String("keep.2024.jpg"))) << question.toStdString();
+    EXPECT_EQ(contents(s.output(QStringLiteral("keep.2024.jpg"))), QByteArray("mine"));
+    EXPECT_EQ(filesIn(s.out.path()).size(), 2);
+}
+
+TEST(SaveGestures, AnExistingFileIsNeverReplacedUnaskedAndTheOriginalPhotoIsNamedAsSuch)
+{
+    {
+        SCOPED_TRACE("a name typed without its extension meets a file that has it");
+        WindowSession s;
+        ASSERT_TRUE(s.open(s.picture("a.jpg")));
+        writeFile(s.output(QStringLiteral("Beach.jpg")), "mine");
+        s.window.onSavePanel = answerPanel(s.output(QStringLiteral("Beach")), ImageFileType::Jpeg);
+        ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+        EXPECT_EQ(s.window.alerts,
+            QStringList { s.output(QStringLiteral("Beach.jpg"))
+                + QStringLiteral(" Do you want to replace it? | A file with the same name already exists. Replacing "
+                                 "it will overwrite its current contents.") });
+        EXPECT_EQ(contents(s.output(QStringLiteral("Beach.jpg"))), QByteArray("mine")) << "Cancel is the default";
+        EXPECT_EQ(filesIn(s.out.path()), QStringList { QStringLiteral("Beach.jpg") });
+    }
+    {
+        SCOPED_TRACE("the source's own name in the source's own folder");
+        WindowSession s;
+        s.controller.setOutputFileRule(2);
+        ASSERT_TRUE(s.open(s.picture("a.jpg")));
+        ASSERT_EQ(s.nameField()->text(), QStringLiteral("a"));
+        const QByteArray photo = contents(s.picture("a.jpg"));
+        s.window.onSavePanel = answerPanel(s.picture("a.jpg"), ImageFileType::Jpeg);
+        ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+        ASSERT_EQ(s.window.alerts.size(), 1);
+        EXPECT_TRUE(
+            s.window.alerts[0].startsWith(s.picture("a.jpg") + QStringLiteral(" Do you want to replace it? | ")));
+        EXPECT_TRUE(s.window.alerts[0].contains(QLatin1String("original photo"))) << s.window.alerts[0].toStdString();
+        EXPECT_EQ(contents(s.picture("a.jpg")), photo) << "the photo is intact";
+    }
+}
+
+TEST(SaveGestures, TheSpecialSaveWritesWhereAndAsChosenAndLeavesTheNameAlone)
+{
+    WindowSession s;
+    QFile::copy(dataPath("camera-gps.jpg"), s.picture("photo.jpg"));
+    ASSERT_TRUE(s.open(s.picture("photo.jpg")));
+    const QString name = s.nameField()->text();
+    const QString folder = s.controller.currentOutputPath();
+    QTemporaryDir special;
+    s.window.onSavePanel = [&](UiServices::SavePanel& panel) {
+        panel.path = special.filePath(QStringLiteral("holiday.2024"));
+        panel.fileType = ImageFileType::Png;
+        panel.withMetadata = false;
+        return true;
+    };
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop to Special Folder…")));
+    EXPECT_EQ(filesIn(special.path()), QStringList { QStringLiteral("holiday.2024.png") });
+    EXPECT_EQ(fileFormatByContent(special.filePath(QStringLiteral("holiday.2024.png"))), QStringLiteral("png"));
+    EXPECT_EQ(photoMetadataFound(special.filePath(QStringLiteral("holiday.2024.png"))), 0)
+        << "saved without metadata, as chosen";
+    EXPECT_EQ(s.nameField()->text(), name);
+    EXPECT_EQ(s.controller.currentOutputPath(), folder);
+    EXPECT_EQ(s.savedLabel()->text(), QStringLiteral("Saved holiday.2024.png"));
+}
