@@ -315,6 +315,7 @@ QWidget* MainWindow::rightStrip()
     auto* nameRow = new QHBoxLayout;
     nameRow->setContentsMargins(6, 2, 6, 4);
     auto* name = new QLineEdit;
+    m_outputName = name;
     name->setObjectName(QStringLiteral("outputName"));
     name->setToolTip(QStringLiteral("The name of the next saved crop; its number counts up after each save"));
     name->setText(m_controller.currentOutputFileName());
@@ -330,19 +331,17 @@ QWidget* MainWindow::rightStrip()
     nameRow->addWidget(type);
     nameRow->addWidget(folder);
     rows->addLayout(nameRow);
-    connect(name, &QLineEdit::editingFinished, this, [this, name] {
-        Sender sender;
-        sender.title = name->text();
-        m_controller.onOutFileName(sender);
-    });
+    connect(name, &QLineEdit::editingFinished, this, [this] { commitEditing(); });
     connect(type, &QComboBox::activated, this, [this](int index) {
         Sender sender;
         sender.intValue = index;
         m_controller.onTypeChangeAtMainScreen(sender);
     });
     connect(folder, &QToolButton::clicked, this, [this] { m_controller.showOutputFolderInFinder(); });
+    // Typing not yet committed stays; anything else shows the controller's name, even while
+    // the field has the focus (a save from the keyboard moves the name on).
     m_controller.observeKey(key::currentOutputFileName, [this, name](const QString&) {
-        if (!name->hasFocus())
+        if (!name->isModified() && name->text() != m_controller.currentOutputFileName())
             name->setText(m_controller.currentOutputFileName());
     });
     m_controller.observeKey(key::currentOutputFileType, [this, type](const QString&) {
@@ -468,6 +467,16 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     panel.landscape = landscape->isChecked();
     panel.keepTransparency = transparency->isChecked();
     return true;
+}
+
+void MainWindow::commitEditing()
+{
+    if (!m_outputName || !m_outputName->isModified())
+        return;
+    m_outputName->setModified(false);
+    Sender sender;
+    sender.title = m_outputName->text();
+    m_controller.onOutFileName(sender);
 }
 
 void MainWindow::playSound(const QString& name)

@@ -104,6 +104,8 @@ bool zent3controller::mayReplace(const QString& path, const QString& confirmed)
 
 bool zent3controller::saveCrop(const Sender&)
 {
+    if (m_uiServices)
+        m_uiServices->commitEditing();
     if (!saveOutputReady())
         return false;
     const Rect frame = m_leftPanel.selRect()->frame();
@@ -157,7 +159,10 @@ bool zent3controller::saveCropWithDialogue(const Sender& sender)
 
 bool zent3controller::saveCropWithSpecialDialogue(const Sender&)
 {
-    if (!saveOutputReady() || !m_uiServices)
+    if (!m_uiServices)
+        return false;
+    m_uiServices->commitEditing();
+    if (!saveOutputReady())
         return false;
     UiServices::SavePanel panel;
     panel.path = QDir(currentSpecialOutputPath()).filePath(currentOutputFileName());

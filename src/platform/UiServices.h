@@ -88,6 +88,9 @@ public:
         (void)panel;
         return false;
     }
+    // Ends an edit still in progress in a text field (the output name being typed), so a
+    // command reads what the user typed, not what was there before.
+    virtual void commitEditing() { }
     // Plays a bundled sound by name (nothing when there is no audio).
     virtual void playSound(const QString& name) { (void)name; }
 

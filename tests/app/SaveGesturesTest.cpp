@@ -183,6 +183,34 @@ TEST(SaveGestures, AnExistingFileIsNeverReplacedUnaskedAndTheOriginalPhotoIsName
     }
 }
 
+TEST(SaveGestures, SavingWhileTheNameIsBeingTypedUsesTheTypedName)
+{
+    WindowSession s;
+    ASSERT_TRUE(s.open(s.picture("a.jpg")));
+    s.window.onSavePanel = answerPanel(s.output(QStringLiteral("a-0001.jpg")), ImageFileType::Jpeg);
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    auto type = [&s](const QString& name) {
+        s.window.activateWindow();
+        s.nameField()->setFocus();
+        s.nameField()->selectAll();
+        QTest::keyClicks(s.nameField(), name);
+        ASSERT_TRUE(s.nameField()->hasFocus());
+    };
+
+    reframe(s);
+    type(QStringLiteral("Typed-01"));
+    s.press(QKeySequence::Save);
+    EXPECT_EQ(fileFormatByContent(s.output(QStringLiteral("Typed-01.jpg"))), QStringLiteral("jpeg"));
+    EXPECT_EQ(s.nameField()->text(), QStringLiteral("Typed-02")) << "the field shows the next name";
+
+    // The special save proposes the typed name too.
+    type(QStringLiteral("Special-01"));
+    QString offered;
+    s.window.onSavePanel = answerPanel(s.output(QStringLiteral("elsewhere.jpg")), ImageFileType::Jpeg, &offered);
+    s.press(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+    EXPECT_EQ(QFileInfo(offered).fileName(), QStringLiteral("Special-01"));
+}
+
 TEST(SaveGestures, TheSpecialSaveWritesWhereAndAsChosenAndLeavesTheNameAlone)
 {
     WindowSession s;
