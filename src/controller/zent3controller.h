@@ -493,10 +493,13 @@ public:
     void setFirstTimeSaving(bool on) { m_firstTimeSaving = on; }
     void setLastSavedRect(const Rect& r) { m_lastSavedRect = r; }
     const QString& lastSavedPath() const { return m_lastSavedPath; }
-    // Dragging the output out: the output written to the drag file (the previous drag's
-    // file removed first); empty when it could not be written.
+    // Dragging the output out: the output written to the drag file, named after the output
+    // in this run's private temporary folder (the previous drag's file removed first); empty,
+    // and said, when it could not be written or there is no such folder (said once).
     QString writeDragFile();
     void removeLastTemporaryFile();
+    // The last drag file, then this run's temporary folder if it is empty.
+    void removeTemporaryFolder();
 
     // --- Menus as data (the window builds its menus from them) -----------------------------
     // The left panel's zoom menu: 101 zoom in ("+"), 102 zoom out ("-"), 103 fit ("9"),
@@ -733,6 +736,9 @@ private:
     bool m_noTransparencyChannel = true;
     QString m_lastSavedPath;
     QString m_lastDraggedFileName;
+    QString m_madeTemporaryPath; // this run's own, removed at the end
+    QString m_temporaryPathProblem; // why there is no temporary folder
+    bool m_temporaryPathProblemShown = false;
 
     MenuModel m_mainZoomMenu;
     MenuModel m_applicationMenu;

@@ -198,23 +198,50 @@ bool zent3controller::saveCropToPath(const QString& path)
 
 QString zent3controller::writeDragFile()
 {
+    if (m_uiServices)
+        m_uiServices->commitEditing();
     if (!m_outPict || double(m_outPict->pixelsWide()) * double(m_outPict->pixelsHigh()) < 1.0)
         return {};
-    QString path = draggedFileName();
-    if (path.isEmpty())
-        path = QDir::home().filePath(QStringLiteral("My New File.jpg"));
-    removeLastTemporaryFile();
-    if (!writeOutput(path, m_currentOutputFileType))
+    if (m_temporaryPath.isEmpty()) {
+        if (m_uiServices && !m_temporaryPathProblemShown)
+            m_uiServices->runAlert(QStringLiteral("The crop cannot be dragged out"),
+                QStringLiteral("Quillum keeps the crops you drag out in a folder only you can open, and none could "
+                               "be made: %1.")
+                    .arg(m_temporaryPathProblem),
+                { QStringLiteral("OK") });
+        m_temporaryPathProblemShown = true;
         return {};
+    }
+    // Named when the name last changed, unless that was before the folder was known.
+    if (m_draggedFileName.isEmpty() || QFileInfo(m_draggedFileName).absolutePath() != m_temporaryPath)
+        changeDraggedFileName(m_currentOutputFileName);
+    const QString path = m_draggedFileName;
+    removeLastTemporaryFile();
+    if (const Status written = writeOutput(path, m_currentOutputFileType); !written) {
+        if (m_uiServices)
+            m_uiServices->runAlert(
+                QStringLiteral("The crop cannot be dragged out"), written.error(), { QStringLiteral("OK") });
+        return {};
+    }
     m_lastDraggedFileName = path;
     return path;
 }
 
 void zent3controller::removeLastTemporaryFile()
 {
-    if (!m_lastDraggedFileName.isEmpty())
-        QFile::remove(m_lastDraggedFileName);
+    // A drop target may have moved the file away already.
+    if (!m_lastDraggedFileName.isEmpty() && !QFile::remove(m_lastDraggedFileName)
+        && QFileInfo::exists(m_lastDraggedFileName))
+        qWarning("The drag file %s could not be removed", qPrintable(m_lastDraggedFileName));
     m_lastDraggedFileName.clear();
+}
+
+void zent3controller::removeTemporaryFolder()
+{
+    removeLastTemporaryFile();
+    // Only a folder this run made, and only when empty: rmdir refuses anything else.
+    if (!m_madeTemporaryPath.isEmpty() && QDir().rmdir(m_madeTemporaryPath))
+        m_madeTemporaryPath.clear();
 }
 
 } // namespace quillum

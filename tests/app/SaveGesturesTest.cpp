@@ -234,3 +234,82 @@ TEST(SaveGestures, TheSpecialSaveWritesWhereAndAsChosenAndLeavesTheNameAlone)
     EXPECT_EQ(s.controller.currentOutputPath(), folder);
     EXPECT_EQ(s.savedLabel()->text(), QStringLiteral("Saved holiday.2024.png"));
 }
+
+TEST(SaveGestures, DraggingTheOutputOutWritesIntoAPrivateFolderAndCountsOnlyAcceptedDrops)
+{
+    WindowSession s;
+    ASSERT_TRUE(s.open(s.picture("a.jpg")));
+    const QStringList missed = s.dragOutput(Qt::IgnoreAction);
+    ASSERT_EQ(missed.size(), 1);
+    const QFileInfo file(missed[0]);
+    EXPECT_EQ(file.fileName(), QStringLiteral("a-0001.jpg")) << "the drop target sees the output's name";
+    EXPECT_EQ(fileFormatByContent(file.filePath()), QStringLiteral("jpeg"));
+    const QString privateFolder = QDir(s.privateHome.runtime()).filePath(QStringLiteral("quillum"));
+    EXPECT_EQ(QFileInfo(file.absolutePath()).absolutePath(), privateFolder) << "a folder of this run inside it";
+    struct stat info { };
+    ASSERT_EQ(::lstat(QFile::encodeName(privateFolder).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(s.nameField()->text(), QStringLiteral("a-0001")) << "a drop on nothing counts nothing";
+
+    const QStringList first = s.dragOutput(Qt::CopyAction);
+    EXPECT_EQ(first, missed);
+    EXPECT_EQ(s.nameField()->text(), QStringLiteral("a-0002"));
+    const QStringList second = s.dragOutput(Qt::CopyAction);
+    ASSERT_EQ(second.size(), 1);
+    EXPECT_EQ(QFileInfo(second[0]).fileName(), QStringLiteral("a-0002.jpg"));
+    EXPECT_FALSE(QFileInfo::exists(first[0])) << "the previous drag file goes";
+    EXPECT_EQ(s.nameField()->text(), QStringLiteral("a-0003"));
+
+    s.center.postNotificationName(notification::ApplicationWillTerminate);
+    EXPECT_FALSE(QFileInfo::exists(second[0])) << "and the last one at quit";
+}
+
+TEST(SaveGestures, ADragOutLeavesTheUsersOwnFilesAlone)
+{
+    WindowSession s;
+    const QString mine = QDir(s.privateHome.home()).filePath(QStringLiteral("My New File.jpg"));
+    writeFile(mine, "mine");
+    s.controller.setOutputFileRule(1); // the running name: showing a picture names no drag file
+    ASSERT_TRUE(s.open(s.picture("a.jpg")));
+    const QStringList carried = s.dragOutput(Qt::CopyAction);
+    ASSERT_EQ(carried.size(), 1);
+    EXPECT_TRUE(carried[0].startsWith(s.privateHome.runtime() + QLatin1Char('/')));
+    s.dragOutput(Qt::CopyAction);
+    s.center.postNotificationName(notification::ApplicationWillTerminate);
+    EXPECT_EQ(contents(mine), QByteArray("mine"));
+}
+
+TEST(SaveGestures, AnUnsafeTemporaryFolderIsRefusedAndSaidOnce)
+{
+    // Folders another user could have planted: a link to elsewhere, or one open to others.
+    const struct {
+        const char* name;
+        std::function<void(const QString& folder, const QString& decoy)> plant;
+    } rows[] = {
+        { "a symbolic link", [](const QString& folder, const QString& decoy) { QFile::link(decoy, folder); } },
+        { "open to others",
+            [](const QString& folder, const QString&) {
+                QDir().mkpath(folder);
+                ::chmod(QFile::encodeName(folder).constData(), 0777);
+            } },
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QTemporaryDir decoy;
+        QStringList planted;
+        WindowSession s({ "a.jpg" }, "coffee.jpg", [&](const PrivateHome& home) {
+            for (const QString& base : { home.runtime(), home.cache() }) {
+                planted << QDir(base).filePath(QStringLiteral("quillum"));
+                r.plant(planted.last(), decoy.path());
+            }
+        });
+        ASSERT_TRUE(s.open(s.picture("a.jpg")));
+        EXPECT_TRUE(s.dragOutput(Qt::CopyAction).isEmpty()) << "no drag";
+        EXPECT_TRUE(s.dragOutput(Qt::CopyAction).isEmpty());
+        ASSERT_EQ(s.window.alerts.size(), 1) << "said once";
+        EXPECT_TRUE(s.window.alerts[0].contains(planted[0])) << s.window.alerts[0].toStdString();
+        EXPECT_TRUE(filesIn(decoy.path()).isEmpty());
+        EXPECT_TRUE(QDir(planted[1]).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+        EXPECT_EQ(s.nameField()->text(), QStringLiteral("a-0001"));
+    }
+}
