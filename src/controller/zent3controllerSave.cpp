@@ -33,7 +33,7 @@ Status zent3controller::writeOutput(const QString& path, ImageFileType type) con
     EncodeOptions options;
     options.jpegQuality = m_currentJpegQuality;
     options.withMetadata = m_currentSaveWithMetadata;
-    options.metadataSourcePath = m_imagePath;
+    options.metadataSourcePath = m_sourcePath; // empty for a picture without a file
     options.landscape = m_currentSavingLandscape;
     options.keepAlpha = !m_noTransparencyChannel;
     QDir().mkpath(QFileInfo(path).absolutePath());

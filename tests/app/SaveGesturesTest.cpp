@@ -313,3 +313,33 @@ TEST(SaveGestures, AnUnsafeTemporaryFolderIsRefusedAndSaidOnce)
         EXPECT_EQ(s.nameField()->text(), QStringLiteral("a-0001"));
     }
 }
+
+TEST(SaveGestures, APastedOrCapturedPictureCarriesNoMetadataOfThePhotoBeforeIt)
+{
+    WindowSession s;
+    QFile::copy(dataPath("camera-gps.jpg"), s.picture("photo.jpg"));
+    ASSERT_TRUE(s.open(s.picture("photo.jpg")));
+    s.window.onSavePanel = answerPanel(s.output(QStringLiteral("photo-0001.jpg")), ImageFileType::Jpeg);
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    ASSERT_EQ(photoMetadataFound(s.output(QStringLiteral("photo-0001.jpg"))), int(std::size(kPhotoMetadata)))
+        << "a crop of the photo keeps its metadata";
+
+    QImage pasted(50, 40, QImage::Format_RGB32);
+    pasted.fill(Qt::darkCyan);
+    QGuiApplication::clipboard()->setImage(pasted);
+    s.press(QKeySequence::Paste);
+    EXPECT_EQ(s.window.windowTitle(), QStringLiteral("New Image - 50 x 40"));
+    ASSERT_EQ(s.nameField()->text(), QStringLiteral("New Image-0001"));
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    const QString saved = s.output(QStringLiteral("New Image-0001.jpg"));
+    ASSERT_EQ(fileFormatByContent(saved), QStringLiteral("jpeg"));
+    EXPECT_EQ(photoMetadataFound(saved), 0);
+
+    s.window.capture = QImage(30, 20, QImage::Format_RGB32);
+    s.window.capture.fill(Qt::darkRed);
+    ASSERT_TRUE(s.choose(QStringLiteral("Take Full Screenshot")));
+    EXPECT_EQ(s.window.windowTitle(), QStringLiteral("New Image - 30 x 20"));
+    s.window.alertAnswers = { AlertButton::Second }; // replace the pasted picture's crop
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    EXPECT_EQ(photoMetadataFound(s.output(QStringLiteral("New Image-0001.jpg"))), 0);
+}
