@@ -138,28 +138,37 @@ assert len(header) == 128
 with open(f'{work}/cmyk.icc', 'wb') as f:
     f.write(header + table + data)
 
-# A grey display profile (ICC v2, GRAY data, XYZ PCS, gamma 2.2): the kind a grey scan or
-# a black-and-white camera mode embeds, which must not follow the picture into RGB files.
-text = b'Quillum test Gray'
-gray_tags = [
-    (b'desc', b'desc' + b'\0' * 4 + struct.pack('>I', len(text) + 1) + text + b'\0'
-              + struct.pack('>IIHB', 0, 0, 0, 0) + b'\0' * 67),
-    (b'cprt', b'text' + b'\0' * 4 + b'No copyright, use freely\0'),
-    (b'wtpt', b'XYZ ' + b'\0' * 4 + b''.join(s15(v) for v in WHITE)),
-    (b'kTRC', b'curv' + b'\0' * 4 + struct.pack('>IH', 1, 0x0233)),
-]
-offset = 128 + 4 + 12 * len(gray_tags)
-table, data = struct.pack('>I', len(gray_tags)), b''
-for sig, body in gray_tags:
-    body += b'\0' * (-len(body) % 4)
-    table += sig + struct.pack('>II', offset + len(data), len(body))
-    data += body
-header = (struct.pack('>I', offset + len(data)) + b'\0' * 4 + struct.pack('>I', 0x02100000) + b'mntrGRAYXYZ '
-          + struct.pack('>6H', 2024, 1, 1, 0, 0, 0) + b'acsp' + b'\0' * 24 + struct.pack('>I', 0)
-          + b''.join(s15(v) for v in WHITE) + b'\0' * 48)
-assert len(header) == 128
+# Display profiles (ICC v2, XYZ PCS, gamma 2.2) for the encoder's profile rule: a grey one,
+# the kind a grey scan or a black-and-white camera mode embeds, which must not follow the
+# picture into RGB files; and an RGB one (sRGB primaries adapted to D50), which must.
+def profile(data_space, tags):
+    offset = 128 + 4 + 12 * len(tags)
+    table, data = struct.pack('>I', len(tags)), b''
+    for sig, body in tags:
+        body += b'\0' * (-len(body) % 4)
+        table += sig + struct.pack('>II', offset + len(data), len(body))
+        data += body
+    header = (struct.pack('>I', offset + len(data)) + b'\0' * 4 + struct.pack('>I', 0x02100000) + b'mntr'
+              + data_space + b'XYZ ' + struct.pack('>6H', 2024, 1, 1, 0, 0, 0) + b'acsp' + b'\0' * 24
+              + struct.pack('>I', 0) + b''.join(s15(v) for v in WHITE) + b'\0' * 48)
+    assert len(header) == 128
+    return header + table + data
+
+def desc(text):
+    return (b'desc' + b'\0' * 4 + struct.pack('>I', len(text) + 1) + text + b'\0'
+            + struct.pack('>IIHB', 0, 0, 0, 0) + b'\0' * 67)
+
+xyz = lambda *v: b'XYZ ' + b'\0' * 4 + b''.join(s15(c) for c in v)
+gamma = b'curv' + b'\0' * 4 + struct.pack('>IH', 1, 0x0233)
+free = b'text' + b'\0' * 4 + b'No copyright, use freely\0'
 with open(f'{work}/gray.icc', 'wb') as f:
-    f.write(header + table + data)
+    f.write(profile(b'GRAY', [(b'desc', desc(b'Quillum test Gray')), (b'cprt', free), (b'wtpt', xyz(*WHITE)),
+                              (b'kTRC', gamma)]))
+with open(f'{out}/rgb.icc', 'wb') as f:
+    f.write(profile(b'RGB ', [(b'desc', desc(b'Quillum test RGB')), (b'cprt', free), (b'wtpt', xyz(*WHITE)),
+                              (b'rXYZ', xyz(0.4361, 0.2225, 0.0139)), (b'gXYZ', xyz(0.3851, 0.7169, 0.0971)),
+                              (b'bXYZ', xyz(0.1431, 0.0606, 0.7141)),
+                              (b'rTRC', gamma), (b'gTRC', gamma), (b'bTRC', gamma)]))
 PY
 
 "$convert" -size 32x24 -depth 8 gray:"$work/grey.raw" -strip -quality 95 "$out/grey.jpg"

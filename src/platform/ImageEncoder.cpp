@@ -121,6 +121,15 @@ QByteArray withSourceExif(
     return {};
 }
 
+// The profile when it describes RGB data (its header's colour space, bytes 16 to 19, is
+// "RGB "); nothing otherwise. The samples written are RGB: a grey or CMYK profile would
+// mislabel them (libpng even refuses it).
+QByteArray rgbProfileOnly(const QByteArray& profile)
+{
+    constexpr qsizetype kHeaderSize = 128;
+    return profile.size() >= kHeaderSize && profile.mid(16, 4) == "RGB " ? profile : QByteArray();
+}
+
 // Packs the working bitmap for libvips: RGB, or straight-alpha RGBA when alpha is kept.
 std::vector<std::uint8_t> packForVips(const BitmapImageRep& bitmap, bool alpha)
 {
@@ -196,7 +205,7 @@ Status writeWorkingBitmap(
     image->Type = VIPS_INTERPRETATION_sRGB;
     // 72 dpi, the usual for pictures without a physical size (libvips would say 25.4).
     image->Xres = image->Yres = 72.0 / 25.4;
-    attachIccProfile(image, picture->colorProfile());
+    attachIccProfile(image, rgbProfileOnly(picture->colorProfile()));
     void* buffer = nullptr;
     std::size_t length = 0;
     int failed = 0;

@@ -1,8 +1,8 @@
 #pragma once
-// Writing a working bitmap to JPEG, PNG or TIFF (the type is the caller's choice; the path's
-// extension is not consulted). JPEG without
-// metadata goes through libjpeg (JpegWriter.h); everything else through the libvips savers,
-// which embed the ICC profile, with Exiv2 copying the source file's EXIF. Every file is
+// Writing a working bitmap to JPEG, PNG or TIFF; the caller names the type, the path's
+// extension is not consulted. JPEG without metadata goes through libjpeg (JpegWriter.h);
+// everything else through the libvips savers, which embed the ICC profile (an RGB one only:
+// the samples written are RGB), with Exiv2 copying the source file's EXIF. Every file is
 // written through a StagedFile (StagedFile.h), so a failed write never leaves a partial
 // file at the target path.
 

@@ -343,3 +343,16 @@ TEST(SaveGestures, APastedOrCapturedPictureCarriesNoMetadataOfThePhotoBeforeIt)
     ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
     EXPECT_EQ(photoMetadataFound(s.output(QStringLiteral("New Image-0001.jpg"))), 0);
 }
+
+TEST(SaveGestures, AGreyPhotosProfileStaysOutOfItsRgbCrops)
+{
+    WindowSession s;
+    QFile::copy(dataPath("grey-profile.jpg"), s.picture("grey.jpg"));
+    ASSERT_TRUE(s.open(s.picture("grey.jpg")));
+    s.window.onSavePanel = answerPanel(s.output(QStringLiteral("grey.tif")), ImageFileType::Tiff);
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    Result<DecodedBitmap> saved = decodeImageFile(s.output(QStringLiteral("grey.tif")));
+    ASSERT_TRUE(saved.ok()) << saved.error().toStdString();
+    EXPECT_EQ(saved->bitmap.samplesPerPixel(), 3);
+    EXPECT_FALSE(saved->bitmap.colorProfile().contains("GRAY")) << "no grey profile on RGB samples";
+}

@@ -27,10 +27,10 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A real RGB profile when the system has one (libpng refuses made-up ones).
+// A real RGB profile (libpng refuses made-up ones), made by scripts/make-test-data.sh.
 QByteArray rgbProfile()
 {
-    return readAll(QStringLiteral("/usr/share/color/icc/sRGB.icc"));
+    return readAll(dataPath("rgb.icc"));
 }
 
 // A working bitmap whose every pixel differs from its neighbours in a known way.
@@ -205,6 +205,38 @@ TEST(Encoder, RoundTripsEachFormat)
         }
     }
     EXPECT_EQ(entries(dir.path()).size(), qsizetype(std::size(rows))) << "no temporary file is left behind";
+}
+
+TEST(Encoder, OnlyAnRgbProfileGoesIntoTheRgbFile)
+{
+    Result<DecodedBitmap> grey = decodeImageFile(dataPath("grey-profile.jpg"));
+    ASSERT_TRUE(grey.ok()) << grey.error().toStdString();
+    const QByteArray greyProfile = grey->bitmap.colorProfile();
+    ASSERT_EQ(greyProfile.mid(16, 4), QByteArray("GRAY"));
+    const QByteArray rgb = rgbProfile();
+    ASSERT_FALSE(rgb.isEmpty());
+    const struct {
+        const char* name;
+        QByteArray profile;
+        bool kept;
+    } profiles[] = {
+        { "rgb", rgb, true },
+        { "grey", greyProfile, false },
+        { "shorter than a header", rgb.left(100), false },
+    };
+    QTemporaryDir dir;
+    for (const auto& p : profiles)
+        for (ImageFileType type : { ImageFileType::Jpeg, ImageFileType::Tiff, ImageFileType::Png }) {
+            SCOPED_TRACE(testing::Message() << p.name << " " << imageFileTypeExtension(type).toStdString());
+            BitmapImageRep bitmap = pattern(12, 8);
+            bitmap.setColorProfile(p.profile);
+            const QString path
+                = dir.filePath(QStringLiteral("%1.%2").arg(QString::fromLatin1(p.name), imageFileTypeExtension(type)));
+            ASSERT_TRUE(writeWorkingBitmap(bitmap, path, type).ok());
+            Result<DecodedBitmap> back = decodeImageFile(path);
+            ASSERT_TRUE(back.ok()) << back.error().toStdString();
+            EXPECT_EQ(back->bitmap.colorProfile(), p.kept ? p.profile : QByteArray());
+        }
 }
 
 TEST(Encoder, DroppedAlphaKeepsTheStoredColourWithoutCompositing)
