@@ -91,7 +91,7 @@ public:
     void safeConstructrefImageRepByFromRect(const BitmapImageRep& source, const Rect& rect);
     void safeBackupSrcRGBToARGBImageRep();
     static BitmapImageRep constructARGBImageRep(const BitmapImageRep& bitmap);
-    static Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& bitmap);
+    [[nodiscard]] static Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& bitmap);
     static bool isInteger(const BitmapImageRep& bitmap);
 
     // --- MainDraw: the render ----------------------------------------------------------
