@@ -3,8 +3,6 @@
 
 #include <QString>
 
-#include <ostream>
-
 namespace quillum::test {
 
 QString dataPath(const char* name); // tests/data/<name>
@@ -15,8 +13,3 @@ QString fileFormatByContent(const QString& path);
 
 } // namespace quillum::test
 
-// Readable failure messages: GoogleTest finds this next to QString.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}

@@ -212,9 +212,14 @@ QString zent3controller::writeDragFile()
         m_temporaryPathProblemShown = true;
         return {};
     }
-    // Named when the name last changed, unless that was before the folder was known.
-    if (m_draggedFileName.isEmpty() || QFileInfo(m_draggedFileName).absolutePath() != m_temporaryPath)
+    // Named when the name last changed; named again when that was before the folder was
+    // known or the type has changed since (a save panel's choice), so the name tells the type.
+    const QFileInfo named(m_draggedFileName);
+    if (m_draggedFileName.isEmpty())
         changeDraggedFileName(m_currentOutputFileName);
+    else if (named.absolutePath() != m_temporaryPath
+        || imageFileTypeForExtension(named.suffix()) != m_currentOutputFileType)
+        changeDraggedFileName(named.completeBaseName());
     const QString path = m_draggedFileName;
     removeLastTemporaryFile();
     if (const Status written = writeOutput(path, m_currentOutputFileType); !written) {

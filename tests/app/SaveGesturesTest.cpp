@@ -233,6 +233,12 @@ TEST(SaveGestures, TheSpecialSaveWritesWhereAndAsChosenAndLeavesTheNameAlone)
     EXPECT_EQ(s.nameField()->text(), name);
     EXPECT_EQ(s.controller.currentOutputPath(), folder);
     EXPECT_EQ(s.savedLabel()->text(), QStringLiteral("Saved holiday.2024.png"));
+
+    // The panel's type is the type from now on, for a drag too.
+    const QStringList dragged = s.dragOutput(Qt::IgnoreAction);
+    ASSERT_EQ(dragged.size(), 1);
+    EXPECT_EQ(QFileInfo(dragged[0]).fileName(), name + QStringLiteral(".png"));
+    EXPECT_EQ(fileFormatByContent(dragged[0]), QStringLiteral("png"));
 }
 
 TEST(SaveGestures, DraggingTheOutputOutWritesIntoAPrivateFolderAndCountsOnlyAcceptedDrops)

@@ -7,10 +7,10 @@
 #include <QImage>
 #include <QWidget>
 
-class QDrag;
-
 #include <functional>
 #include <memory>
+
+class QDrag;
 
 namespace quillum {
 
