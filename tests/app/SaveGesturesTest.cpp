@@ -209,6 +209,63 @@ TEST(SaveGestures, SavingWhileTheNameIsBeingTypedUsesTheTypedName)
     s.window.onSavePanel = answerPanel(s.output(QStringLiteral("elsewhere.jpg")), ImageFileType::Jpeg, &offered);
     s.press(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
     EXPECT_EQ(QFileInfo(offered).fileName(), QStringLiteral("Special-01"));
+
+    // A double click into the frame saves like the command.
+    reframe(s);
+    type(QStringLiteral("Clicked-01"));
+    const Rect frame = s.frame();
+    QTest::mouseDClick(
+        &s.cropView(), Qt::LeftButton, {}, s.atPicture(frame.x + frame.width / 2, frame.y + frame.height / 2));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fileFormatByContent(s.output(QStringLiteral("Clicked-01.jpg"))), QStringLiteral("jpeg"));
+}
+
+TEST(SaveGestures, ThePanelsEncodingChoicesReachTheFile)
+{
+    WindowSession s;
+    ASSERT_TRUE(s.open(s.picture("a.jpg")));
+    // A portrait frame, so the landscape choice has something to turn.
+    const Rect whole = s.frame();
+    s.drag(
+        &s.cropView(), s.atPicture(whole.width - 2, whole.height - 2), s.atPicture(whole.width / 3, whole.height - 2));
+    ASSERT_LT(s.frame().width, s.frame().height);
+    struct Row {
+        const char* name;
+        ImageFileType type;
+        int quality;
+        bool landscape, keepTransparency;
+    };
+    const Row rows[] = {
+        { "q5.jpg", ImageFileType::Jpeg, 5, false, false },
+        { "q95.jpg", ImageFileType::Jpeg, 95, false, false },
+        { "turned.jpg", ImageFileType::Jpeg, 90, true, false },
+        { "alpha.png", ImageFileType::Png, 90, false, true },
+        { "no-alpha.png", ImageFileType::Png, 90, false, false },
+    };
+    for (const char* command : { "Save Crop As…", "Save Crop to Special Folder…" }) {
+        SCOPED_TRACE(command);
+        QTemporaryDir folder;
+        for (const Row& r : rows) {
+            SCOPED_TRACE(r.name);
+            s.window.onSavePanel = [&](UiServices::SavePanel& panel) {
+                panel.path = folder.filePath(QString::fromLatin1(r.name));
+                panel.fileType = r.type;
+                panel.jpegQuality = r.quality;
+                panel.landscape = r.landscape;
+                panel.keepTransparency = r.keepTransparency;
+                return true;
+            };
+            s.window.alertAnswers = { AlertButton::Second }; // the same region again: save it
+            ASSERT_TRUE(s.choose(QString::fromUtf8(command)));
+            Result<DecodedBitmap> saved = decodeImageFile(folder.filePath(QString::fromLatin1(r.name)));
+            ASSERT_TRUE(saved.ok()) << saved.error().toStdString();
+            EXPECT_EQ(saved->bitmap.pixelsWide() > saved->bitmap.pixelsHigh(), r.landscape);
+            EXPECT_EQ(saved->bitmap.samplesPerPixel(), r.keepTransparency ? 4 : 3);
+        }
+        EXPECT_LT(QFileInfo(folder.filePath(QStringLiteral("q5.jpg"))).size() * 2,
+            QFileInfo(folder.filePath(QStringLiteral("q95.jpg"))).size())
+            << "the quality chosen";
+    }
 }
 
 TEST(SaveGestures, TheSpecialSaveWritesWhereAndAsChosenAndLeavesTheNameAlone)
