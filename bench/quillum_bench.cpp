@@ -256,7 +256,8 @@ void BM_saveJpeg(benchmark::State& state, bool metadata)
     options.withMetadata = metadata;
     options.metadataSourcePath = QString::fromStdString(g_photoPath);
     for (auto _ : state) {
-        const Status written = writeWorkingBitmap(*controller.outPict(), QString::fromStdString(out.string()), options);
+        const Status written = writeWorkingBitmap(
+            *controller.outPict(), QString::fromStdString(out.string()), ImageFileType::Jpeg, options);
         if (!written)
             state.SkipWithError("write failed");
     }

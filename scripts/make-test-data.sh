@@ -137,9 +137,42 @@ header = (struct.pack('>I', size) + b'\0' * 4 + struct.pack('>I', 0x02100000) + 
 assert len(header) == 128
 with open(f'{work}/cmyk.icc', 'wb') as f:
     f.write(header + table + data)
+
+# Display profiles (ICC v2, XYZ PCS, gamma 2.2) for the encoder's profile rule: a grey one,
+# the kind a grey scan or a black-and-white camera mode embeds, which must not follow the
+# picture into RGB files; and an RGB one (sRGB primaries adapted to D50), which must.
+def profile(data_space, tags):
+    offset = 128 + 4 + 12 * len(tags)
+    table, data = struct.pack('>I', len(tags)), b''
+    for sig, body in tags:
+        body += b'\0' * (-len(body) % 4)
+        table += sig + struct.pack('>II', offset + len(data), len(body))
+        data += body
+    header = (struct.pack('>I', offset + len(data)) + b'\0' * 4 + struct.pack('>I', 0x02100000) + b'mntr'
+              + data_space + b'XYZ ' + struct.pack('>6H', 2024, 1, 1, 0, 0, 0) + b'acsp' + b'\0' * 24
+              + struct.pack('>I', 0) + b''.join(s15(v) for v in WHITE) + b'\0' * 48)
+    assert len(header) == 128
+    return header + table + data
+
+def desc(text):
+    return (b'desc' + b'\0' * 4 + struct.pack('>I', len(text) + 1) + text + b'\0'
+            + struct.pack('>IIHB', 0, 0, 0, 0) + b'\0' * 67)
+
+xyz = lambda *v: b'XYZ ' + b'\0' * 4 + b''.join(s15(c) for c in v)
+gamma = b'curv' + b'\0' * 4 + struct.pack('>IH', 1, 0x0233)
+free = b'text' + b'\0' * 4 + b'No copyright, use freely\0'
+with open(f'{work}/gray.icc', 'wb') as f:
+    f.write(profile(b'GRAY', [(b'desc', desc(b'Quillum test Gray')), (b'cprt', free), (b'wtpt', xyz(*WHITE)),
+                              (b'kTRC', gamma)]))
+with open(f'{out}/rgb.icc', 'wb') as f:
+    f.write(profile(b'RGB ', [(b'desc', desc(b'Quillum test RGB')), (b'cprt', free), (b'wtpt', xyz(*WHITE)),
+                              (b'rXYZ', xyz(0.4361, 0.2225, 0.0139)), (b'gXYZ', xyz(0.3851, 0.7169, 0.0971)),
+                              (b'bXYZ', xyz(0.1431, 0.0606, 0.7141)),
+                              (b'rTRC', gamma), (b'gTRC', gamma), (b'bTRC', gamma)]))
 PY
 
 "$convert" -size 32x24 -depth 8 gray:"$work/grey.raw" -strip -quality 95 "$out/grey.jpg"
+"$convert" -size 32x24 -depth 8 gray:"$work/grey.raw" -strip -profile "$work/gray.icc" -quality 95 "$out/grey-profile.jpg"
 "$convert" -size 32x24 -depth 8 cmyk:"$work/cmyk.raw" -strip -quality 95 -sampling-factor 1x1 "$out/cmyk-noprofile.jpg"
 "$convert" -size 32x24 -depth 8 cmyk:"$work/cmyk.raw" -strip -profile "$work/cmyk.icc" -quality 95 \
     -sampling-factor 1x1 "$out/cmyk-profile.jpg"
@@ -155,6 +188,14 @@ for tag in 8 3; do
   cp "$out/orient6.jpg" "$out/orient$tag.jpg"
   exiv2 -M"set Exif.Image.Orientation $tag" modify "$out/orient$tag.jpg"
 done
+
+# A camera photo with a position: what a pasted picture must never inherit.
+"$convert" -size 64x48 -depth 8 rgb:"$work/noise.raw" -strip -quality 90 "$out/camera-gps.jpg"
+exiv2 -M"set Exif.Image.Make Quillum Labs" -M"set Exif.Image.Model Test Camera 1" \
+      -M"set Exif.Photo.DateTimeOriginal 2021:06:15 10:30:00" -M"set Exif.GPSInfo.GPSVersionID 2 3 0 0" \
+      -M"set Exif.GPSInfo.GPSLatitudeRef N" -M"set Exif.GPSInfo.GPSLatitude 48/1 51/1 2400/100" \
+      -M"set Exif.GPSInfo.GPSLongitudeRef E" -M"set Exif.GPSInfo.GPSLongitude 2/1 21/1 700/100" \
+      -M"set Exif.GPSInfo.GPSMapDatum WGS-84" modify "$out/camera-gps.jpg"
 
 "$convert" -size 64x48 -depth 8 rgb:"$work/noise.raw" -strip -quality 90 "$work/whole.jpg"
 head -c $(( $(stat -c %s "$work/whole.jpg") / 2 )) "$work/whole.jpg" > "$out/truncated.jpg"

@@ -111,6 +111,36 @@ int screenHeight(const QWidget* w)
     return screen ? screen->geometry().height() : 0;
 }
 
+// The save panel's file types, in the order of their indexes.
+const char* const kSaveFilters[] = { "JPEG (*.jpg)", "TIFF (*.tif)", "PNG (*.png)" };
+
+// A typed name whose extension does not name the chosen type gets the type's extension
+// before the panel looks for an existing file, so its replace question is about the file
+// that will really be written ("holiday.2024" as JPEG is "holiday.2024.jpg").
+class SavePanelDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    ImageFileType chosenType() const
+    {
+        for (int i = 0; i < 3; ++i)
+            if (selectedNameFilter() == QLatin1String(kSaveFilters[i]))
+                return imageFileTypeFromIndex(i);
+        return ImageFileType::Jpeg;
+    }
+
+    void accept() override
+    {
+        auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QUILLUM_ASSERT(field, return QFileDialog::accept());
+        const QString typed = field->text().trimmed();
+        // A typed folder is entered, not saved into.
+        if (!typed.isEmpty() && !QFileInfo(QDir(directory()).filePath(typed)).isDir())
+            field->setText(pathWithImageFileTypeExtension(typed, chosenType()));
+        QFileDialog::accept();
+    }
+};
+
 } // namespace
 
 MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
@@ -299,13 +329,14 @@ QWidget* MainWindow::rightStrip()
     auto* nameRow = new QHBoxLayout;
     nameRow->setContentsMargins(6, 2, 6, 4);
     auto* name = new QLineEdit;
+    m_outputName = name;
     name->setObjectName(QStringLiteral("outputName"));
     name->setToolTip(QStringLiteral("The name of the next saved crop; its number counts up after each save"));
     name->setText(m_controller.currentOutputFileName());
     auto* type = new QComboBox;
     type->setObjectName(QStringLiteral("outputType"));
     type->addItems({ QStringLiteral("JPEG"), QStringLiteral("TIFF"), QStringLiteral("PNG") });
-    type->setCurrentIndex(m_controller.currentOutputFileType());
+    type->setCurrentIndex(imageFileTypeIndex(m_controller.currentOutputFileType()));
     auto* folder = new QToolButton;
     folder->setText(QStringLiteral("Folder"));
     folder->setToolTip(QStringLiteral("Show the output folder"));
@@ -314,24 +345,22 @@ QWidget* MainWindow::rightStrip()
     nameRow->addWidget(type);
     nameRow->addWidget(folder);
     rows->addLayout(nameRow);
-    connect(name, &QLineEdit::editingFinished, this, [this, name] {
-        Sender sender;
-        sender.title = name->text();
-        m_controller.onOutFileName(sender);
-    });
+    connect(name, &QLineEdit::editingFinished, this, [this] { commitEditing(); });
     connect(type, &QComboBox::activated, this, [this](int index) {
         Sender sender;
         sender.intValue = index;
         m_controller.onTypeChangeAtMainScreen(sender);
     });
     connect(folder, &QToolButton::clicked, this, [this] { m_controller.showOutputFolderInFinder(); });
+    // Typing not yet committed stays; anything else shows the controller's name, even while
+    // the field has the focus (a save from the keyboard moves the name on).
     m_observers.observe({ key::currentOutputFileName }, [this, name] {
-        if (!name->hasFocus())
+        if (!name->isModified() && name->text() != m_controller.currentOutputFileName())
             name->setText(m_controller.currentOutputFileName());
     });
     m_observers.observe({ key::currentOutputFileType }, [this, type] {
         const QSignalBlocker block(type);
-        type->setCurrentIndex(m_controller.currentOutputFileType());
+        type->setCurrentIndex(imageFileTypeIndex(m_controller.currentOutputFileType()));
     });
     return strip;
 }
@@ -391,16 +420,16 @@ void MainWindow::syncNavigation()
 
 bool MainWindow::runSavePanel(SavePanel& panel)
 {
-    QFileDialog dialog(this, QStringLiteral("Save Crop"), panel.path);
+    // Not the desktop's own panel: ours carries the accessory and checks the typed extension.
+    // Qt's panel asks before an existing file is replaced.
+    SavePanelDialog dialog(this, QStringLiteral("Save Crop"), panel.path);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    static const char* const filters[] = { "JPEG (*.jpg)", "TIFF (*.tif)", "PNG (*.png)" };
-    static const char* const suffixes[] = { "jpg", "tif", "png" };
+    const auto& filters = kSaveFilters;
     dialog.setNameFilters(
         { QString::fromLatin1(filters[0]), QString::fromLatin1(filters[1]), QString::fromLatin1(filters[2]) });
-    const int type = std::clamp(panel.fileType, 0, 2);
+    const int type = imageFileTypeIndex(panel.fileType);
     dialog.selectNameFilter(QString::fromLatin1(filters[type]));
-    dialog.setDefaultSuffix(QString::fromLatin1(suffixes[type]));
     dialog.selectFile(QFileInfo(panel.path).fileName());
     // The accessory: quality for JPEG, metadata and the landscape turn.
     auto* accessory = new QWidget(&dialog);
@@ -433,30 +462,35 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
         grid->addWidget(accessory, grid->rowCount(), 0, 1, -1);
     auto adapt = [&](const QString& filter) {
-        const int index
-            = int(std::find(std::begin(filters), std::end(filters), filter.toStdString()) - std::begin(filters));
         // JPEG shows its quality; TIFF and PNG can keep transparency instead.
         const bool jpeg = filter.startsWith(QLatin1String("JPEG"));
         quality->setVisible(jpeg);
         qualityLabel->setVisible(jpeg);
         slider->setVisible(jpeg);
         transparency->setVisible(!jpeg);
-        if (index >= 0 && index < 3)
-            dialog.setDefaultSuffix(QString::fromLatin1(suffixes[index]));
     };
     connect(&dialog, &QFileDialog::filterSelected, &dialog, adapt);
     adapt(dialog.selectedNameFilter());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
+    // Exactly the file the panel asked about; the controller asks again about any other.
     panel.path = dialog.selectedFiles().first();
-    for (int i = 0; i < 3; ++i)
-        if (dialog.selectedNameFilter() == QString::fromLatin1(filters[i]))
-            panel.fileType = i;
+    panel.fileType = dialog.chosenType();
     panel.jpegQuality = quality->value();
     panel.withMetadata = metadata->isChecked();
     panel.landscape = landscape->isChecked();
     panel.keepTransparency = transparency->isChecked();
     return true;
+}
+
+void MainWindow::commitEditing()
+{
+    if (!m_outputName || !m_outputName->isModified())
+        return;
+    m_outputName->setModified(false);
+    Sender sender;
+    sender.title = m_outputName->text();
+    m_controller.onOutFileName(sender);
 }
 
 void MainWindow::playSound(const QString& name)

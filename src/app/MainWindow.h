@@ -14,6 +14,7 @@
 #include <map>
 
 class QAction;
+class QLineEdit;
 class QMenu;
 class QScrollArea;
 class QSplitter;
@@ -62,6 +63,7 @@ public:
     QStringList runOpenPanel(bool& includeSubfolders) override;
     QImage captureScreen(int option) override;
     bool runSavePanel(SavePanel& panel) override;
+    void commitEditing() override;
     void playSound(const QString& name) override;
 
 protected:
@@ -98,6 +100,7 @@ private:
     QMenu* m_recentOutFoldersMenu = nullptr;
     QAction* m_navigation[4] = {}; // next, previous, first, last
     StatusStrip* m_status = nullptr;
+    QLineEdit* m_outputName = nullptr;
     QSoundEffect* m_shutter = nullptr; // child
     QToolButton* m_rotationButtons[4] = {}; // 0, 90, 180, 270
     QPointer<QTextBrowser> m_help;

@@ -4,6 +4,7 @@
 #include "platform/ImageDecoder.h"
 #include "platform/ImageEncoder.h"
 
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -18,7 +19,8 @@ namespace {
 const char* kUsage = "Usage: quillum-cli render IN OUT [options]\n"
                      "\n"
                      "Crops IN, applies the chosen output settings exactly as Quillum does, and writes OUT\n"
-                     "(JPEG, PNG or TIFF by its extension). Prints the status line.\n"
+                     "as JPEG (.jpg, .jpeg), TIFF (.tif, .tiff) or PNG (.png), by its extension; any\n"
+                     "other extension is refused. Prints the status line.\n"
                      "\n"
                      "Options:\n"
                      "  --crop x,y,w,h     crop rectangle in pixels, origin at the bottom-left corner\n"
@@ -74,6 +76,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString in = args[1], out = args[2];
+    // The name must say what the file holds: no PNG data under a .gif or .2024 name.
+    const std::optional<ImageFileType> type = imageFileTypeForExtension(QFileInfo(out).suffix());
+    if (!type)
+        return fail(QStringLiteral("%1 must end in %2").arg(out, acceptedImageFileExtensions()));
 
     zent3controller controller;
     std::optional<Rect> crop;
@@ -181,7 +187,7 @@ int main(int argc, char** argv)
 
     options.jpegQuality = quality;
     options.metadataSourcePath = in;
-    const Status written = writeWorkingBitmap(*controller.outPict(), out, options);
+    const Status written = writeWorkingBitmap(*controller.outPict(), out, *type, options);
     if (!written)
         return fail(written.error());
     std::printf("%s\n", qPrintable(controller.operationTimeLabel()));

@@ -2,6 +2,7 @@
 
 #include "imaging/WorkingBitmap.h"
 #include "platform/ImageDecoder.h"
+#include "platform/PrivateFolder.h"
 #include "platform/UiServices.h"
 
 #include <QDir>
@@ -27,6 +28,7 @@ zent3controller::~zent3controller()
 {
     for (auto id : m_observers)
         m_center.removeObserver(id);
+    removeTemporaryFolder();
 }
 
 void zent3controller::wireNotifications()
@@ -61,15 +63,12 @@ void zent3controller::awakeFromNib()
     m_outputModeTag = OutputModeColor;
     didChangeValueForKey(key::outputModeTag);
 
-    // The temporary folder for dragged-out files; the home folder when there is none.
+    // Dragged-out files wait in a folder of this run that only this user can reach. Without
+    // one a drag is refused with a word, never written somewhere shared or into the home.
+    Result<QString> temporary = makePrivateRunFolder(QStringLiteral("quillum"));
+    m_temporaryPath = m_madeTemporaryPath = temporary ? *temporary : QString();
+    m_temporaryPathProblem = temporary ? QString() : temporary.error();
     const QString home = QDir::homePath();
-    const QString system = QDir::tempPath();
-    m_temporaryPath = home;
-    if (!system.isEmpty()) {
-        const QString folder = QDir(system).filePath(QStringLiteral("quillum"));
-        if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
-            m_temporaryPath = folder;
-    }
     m_currentOutputPath = home;
 
     ZentCropBorder* frame = m_leftPanel.selRect();
@@ -115,7 +114,7 @@ void zent3controller::onFinishLaunch(const Notification&)
 
 void zent3controller::onQuit(const Notification&)
 {
-    removeLastTemporaryFile();
+    removeTemporaryFolder();
     if (m_dontSavePreferences)
         return;
     defaultsWrite();

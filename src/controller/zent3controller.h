@@ -91,7 +91,7 @@ public:
     void safeConstructrefImageRepByFromRect(const BitmapImageRep& source, const Rect& rect);
     void safeBackupSrcRGBToARGBImageRep();
     static BitmapImageRep constructARGBImageRep(const BitmapImageRep& bitmap);
-    static Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& bitmap);
+    [[nodiscard]] static Result<BitmapImageRep> convertCMYKToRGB(const BitmapImageRep& bitmap);
     static bool isInteger(const BitmapImageRep& bitmap);
 
     // --- MainDraw: the render ----------------------------------------------------------
@@ -451,9 +451,9 @@ public:
     // 0 (and negative) counts per picture, 1 (and above 2) runs on, 2 keeps the source's name.
     int outputFileRule() const { return m_outputFileRule; }
     void setOutputFileRule(int rule);
-    // 0 JPEG, 1 TIFF, 2 PNG; announced so the main window's pop-up selects it.
-    int currentOutputFileType() const { return m_currentOutputFileType; }
-    void setCurrentOutputFileType(int type);
+    // Announced so the main window's pop-up selects it; stored as its index.
+    ImageFileType currentOutputFileType() const { return m_currentOutputFileType; }
+    void setCurrentOutputFileType(ImageFileType type);
     // The home folder while unset.
     QString currentSpecialOutputPath() const;
     void setCurrentSpecialOutputPath(const QString& path);
@@ -502,10 +502,13 @@ public:
     void setFirstTimeSaving(bool on) { m_firstTimeSaving = on; }
     void setLastSavedRect(const Rect& r) { m_lastSavedRect = r; }
     const QString& lastSavedPath() const { return m_lastSavedPath; }
-    // Dragging the output out: the output written to the drag file (the previous drag's
-    // file removed first); empty when it could not be written.
+    // Dragging the output out: the output written to the drag file, named after the output
+    // in this run's private temporary folder (the previous drag's file removed first); empty,
+    // and said, when it could not be written or there is no such folder (said once).
     QString writeDragFile();
     void removeLastTemporaryFile();
+    // The last drag file, then this run's temporary folder if it is empty.
+    void removeTemporaryFolder();
 
     // --- Menus as data (the window builds its menus from them) -----------------------------
     // The left panel's zoom menu: 101 zoom in ("+"), 102 zoom out ("-"), 103 fit ("9"),
@@ -729,14 +732,16 @@ private:
     QString m_currentOutputFileName = QStringLiteral("ImageCrop-0001");
     QString m_initialCustomOutputFileName = QStringLiteral("ImageCrop-0001");
     int m_outputFileRule = 0;
-    int m_currentOutputFileType = 0;
+    ImageFileType m_currentOutputFileType = ImageFileType::Jpeg;
     QString m_currentSpecialOutputPath;
     QString m_draggedFileName;
 
     // Saving state.
     bool saveOutputReady();
-    Status writeOutput(const QString& path) const;
+    [[nodiscard]] Status writeOutput(const QString& path, ImageFileType type) const;
     void presetSavePanel(UiServices::SavePanel& panel) const;
+    void takeSavePanelChoices(const UiServices::SavePanel& panel);
+    bool mayReplace(const QString& path, const QString& confirmed);
     bool m_playSoundOnSave = true;
     bool m_advanceToNextOnCrop = false;
     int m_currentJpegQuality = 90;
@@ -745,6 +750,9 @@ private:
     bool m_noTransparencyChannel = true;
     QString m_lastSavedPath;
     QString m_lastDraggedFileName;
+    QString m_madeTemporaryPath; // this run's own, removed at the end
+    QString m_temporaryPathProblem; // why there is no temporary folder
+    bool m_temporaryPathProblemShown = false;
 
     MenuModel m_mainZoomMenu;
     MenuModel m_applicationMenu;

@@ -61,10 +61,10 @@ void zent3controller::turnUprightByOrientation(int orientation)
 
 void zent3controller::loadRepByImageObject(BitmapImageRep picture)
 {
-    // The file's metadata, path and recent lists stay those of the file shown before.
-    const QVariantMap properties = m_sourceProperties;
-    const QString path = m_sourcePath;
-    setSourcePicture(std::move(picture), properties, path);
+    // A picture without a file has no metadata: the previous photo's camera, place and
+    // dates must not reach its crops. The recent lists stay as they were.
+    setSourcePicture(std::move(picture));
+    m_imagePath.clear();
     m_leftPanel.selRect()->setPreRotatedAngleDegs(0);
     didChangeValueForKey(key::rotationField);
 }
@@ -88,7 +88,8 @@ void zent3controller::showRepInLeftPanel()
 void zent3controller::showMainTitle()
 {
     const Size size = m_leftPanel.pictureSize();
-    const QString name = m_imagePath.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(m_imagePath).fileName();
+    // A picture without a file (a paste, a capture) is named as its output is.
+    const QString name = m_imagePath.isEmpty() ? QStringLiteral("New Image") : QFileInfo(m_imagePath).fileName();
     m_windowTitle = QString::asprintf("%s - %1.0f x %1.0f", qPrintable(name), size.width, size.height);
     didChangeValueForKey(key::windowTitle);
 }

@@ -35,7 +35,7 @@ void zent3controller::setOutputFileRule(int rule)
     didChangeValueForKey(key::outputFileRule);
 }
 
-void zent3controller::setCurrentOutputFileType(int type)
+void zent3controller::setCurrentOutputFileType(ImageFileType type)
 {
     m_currentOutputFileType = type;
     didChangeValueForKey(key::currentOutputFileType);
@@ -96,8 +96,11 @@ void zent3controller::incrementCurrentFileName()
 
 void zent3controller::changeDraggedFileName(const QString& base)
 {
-    const QString folder = m_temporaryPath.isEmpty() ? QDir::homePath() : m_temporaryPath;
-    m_draggedFileName = outputFilePath(folder, base, m_currentOutputFileType);
+    // Only in the temporary folder, never in a folder of the name's own choosing.
+    QString name = base;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    m_draggedFileName
+        = m_temporaryPath.isEmpty() ? QString() : outputFilePath(m_temporaryPath, name, m_currentOutputFileType);
     didChangeValueForKey(key::draggedFileName);
 }
 
@@ -116,7 +119,7 @@ void zent3controller::onOutFileName(const Sender& sender)
 
 void zent3controller::onTypeChangeAtMainScreen(const Sender& sender)
 {
-    setCurrentOutputFileType(sender.intValue);
+    setCurrentOutputFileType(imageFileTypeFromIndex(sender.intValue));
     changeDraggedFileName(m_currentOutputFileName);
 }
 

@@ -28,16 +28,16 @@ bool zent3controller::saveOutputReady()
 
 // The output with the current encoding options. The output folder is made again if it was
 // removed since it was chosen; a failure to make it shows in the result.
-Status zent3controller::writeOutput(const QString& path) const
+Status zent3controller::writeOutput(const QString& path, ImageFileType type) const
 {
     EncodeOptions options;
     options.jpegQuality = m_currentJpegQuality;
     options.withMetadata = m_currentSaveWithMetadata;
-    options.metadataSourcePath = m_imagePath;
+    options.metadataSourcePath = m_sourcePath; // empty for a picture without a file
     options.landscape = m_currentSavingLandscape;
     options.keepAlpha = !m_noTransparencyChannel;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return writeWorkingBitmap(*m_outPict, path, options);
+    return writeWorkingBitmap(*m_outPict, path, type, options);
 }
 
 void zent3controller::presetSavePanel(UiServices::SavePanel& panel) const
@@ -49,8 +49,63 @@ void zent3controller::presetSavePanel(UiServices::SavePanel& panel) const
     panel.keepTransparency = !m_noTransparencyChannel;
 }
 
+// What the panel showed is what this save and the next ones write.
+void zent3controller::takeSavePanelChoices(const UiServices::SavePanel& panel)
+{
+    setCurrentOutputFileType(panel.fileType);
+    setCurrentJpegQuality(panel.jpegQuality);
+    setCurrentSaveWithMetadata(panel.withMetadata);
+    setCurrentSavingLandscape(panel.landscape);
+    setNoTransparencyChannel(!panel.keepTransparency);
+}
+
+namespace {
+
+QString normalPath(const QString& path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// The same directory entry: folders compared after resolving links, the names as they are
+// (writing over a link to the photo replaces the link, not the photo).
+bool sameEntry(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QFileInfo fa(a), fb(b);
+    const QString folder = QFileInfo(fa.absolutePath()).canonicalFilePath();
+    return !folder.isEmpty() && folder == QFileInfo(fb.absolutePath()).canonicalFilePath()
+        && fa.fileName() == fb.fileName();
+}
+
+} // namespace
+
+// A file is replaced only once the user has said so: in the save panel (`confirmed` is the
+// file it asked about) or here. The photo being cropped is always asked about here, since
+// the panel's question does not say that the file is the original.
+bool zent3controller::mayReplace(const QString& path, const QString& confirmed)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    const bool original = sameEntry(path, m_sourcePath);
+    if (!original && normalPath(path) == normalPath(confirmed))
+        return true;
+    if (!m_uiServices)
+        return false;
+    const QString message = original
+        ? QStringLiteral("This is the original photo you are cropping. Replacing it will overwrite the original "
+                         "photo with the crop.")
+        : QStringLiteral("A file with the same name already exists. Replacing it will overwrite its current "
+                         "contents.");
+    return m_uiServices->runAlert(QStringLiteral("%1 Do you want to replace it?").arg(path), message,
+               { QStringLiteral("Cancel"), QStringLiteral("Replace") })
+        == AlertButton::Second;
+}
+
 bool zent3controller::saveCrop(const Sender&)
 {
+    if (m_uiServices)
+        m_uiServices->commitEditing();
     if (!saveOutputReady())
         return false;
     const Rect frame = m_leftPanel.selRect()->frame();
@@ -62,6 +117,7 @@ bool zent3controller::saveCrop(const Sender&)
                 == AlertButton::First)
             return false;
     }
+    QString confirmed;
     if (m_firstTimeSaving) {
         if (!m_uiServices)
             return false;
@@ -70,26 +126,19 @@ bool zent3controller::saveCrop(const Sender&)
         presetSavePanel(panel);
         if (!m_uiServices->runSavePanel(panel))
             return false;
-        setCurrentOutputFileType(panel.fileType);
-        m_noTransparencyChannel = !panel.keepTransparency;
-        const QFileInfo chosen(panel.path);
-        changeOutputFileName(chosen.completeBaseName());
-        changeDraggedFileName(chosen.completeBaseName());
-        setCurrentOutputPath(chosen.absolutePath());
-        m_currentJpegQuality = panel.jpegQuality;
-        m_currentSaveWithMetadata = panel.withMetadata;
-        m_currentSavingLandscape = panel.landscape;
+        takeSavePanelChoices(panel);
+        // The chosen name becomes the name field's text, without the type's extension.
+        const QString chosen = pathWithImageFileTypeExtension(panel.path, panel.fileType);
+        const QString name = baseNameForImageFileType(chosen, panel.fileType);
+        setCurrentOutputFileName(name);
+        changeOutputFileName(name);
+        changeDraggedFileName(name);
+        setCurrentOutputPath(QFileInfo(chosen).absolutePath());
+        confirmed = panel.path;
     }
     const QString path = outputFilePath(currentOutputPath(), currentOutputFileName(), currentOutputFileType());
-    if (!m_firstTimeSaving && QFileInfo::exists(path)) {
-        if (!m_uiServices
-            || m_uiServices->runAlert(QString::asprintf("%s Do you want to replace it?", qPrintable(path)),
-                   QStringLiteral("A file with the same name already exists. Replacing it will "
-                                  "overwrite its current contents."),
-                   { QStringLiteral("Cancel"), QStringLiteral("Replace") })
-                == AlertButton::First)
-            return false;
-    }
+    if (!mayReplace(path, confirmed))
+        return false;
     // A failed write stops here: no label, no new name, no sound, no advance.
     if (!saveCropToPath(path))
         return false;
@@ -110,18 +159,21 @@ bool zent3controller::saveCropWithDialogue(const Sender& sender)
 
 bool zent3controller::saveCropWithSpecialDialogue(const Sender&)
 {
-    if (!saveOutputReady() || !m_uiServices)
+    if (!m_uiServices)
+        return false;
+    m_uiServices->commitEditing();
+    if (!saveOutputReady())
         return false;
     UiServices::SavePanel panel;
     panel.path = QDir(currentSpecialOutputPath()).filePath(currentOutputFileName());
     presetSavePanel(panel);
     if (!m_uiServices->runSavePanel(panel))
         return false;
-    setCurrentOutputFileType(panel.fileType);
-    setCurrentSpecialOutputPath(QFileInfo(panel.path).absolutePath());
-    QString path = panel.path;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QLatin1Char('.') + outputFileExtension(panel.fileType);
+    takeSavePanelChoices(panel);
+    const QString path = pathWithImageFileTypeExtension(panel.path, panel.fileType);
+    setCurrentSpecialOutputPath(QFileInfo(path).absolutePath());
+    if (!mayReplace(path, panel.path))
+        return false;
     return saveCropToPath(path);
 }
 
@@ -129,7 +181,7 @@ bool zent3controller::saveCropToPath(const QString& path)
 {
     if (!m_outPict)
         return false;
-    const Status written = writeOutput(path);
+    const Status written = writeOutput(path, m_currentOutputFileType);
     if (!written) {
         if (m_uiServices)
             m_uiServices->runAlert(QStringLiteral("The crop was not saved"), written.error(), { QStringLiteral("OK") });
@@ -146,23 +198,55 @@ bool zent3controller::saveCropToPath(const QString& path)
 
 QString zent3controller::writeDragFile()
 {
+    if (m_uiServices)
+        m_uiServices->commitEditing();
     if (!m_outPict || double(m_outPict->pixelsWide()) * double(m_outPict->pixelsHigh()) < 1.0)
         return {};
-    QString path = draggedFileName();
-    if (path.isEmpty())
-        path = QDir::home().filePath(QStringLiteral("My New File.jpg"));
-    removeLastTemporaryFile();
-    if (!writeOutput(path))
+    if (m_temporaryPath.isEmpty()) {
+        if (m_uiServices && !m_temporaryPathProblemShown)
+            m_uiServices->runAlert(QStringLiteral("The crop cannot be dragged out"),
+                QStringLiteral("Quillum keeps the crops you drag out in a folder only you can open, and none could "
+                               "be made: %1.")
+                    .arg(m_temporaryPathProblem),
+                { QStringLiteral("OK") });
+        m_temporaryPathProblemShown = true;
         return {};
+    }
+    // Named when the name last changed; named again when that was before the folder was
+    // known or the type has changed since (a save panel's choice), so the name tells the type.
+    const QFileInfo named(m_draggedFileName);
+    if (m_draggedFileName.isEmpty())
+        changeDraggedFileName(m_currentOutputFileName);
+    else if (named.absolutePath() != m_temporaryPath
+        || imageFileTypeForExtension(named.suffix()) != m_currentOutputFileType)
+        changeDraggedFileName(named.completeBaseName());
+    const QString path = m_draggedFileName;
+    removeLastTemporaryFile();
+    if (const Status written = writeOutput(path, m_currentOutputFileType); !written) {
+        if (m_uiServices)
+            m_uiServices->runAlert(
+                QStringLiteral("The crop cannot be dragged out"), written.error(), { QStringLiteral("OK") });
+        return {};
+    }
     m_lastDraggedFileName = path;
     return path;
 }
 
 void zent3controller::removeLastTemporaryFile()
 {
-    if (!m_lastDraggedFileName.isEmpty())
-        QFile::remove(m_lastDraggedFileName);
+    // A drop target may have moved the file away already.
+    if (!m_lastDraggedFileName.isEmpty() && !QFile::remove(m_lastDraggedFileName)
+        && QFileInfo::exists(m_lastDraggedFileName))
+        qWarning("The drag file %s could not be removed", qPrintable(m_lastDraggedFileName));
     m_lastDraggedFileName.clear();
+}
+
+void zent3controller::removeTemporaryFolder()
+{
+    removeLastTemporaryFile();
+    // Only a folder this run made, and only when empty: rmdir refuses anything else.
+    if (!m_madeTemporaryPath.isEmpty() && QDir().rmdir(m_madeTemporaryPath))
+        m_madeTemporaryPath.clear();
 }
 
 } // namespace quillum

@@ -21,21 +21,9 @@ bool isCounterChar(QChar c)
 
 } // namespace
 
-QString outputFileExtension(int fileType)
+QString outputFilePath(const QString& folder, const QString& name, ImageFileType fileType)
 {
-    switch (fileType) {
-    case OutputFileTypeTiff:
-        return QStringLiteral("tif");
-    case OutputFileTypePng:
-        return QStringLiteral("png");
-    default:
-        return QStringLiteral("jpg");
-    }
-}
-
-QString outputFilePath(const QString& folder, const QString& name, int fileType)
-{
-    return QDir(folder).filePath(name + QLatin1Char('.') + outputFileExtension(fileType));
+    return QDir(folder).filePath(name + QLatin1Char('.') + imageFileTypeExtension(fileType));
 }
 
 QString incrementDecimalString(const QString& digits)

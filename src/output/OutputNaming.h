@@ -1,19 +1,15 @@
 #pragma once
 // Output file naming: the counter at the end of a name, the three naming rules and the
-// extension of each output file type. Pure functions; the controller holds the state.
+// path of an output file. Pure functions; the controller holds the state.
+
+#include "platform/ImageFileType.h"
 
 #include <QString>
 
 namespace quillum {
 
-// Output file types by index; any other index writes JPEG.
-enum OutputFileType { OutputFileTypeJpeg = 0, OutputFileTypeTiff = 1, OutputFileTypePng = 2 };
-
-// "jpg", "tif", "png"; "jpg" for any other index.
-QString outputFileExtension(int fileType);
-
-// folder / name . extension of the type.
-QString outputFilePath(const QString& folder, const QString& name, int fileType);
+// folder / name . extension of the type ("jpg", "tif", "png").
+QString outputFilePath(const QString& folder, const QString& name, ImageFileType fileType);
 
 // The name with its trailing counter advanced by one. The counter is the longest tail made
 // of "1234567890#"; its leading digits are the value (none: 0), its length the width

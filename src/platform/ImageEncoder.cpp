@@ -1,10 +1,10 @@
 #include "ImageEncoder.h"
 
 #include "JpegWriter.h"
+#include "StagedFile.h"
 #include "VipsRuntime.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <exiv2/exiv2.hpp>
 #include <vips/vips.h>
@@ -121,6 +121,15 @@ QByteArray withSourceExif(
     return {};
 }
 
+// The profile when it describes RGB data (its header's colour space, bytes 16 to 19, is
+// "RGB "); nothing otherwise. The samples written are RGB: a grey or CMYK profile would
+// mislabel them (libpng even refuses it).
+QByteArray rgbProfileOnly(const QByteArray& profile)
+{
+    constexpr qsizetype kHeaderSize = 128;
+    return profile.size() >= kHeaderSize && profile.mid(16, 4) == "RGB " ? profile : QByteArray();
+}
+
 // Packs the working bitmap for libvips: RGB, or straight-alpha RGBA when alpha is kept.
 std::vector<std::uint8_t> packForVips(const BitmapImageRep& bitmap, bool alpha)
 {
@@ -146,16 +155,6 @@ std::vector<std::uint8_t> packForVips(const BitmapImageRep& bitmap, bool alpha)
 
 } // namespace
 
-ImageFileType imageFileTypeForPath(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return ImageFileType::Jpeg;
-    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
-        return ImageFileType::Tiff;
-    return ImageFileType::Png;
-}
-
 BitmapImageRep turnedCounterClockwise(const BitmapImageRep& bitmap)
 {
     const int w = bitmap.pixelsWide(), h = bitmap.pixelsHigh();
@@ -175,12 +174,12 @@ BitmapImageRep turnedCounterClockwise(const BitmapImageRep& bitmap)
     return turned;
 }
 
-Status writeWorkingBitmap(const BitmapImageRep& bitmap, const QString& path, const EncodeOptions& options)
+Status writeWorkingBitmap(
+    const BitmapImageRep& bitmap, const QString& path, ImageFileType type, const EncodeOptions& options)
 {
     StagedFile file(path);
     if (!bitmap.isWorkingFormat())
         return file.failure(QStringLiteral("there is no picture to save"));
-    const ImageFileType type = imageFileTypeForPath(path);
 
     const BitmapImageRep* picture = &bitmap;
     BitmapImageRep turned;
@@ -206,7 +205,7 @@ Status writeWorkingBitmap(const BitmapImageRep& bitmap, const QString& path, con
     image->Type = VIPS_INTERPRETATION_sRGB;
     // 72 dpi, the usual for pictures without a physical size (libvips would say 25.4).
     image->Xres = image->Yres = 72.0 / 25.4;
-    attachIccProfile(image, picture->colorProfile());
+    attachIccProfile(image, rgbProfileOnly(picture->colorProfile()));
     void* buffer = nullptr;
     std::size_t length = 0;
     int failed = 0;

@@ -1,21 +1,18 @@
 #pragma once
-// Writing a working bitmap to JPEG, PNG or TIFF (chosen by the file's extension). JPEG without
-// metadata goes through libjpeg (JpegWriter.h); everything else through the libvips savers,
-// which embed the ICC profile, with Exiv2 copying the source file's EXIF. Every file is
-// written under a temporary name in the target folder and renamed into place, so a failed
-// write never leaves a partial file at the target path.
+// Writing a working bitmap to JPEG, PNG or TIFF; the caller names the type, the path's
+// extension is not consulted. JPEG without metadata goes through libjpeg (JpegWriter.h);
+// everything else through the libvips savers, which embed the ICC profile (an RGB one only:
+// the samples written are RGB), with Exiv2 copying the source file's EXIF. Every file is
+// written through a StagedFile (StagedFile.h), so a failed write never leaves a partial
+// file at the target path.
 
 #include "BitmapImageRep.h"
+#include "ImageFileType.h"
 #include "Result.h"
 
 #include <QString>
 
 namespace quillum {
-
-enum class ImageFileType { Jpeg, Tiff, Png };
-
-// By the extension, without regard to case: jpg/jpeg, tif/tiff; any other name gives PNG.
-ImageFileType imageFileTypeForPath(const QString& path);
 
 struct EncodeOptions {
     int jpegQuality = 90; // 0..100 (libvips takes 1 at the least)
@@ -30,7 +27,8 @@ struct EncodeOptions {
 
 // `bitmap` is a working bitmap (A,R,G,B) whose colour is premultiplied by alpha, as the
 // render leaves it; it is un-premultiplied for formats that keep alpha.
-Status writeWorkingBitmap(const BitmapImageRep& bitmap, const QString& path, const EncodeOptions& options = {});
+[[nodiscard]] Status writeWorkingBitmap(
+    const BitmapImageRep& bitmap, const QString& path, ImageFileType type, const EncodeOptions& options = {});
 
 // The working bitmap turned a quarter counter-clockwise into height × width: the top row
 // becomes the left column, read bottom to top. Keeps the ICC profile; null when out of memory.

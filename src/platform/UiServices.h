@@ -7,6 +7,7 @@
 // Main thread only.
 
 #include "platform/Geometry.h"
+#include "platform/ImageFileType.h"
 
 #include <QImage>
 #include <QString>
@@ -71,11 +72,12 @@ public:
     }
 
     // The save panel: `path` comes in as the proposed file (folder and name) and goes out
-    // as the chosen one; the accessory's type (0 JPEG, 1 TIFF, 2 PNG) and JPEG quality are
-    // read back. False when the user cancels.
+    // as the chosen one, its extension naming the chosen type; the accessory's type and JPEG
+    // quality are read back. When the chosen file exists the panel has asked whether to
+    // replace it. False when the user cancels.
     struct SavePanel {
         QString path;
-        int fileType = 0;
+        ImageFileType fileType = ImageFileType::Jpeg;
         int jpegQuality = 90;
         bool withMetadata = true;
         bool landscape = false;
@@ -86,6 +88,9 @@ public:
         (void)panel;
         return false;
     }
+    // Ends an edit still in progress in a text field (the output name being typed), so a
+    // command reads what the user typed, not what was there before.
+    virtual void commitEditing() { }
     // Plays a bundled sound by name (nothing when there is no audio).
     virtual void playSound(const QString& name) { (void)name; }
 

@@ -7,21 +7,28 @@
 
 #include "app/MainWindow.h"
 #include "app/cropframe/PkCroppingImageViewWidget.h"
+#include "app/output/OutputViewWidget.h"
 #include "controller/zent3controller.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QDir>
+#include <QDrag>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include "TestSupport.h"
 
@@ -57,17 +64,55 @@ public:
     QImage captureScreen(int) override { return capture; }
 };
 
+// HOME and the XDG runtime and cache folders point into a fresh folder for the session's
+// life, so nothing a test does reaches the user's own; the previous values come back after.
+class PrivateHome {
+public:
+    PrivateHome()
+    {
+        QDir(m_root.path()).mkpath(QStringLiteral("home/.cache"));
+        QDir(m_root.path()).mkdir(QStringLiteral("runtime"));
+        // The runtime folder is only accepted when it is closed to everyone else.
+        QFile::setPermissions(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        set("HOME", home());
+        set("XDG_RUNTIME_DIR", runtime());
+        set("XDG_CACHE_HOME", cache());
+    }
+    ~PrivateHome()
+    {
+        for (const auto& [name, value] : m_saved)
+            value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    PrivateHome(const PrivateHome&) = delete;
+    PrivateHome& operator=(const PrivateHome&) = delete;
+
+    QString home() const { return m_root.filePath(QStringLiteral("home")); }
+    QString runtime() const { return m_root.filePath(QStringLiteral("runtime")); }
+    QString cache() const { return m_root.filePath(QStringLiteral("home/.cache")); }
+
+private:
+    void set(const char* name, const QString& value)
+    {
+        m_saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray());
+        qputenv(name, QFile::encodeName(value));
+    }
+    QTemporaryDir m_root;
+    std::vector<std::pair<const char*, QByteArray>> m_saved;
+};
+
 // A folder of photos, the window shown, and the gestures a user makes.
 struct WindowSession {
     bool applicationReady = (testApplication(), true); // before any widget
+    PrivateHome privateHome; // before the controller: it finds its folders at start
     QTemporaryDir pictures;
     QTemporaryDir out;
     NotificationCenter center;
     zent3controller controller { center };
     ScriptedWindow window { controller };
 
+    // `beforeStart` may furnish the private home before the controller starts.
     explicit WindowSession(std::initializer_list<const char*> names = { "a.jpg", "b.jpg", "c.jpg" },
-        const char* sample = "coffee.jpg")
+        const char* sample = "coffee.jpg", const std::function<void(const PrivateHome&)>& beforeStart = {})
     {
         // Picture names get a copy of the sample, other names an empty file; folders are made.
         for (const char* name : names) {
@@ -78,6 +123,8 @@ struct WindowSession {
             else
                 QFile(path).open(QIODevice::WriteOnly);
         }
+        if (beforeStart)
+            beforeStart(privateHome);
         controller.setUiServices(&window);
         controller.awakeFromNib();
         window.resize(1200, 800);
@@ -121,16 +168,6 @@ struct WindowSession {
     }
     void press(QKeySequence::StandardKey key) { press(QKeySequence(key)); }
 
-    // Opens a photo of the folder the way the user does: Ctrl+O, the panel answered.
-    void open(const QString& path, bool includeSubfolders = false)
-    {
-        window.onOpenPanel = [path, includeSubfolders](bool& subfolders) {
-            subfolders = includeSubfolders;
-            return QStringList { path };
-        };
-        press(QKeySequence::Open);
-        window.onOpenPanel = nullptr;
-    }
     // A child widget by object name and type; null when missing.
     template <typename W> W* find(const char* name) const
     {
@@ -160,6 +197,61 @@ struct WindowSession {
     }
     Rect frame() { return controller.leftPanel().selRect()->frame(); }
     QLineEdit* nameField() const { return window.findChild<QLineEdit*>(QStringLiteral("outputName")); }
+    // The status strip's note shown after a save.
+    QLabel* savedLabel() const { return window.findChild<QLabel*>(QStringLiteral("outputSaved")); }
+
+    // Opens a picture (or a folder) through File > Open…, the panel answered.
+    bool open(const QString& path, bool includeSubfolders = false)
+    {
+        window.onOpenPanel = [path, includeSubfolders](bool& subfolders) {
+            subfolders = includeSubfolders;
+            return QStringList { path };
+        };
+        const bool chosen = choose(QStringLiteral("Open…"));
+        window.onOpenPanel = nullptr;
+        return chosen;
+    }
+
+    // The user's hands on the next modal window of type T (a panel, a question), once it is up;
+    // schedule before the gesture that opens it. A window that never comes fails the test, and
+    // a stuck one is closed so the test cannot hang.
+    template <typename T> void whenModal(std::function<void(T*)> hands)
+    {
+        auto* poll = new QTimer(QCoreApplication::instance());
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, hands, tries = 0]() mutable {
+            auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!modal && ++tries <= 500)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            if (modal) {
+                hands(modal);
+                return;
+            }
+            ADD_FAILURE() << "no " << T::staticMetaObject.className() << " came up";
+            if (auto* stuck = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                stuck->reject();
+        });
+        poll->start();
+    }
+
+    // Presses on the output and moves out of it, as a drag does; `landing` is where the drop
+    // lands (Qt::IgnoreAction: nowhere). Answers the files the drag carried.
+    QStringList dragOutput(Qt::DropAction landing)
+    {
+        OutputViewWidget* view = window.outputView();
+        QStringList carried;
+        view->setDragRunner([&](QDrag& d) {
+            for (const QUrl& url : d.mimeData()->urls())
+                carried << url.toLocalFile();
+            return landing;
+        });
+        const QPoint from = view->rect().center();
+        drag(view, from, from + QPoint(60, 40));
+        view->setDragRunner({});
+        return carried;
+    }
 };
 
 } // namespace quillum::test

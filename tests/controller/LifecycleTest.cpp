@@ -54,8 +54,10 @@ TEST(Lifecycle, AwakeFromNibWiresAndPrepares)
     app.c.awakeFromNib();
     EXPECT_EQ(app.c.fixedAspectCheckToolTip(), QStringLiteral("Check for fixed cropped aspect ratio"));
     EXPECT_EQ(app.c.outputModeTag(), 1);
-    EXPECT_TRUE(QFileInfo(app.c.temporaryPath()).isDir());
-    EXPECT_TRUE(app.c.temporaryPath().endsWith(QStringLiteral("/quillum")));
+    const QFileInfo temporary(app.c.temporaryPath());
+    EXPECT_TRUE(temporary.isDir()) << "this run's own folder";
+    EXPECT_EQ(QFileInfo(temporary.absolutePath()).fileName(), QStringLiteral("quillum"));
+    EXPECT_EQ(QFileInfo(temporary.absolutePath()).permissions() & 0x0077, 0) << "closed to group and others";
     EXPECT_TRUE(app.c.firstTimeSaving());
     EXPECT_EQ(app.c.leftPanel().lastManualRect(), Rect {});
     EXPECT_TRUE(app.c.leftPanel().selRect()->visible());

@@ -132,13 +132,13 @@ TEST(Naming, TypePopUpRenamesOnlyTheDragFilesExtension)
         Sender popUp;
         popUp.intValue = r.index;
         app.c.onTypeChangeAtMainScreen(popUp);
-        EXPECT_EQ(app.c.currentOutputFileType(), r.index);
+        EXPECT_EQ(app.c.currentOutputFileType(), imageFileTypeFromIndex(r.index));
         EXPECT_EQ(app.c.currentOutputFileName(), QStringLiteral("Shot-###"));
         EXPECT_EQ(app.c.draggedFileName(), app.inTemp(r.dragged));
     }
 }
 
-TEST(Naming, UnsetFoldersFallBackToHome)
+TEST(Naming, UnsetOutputFoldersFallBackToHomeTheDragFolderNever)
 {
     App app;
     EXPECT_EQ(app.c.currentSpecialOutputPath(), QDir::homePath());
@@ -149,7 +149,7 @@ TEST(Naming, UnsetFoldersFallBackToHome)
     app.c.onOutFileName(Sender { .title = QStringLiteral("My Crop 7") });
     EXPECT_EQ(app.c.currentOutputFileName(), QStringLiteral("My Crop 7"));
     EXPECT_EQ(app.c.currentOutputPath(), QDir::homePath());
-    EXPECT_EQ(app.c.draggedFileName(), QDir::home().filePath(QStringLiteral("My Crop 7.jpg")));
+    EXPECT_EQ(app.c.draggedFileName(), QString()) << "no temporary folder: no drag file, least of all in the home";
     app.c.setCurrentOutputPath(QStringLiteral("/tmp/out put"));
     app.c.showOutputFolderInFinder();
     EXPECT_EQ(app.ui.urls, QStringList { QStringLiteral("file:///tmp/out put") });

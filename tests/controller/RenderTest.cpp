@@ -455,3 +455,38 @@ TEST(RenderPaths, OnePassScalingMatchesTheStepByStepPath)
         EXPECT_EQ(out[0], out[1]);
     }
 }
+
+TEST(Cli, TheOutputExtensionNamesTheTypeAndAnUnknownOneIsRefused)
+{
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        const char* format; // "" : refused with status 2
+    } rows[] = {
+        { "a.jpg", "jpeg" },
+        { "b.JPEG", "jpeg" },
+        { "c.tiff", "tiff" },
+        { "d.Tif", "tiff" },
+        { "e.png", "png" },
+        { "holiday.2024", "" },
+        { "shot.bmp", "" },
+        { "noextension", "" },
+        { "trailing.", "" },
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const QString out = dir.filePath(QString::fromLatin1(r.name));
+        QProcess cli;
+        cli.start(QStringLiteral(QUILLUM_CLI), { QStringLiteral("render"), test::dataPath("orient6.jpg"), out });
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        const QString error = QString::fromUtf8(cli.readAllStandardError());
+        if (*r.format) {
+            EXPECT_EQ(cli.exitCode(), 0) << error.toStdString();
+            EXPECT_EQ(test::fileFormatByContent(out), QLatin1String(r.format));
+        } else {
+            EXPECT_EQ(cli.exitCode(), 2);
+            EXPECT_TRUE(error.contains(QLatin1String(".jpg, .jpeg, .tif, .tiff or .png"))) << error.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(out)) << "nothing is written";
+        }
+    }
+}

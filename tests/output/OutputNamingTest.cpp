@@ -53,8 +53,8 @@ TEST(OutputNaming, RulesAndExtensionsAtTheirValueBoundaries)
         SCOPED_TRACE(r.value);
         EXPECT_EQ(outputFileNameForShownPicture(r.value, running, QStringLiteral("DSC")), QString::fromLatin1(r.name));
         EXPECT_EQ(outputFileRuleCounts(r.value), r.counts);
-        EXPECT_EQ(outputFileExtension(r.value), QString::fromLatin1(r.ext));
+        EXPECT_EQ(imageFileTypeExtension(imageFileTypeFromIndex(r.value)), QString::fromLatin1(r.ext));
     }
-    EXPECT_EQ(
-        outputFilePath(QStringLiteral("/out/"), QStringLiteral("New Image"), 1), QStringLiteral("/out/New Image.tif"));
+    EXPECT_EQ(outputFilePath(QStringLiteral("/out/"), QStringLiteral("New Image"), ImageFileType::Tiff),
+        QStringLiteral("/out/New Image.tif"));
 }

@@ -27,10 +27,10 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A real RGB profile when the system has one (libpng refuses made-up ones).
+// A real RGB profile (libpng refuses made-up ones), made by scripts/make-test-data.sh.
 QByteArray rgbProfile()
 {
-    return readAll(QStringLiteral("/usr/share/color/icc/sRGB.icc"));
+    return readAll(dataPath("rgb.icc"));
 }
 
 // A working bitmap whose every pixel differs from its neighbours in a known way.
@@ -82,6 +82,12 @@ int count(const std::vector<Segment>& segments, int marker)
     return int(std::count_if(segments.begin(), segments.end(), [&](const Segment& s) { return s.marker == marker; }));
 }
 
+// These cases name each file after the type they write.
+ImageFileType typeOf(const QString& path)
+{
+    return imageFileTypeForExtension(QFileInfo(path).suffix()).value_or(ImageFileType::Jpeg);
+}
+
 QStringList entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -89,48 +95,65 @@ QStringList entries(const QString& folder)
 
 } // namespace
 
-TEST(EncoderFileType, FollowsTheExtensionWithoutRegardToCase)
+TEST(ImageFileType, AnExtensionAgreesWithItsTypeOrTheTypesOwnIsAppended)
 {
+    using T = ImageFileType;
     const struct {
         const char* path;
-        ImageFileType type;
+        T type;
+        const char* written; // the path the file gets
+        const char* base; // the name field's text for it
     } rows[] = {
-        { "a.jpg", ImageFileType::Jpeg },
-        { "a.jpeg", ImageFileType::Jpeg },
-        { "a.Jpeg", ImageFileType::Jpeg },
-        { "a.JPEG", ImageFileType::Jpeg },
-        { "a.tif", ImageFileType::Tiff },
-        { "b.TIFF", ImageFileType::Tiff },
-        { "a.png", ImageFileType::Png },
-        { "a.gif", ImageFileType::Png },
-        { "noext", ImageFileType::Png },
-        { "dir.jpg/a.tif", ImageFileType::Tiff },
+        { "/o/a.jpg", T::Jpeg, "/o/a.jpg", "a" },
+        { "/o/a.Jpeg", T::Jpeg, "/o/a.Jpeg", "a" },
+        { "/o/b.TIFF", T::Tiff, "/o/b.TIFF", "b" },
+        { "/o/c.png", T::Png, "/o/c.png", "c" },
+        { "/o/holiday.2024", T::Jpeg, "/o/holiday.2024.jpg", "holiday.2024" },
+        { "/o/shot.bmp", T::Png, "/o/shot.bmp.png", "shot.bmp" },
+        { "/o/shot.png", T::Jpeg, "/o/shot.png.jpg", "shot.png" },
+        { "/o/noext", T::Tiff, "/o/noext.tif", "noext" },
+        { "/o/.jpg", T::Jpeg, "/o/.jpg.jpg", ".jpg" }, // all extension, no name
+        { "/o/dir.jpg/name", T::Jpeg, "/o/dir.jpg/name.jpg", "name" },
     };
-    for (const auto& r : rows)
-        EXPECT_EQ(imageFileTypeForPath(QString::fromUtf8(r.path)), r.type) << r.path;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.path);
+        const QString path = QString::fromUtf8(r.path);
+        EXPECT_EQ(pathWithImageFileTypeExtension(path, r.type), QString::fromUtf8(r.written));
+        EXPECT_EQ(
+            baseNameForImageFileType(pathWithImageFileTypeExtension(path, r.type), r.type), QString::fromUtf8(r.base));
+    }
+    for (int index : { -1, 0, 1, 2, 3 }) {
+        const T type = imageFileTypeFromIndex(index);
+        EXPECT_EQ(imageFileTypeIndex(type), index == 1 || index == 2 ? index : 0) << "any other index is JPEG";
+        EXPECT_EQ(imageFileTypeForExtension(imageFileTypeExtension(type)), type);
+    }
+    EXPECT_FALSE(imageFileTypeForExtension(QStringLiteral("gif")));
+    EXPECT_FALSE(imageFileTypeForExtension(QString()));
 }
 
 TEST(Encoder, RoundTripsEachFormat)
 {
     const QByteArray icc = rgbProfile();
+    using T = ImageFileType;
     const struct Row {
         const char* name;
+        T type;
         bool metadata, keepAlpha;
         std::uint8_t alpha;
         int channels;
         bool carriesIcc, carriesExif;
         int tolerance;
     } rows[] = {
-        { "m.jpg", true, false, 255, 3, true, true, 12 },
-        { "plain.jpg", false, false, 255, 3, false, false, 12 },
-        { "alpha-ignored.jpeg", false, true, 255, 3, false, false, 12 },
-        { "m.png", true, false, 255, 3, true, true, 0 },
-        { "plain.png", false, false, 255, 3, true, false, 0 },
-        { "alpha.png", true, true, 128, 4, true, true, 1 },
-        { "m.tif", true, false, 255, 3, true, true, 0 },
-        { "plain.tiff", false, false, 255, 3, true, false, 0 },
-        { "alpha.tif", false, true, 128, 4, true, false, 1 },
-        { "png-data.gif", false, false, 255, 3, true, false, 0 },
+        { "m.jpg", T::Jpeg, true, false, 255, 3, true, true, 12 },
+        { "plain.jpg", T::Jpeg, false, false, 255, 3, false, false, 12 },
+        { "alpha-ignored.jpeg", T::Jpeg, false, true, 255, 3, false, false, 12 },
+        { "m.png", T::Png, true, false, 255, 3, true, true, 0 },
+        { "plain.png", T::Png, false, false, 255, 3, true, false, 0 },
+        { "alpha.png", T::Png, true, true, 128, 4, true, true, 1 },
+        { "m.tif", T::Tiff, true, false, 255, 3, true, true, 0 },
+        { "plain.tiff", T::Tiff, false, false, 255, 3, true, false, 0 },
+        { "alpha.tif", T::Tiff, false, true, 128, 4, true, false, 1 },
+        { "the-type-not-the-name.png", T::Tiff, false, false, 255, 3, true, false, 0 },
     };
     QTemporaryDir dir;
     for (const Row& r : rows) {
@@ -142,8 +165,12 @@ TEST(Encoder, RoundTripsEachFormat)
         options.keepAlpha = r.keepAlpha;
         options.metadataSourcePath = dataPath("orient6.jpg");
         const QString path = dir.filePath(QString::fromUtf8(r.name));
-        const Status written = writeWorkingBitmap(bitmap, path, options);
+        const Status written = writeWorkingBitmap(bitmap, path, r.type, options);
         ASSERT_TRUE(written.ok()) << written.error().toStdString();
+        EXPECT_EQ(test::fileFormatByContent(path),
+            r.type == T::Jpeg       ? QLatin1String("jpeg")
+                : r.type == T::Tiff ? QLatin1String("tiff")
+                                    : QLatin1String("png"));
 
         Result<DecodedBitmap> decoded = decodeImageFile(path);
         ASSERT_TRUE(decoded.ok()) << decoded.error().toStdString();
@@ -208,11 +235,12 @@ TEST(Encoder, KeptAlphaUnpremultipliesToTheNearestValue)
     QTemporaryDir dir;
     for (const char* name : { "alpha.png", "alpha.tif" }) {
         SCOPED_TRACE(name);
+        const ImageFileType type = QByteArray(name).endsWith("png") ? ImageFileType::Png : ImageFileType::Tiff;
         EncodeOptions options;
         options.withMetadata = false;
         options.keepAlpha = true;
         const QString path = dir.filePath(QString::fromLatin1(name));
-        ASSERT_TRUE(writeWorkingBitmap(bitmap, path, options).ok());
+        ASSERT_TRUE(writeWorkingBitmap(bitmap, path, type, options).ok());
         Result<DecodedBitmap> back = decodeImageFile(path);
         ASSERT_TRUE(back.ok()) << back.error().toStdString();
         ASSERT_EQ(back->bitmap.samplesPerPixel(), 4);
@@ -226,6 +254,38 @@ TEST(Encoder, KeptAlphaUnpremultipliesToTheNearestValue)
     }
 }
 
+TEST(Encoder, OnlyAnRgbProfileGoesIntoTheRgbFile)
+{
+    Result<DecodedBitmap> grey = decodeImageFile(dataPath("grey-profile.jpg"));
+    ASSERT_TRUE(grey.ok()) << grey.error().toStdString();
+    const QByteArray greyProfile = grey->bitmap.colorProfile();
+    ASSERT_EQ(greyProfile.mid(16, 4), QByteArray("GRAY"));
+    const QByteArray rgb = rgbProfile();
+    ASSERT_FALSE(rgb.isEmpty());
+    const struct {
+        const char* name;
+        QByteArray profile;
+        bool kept;
+    } profiles[] = {
+        { "rgb", rgb, true },
+        { "grey", greyProfile, false },
+        { "shorter than a header", rgb.left(100), false },
+    };
+    QTemporaryDir dir;
+    for (const auto& p : profiles)
+        for (ImageFileType type : { ImageFileType::Jpeg, ImageFileType::Tiff, ImageFileType::Png }) {
+            SCOPED_TRACE(testing::Message() << p.name << " " << imageFileTypeExtension(type).toStdString());
+            BitmapImageRep bitmap = pattern(12, 8);
+            bitmap.setColorProfile(p.profile);
+            const QString path
+                = dir.filePath(QStringLiteral("%1.%2").arg(QString::fromLatin1(p.name), imageFileTypeExtension(type)));
+            ASSERT_TRUE(writeWorkingBitmap(bitmap, path, type).ok());
+            Result<DecodedBitmap> back = decodeImageFile(path);
+            ASSERT_TRUE(back.ok()) << back.error().toStdString();
+            EXPECT_EQ(back->bitmap.colorProfile(), p.kept ? p.profile : QByteArray());
+        }
+}
+
 TEST(Encoder, DroppedAlphaKeepsTheStoredColourWithoutCompositing)
 {
     QTemporaryDir dir;
@@ -233,7 +293,7 @@ TEST(Encoder, DroppedAlphaKeepsTheStoredColourWithoutCompositing)
     EncodeOptions options;
     options.withMetadata = false;
     const QString path = dir.filePath(QStringLiteral("dropped.png"));
-    ASSERT_TRUE(writeWorkingBitmap(bitmap, path, options).ok());
+    ASSERT_TRUE(writeWorkingBitmap(bitmap, path, ImageFileType::Png, options).ok());
     Result<DecodedBitmap> back = decodeImageFile(path);
     ASSERT_TRUE(back.ok());
     ASSERT_EQ(back->bitmap.samplesPerPixel(), 3);
@@ -265,7 +325,7 @@ TEST(Encoder, JpegWithoutMetadataIsPlainBaselineJfif)
         options.jpegQuality = r.quality;
         options.metadataSourcePath = dataPath("orient6.jpg");
         const QString path = dir.filePath(QStringLiteral("q%1-%2.jpg").arg(r.quality).arg(r.metadata));
-        const Status written = writeWorkingBitmap(bitmap, path, options);
+        const Status written = writeWorkingBitmap(bitmap, path, ImageFileType::Jpeg, options);
         ASSERT_TRUE(written.ok()) << written.error().toStdString();
         const std::vector<Segment> segments = jpegSegments(readAll(path));
         ASSERT_FALSE(segments.empty());
@@ -301,7 +361,7 @@ TEST(Encoder, LandscapeTurnsPortraitsAQuarterCounterClockwise)
         EncodeOptions options;
         options.landscape = true;
         const QString path = dir.filePath(QStringLiteral("%1x%2.png").arg(r.w).arg(r.h));
-        ASSERT_TRUE(writeWorkingBitmap(bitmap, path, options).ok());
+        ASSERT_TRUE(writeWorkingBitmap(bitmap, path, ImageFileType::Png, options).ok());
         Result<DecodedBitmap> back = decodeImageFile(path);
         ASSERT_TRUE(back.ok());
         const int W = back->bitmap.pixelsWide(), H = back->bitmap.pixelsHigh();
@@ -350,14 +410,15 @@ TEST(Encoder, AFailedWriteReportsThePathAndLeavesNothing)
         options.withMetadata = r.metadata;
         options.metadataSourcePath = dataPath("orient6.jpg");
         const QString path = dir.filePath(QString::fromUtf8(r.path));
-        const Status written = writeWorkingBitmap(bitmap, path, options);
+        const Status written = writeWorkingBitmap(bitmap, path, typeOf(path), options);
         ASSERT_FALSE(written.ok());
         EXPECT_TRUE(written.error().contains(QDir::toNativeSeparators(path))) << written.error().toStdString();
         EXPECT_TRUE(written.error().contains(QLatin1String(r.reason))) << written.error().toStdString();
         EXPECT_FALSE(QFileInfo(path).isFile());
     }
     EXPECT_EQ(entries(dir.path()), QStringList { QStringLiteral("folder.png") });
-    EXPECT_FALSE(writeWorkingBitmap(BitmapImageRep {}, dir.filePath(QStringLiteral("empty.png"))).ok());
+    EXPECT_FALSE(
+        writeWorkingBitmap(BitmapImageRep {}, dir.filePath(QStringLiteral("empty.png")), ImageFileType::Png).ok());
     EXPECT_FALSE(saveNSBitmapImageRepWithLibJpeg(BitmapImageRep {}, dir.filePath(QStringLiteral("e.jpg")), 90).ok());
     EXPECT_EQ(entries(dir.path()).size(), 1);
 }
@@ -393,7 +454,7 @@ TEST(Encoder, AFullDiskFailsAndKeepsTheOldFile)
         rlimit small = saved;
         small.rlim_cur = 4096;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const Status written = writeWorkingBitmap(bitmap, path, options);
+        const Status written = writeWorkingBitmap(bitmap, path, typeOf(path), options);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
         ASSERT_FALSE(written.ok());
         EXPECT_TRUE(written.error().contains(QDir::toNativeSeparators(path))) << written.error().toStdString();
@@ -412,7 +473,7 @@ TEST(Encoder, ReplacesAnExistingFile)
     for (int w : { 20, 30, 40 }) {
         EncodeOptions options;
         options.withMetadata = w == 40;
-        ASSERT_TRUE(writeWorkingBitmap(pattern(w, 10), path, options).ok());
+        ASSERT_TRUE(writeWorkingBitmap(pattern(w, 10), path, ImageFileType::Jpeg, options).ok());
         Result<DecodedBitmap> back = decodeImageFile(path);
         ASSERT_TRUE(back.ok());
         EXPECT_EQ(back->bitmap.pixelsWide(), w);

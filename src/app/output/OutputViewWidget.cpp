@@ -18,7 +18,16 @@ namespace quillum {
 OutputViewWidget::OutputViewWidget(PkCenterImageView& model, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
-{ }
+{
+    setDragRunner({});
+}
+
+void OutputViewWidget::setDragRunner(DragRunner runner)
+{
+    if (!runner)
+        runner = [](QDrag& drag) { return drag.exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction); };
+    m_runDrag = std::move(runner);
+}
 
 QPixmap OutputViewWidget::hintImage()
 {
@@ -112,7 +121,7 @@ void OutputViewWidget::mouseMoveEvent(QMouseEvent* event)
     drag.setMimeData(mime);
     drag.setPixmap(pixmap);
     drag.setHotSpot(QPoint(thumb.width(), 0));
-    if (drag.exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction) != Qt::IgnoreAction && m_dragDropped)
+    if (m_runDrag(drag) != Qt::IgnoreAction && m_dragDropped)
         m_dragDropped();
 }
 

@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+class QDrag;
+
 namespace quillum {
 
 class BitmapImageRep;
@@ -29,6 +31,11 @@ public:
         m_makeDragFile = std::move(makeFile);
         m_dragDropped = std::move(dropped);
     }
+    // Runs a started drag to its end and answers the drop's action (Qt::IgnoreAction when it
+    // landed nowhere). QDrag::exec, the user's hands, unless replaced: a test that cannot run
+    // a platform drag decides where the drop lands instead. An empty runner restores exec.
+    using DragRunner = std::function<Qt::DropAction(QDrag& drag)>;
+    void setDragRunner(DragRunner runner);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,6 +50,7 @@ private:
     bool m_pressed = false;
     std::function<QString()> m_makeDragFile;
     std::function<void()> m_dragDropped;
+    DragRunner m_runDrag;
 };
 
 } // namespace quillum
