@@ -211,10 +211,6 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::observeController()
 {
-    m_observers.observe({ key::outputFileSavedLabelHidden }, [this] {
-        if (m_status && !m_controller.outputFileSavedLabelIsHidden())
-            m_status->setSavedText(QStringLiteral("Saved %1").arg(QFileInfo(m_controller.lastSavedPath()).fileName()));
-    });
     m_observers.observe({ key::rotationThumbnails }, [this] {
         const auto thumbnails = m_controller.rotationButtonThumbnails();
         for (std::size_t i = 0; i < thumbnails.size(); ++i)

@@ -54,6 +54,7 @@ inline constexpr const char recentOutFolders[] = "recentOutFolders";
 inline constexpr const char redValue[] = "redValue";
 inline constexpr const char rightPanelScale[] = "rightPanelScale";
 inline constexpr const char rotationButtonImages[] = "rotationButtonImages";
+inline constexpr const char savedLabelText[] = "savedLabelText";
 inline constexpr const char rotationField[] = "rotationField";
 inline constexpr const char rotationThumbnails[] = "rotationThumbnails";
 inline constexpr const char scaleSlider[] = "scaleSlider";

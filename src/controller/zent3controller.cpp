@@ -45,7 +45,11 @@ void zent3controller::wireNotifications()
     observe(notification::InputFileWasProcessedByController,
         [this](const Notification& n) { m_leftPanel.onDroppedInputFileCallback(n); });
     observe(notification::SelRectDidChange, [this](const Notification& n) { selectionDidChange(n); });
-    observe(notification::ImageWasDraggedAndDropped, [this](const Notification&) { incrementCurrentFileName(); });
+    observe(notification::ImageWasDraggedAndDropped, [this](const Notification&) {
+        m_savedLabelText = QStringLiteral("Dragged out %1").arg(QFileInfo(m_lastDraggedFileName).fileName());
+        didChangeValueForKey(key::savedLabelText);
+        incrementCurrentFileName();
+    });
     observe(notification::SelRectDidRotation, [this](const Notification&) { selectionDidRotation(); });
     observe(notification::CropperWasDoubleClicked, [this](const Notification&) { saveCrop(); });
     observe(notification::GoToNextImageCommand, [this](const Notification&) { goNextPic(); });

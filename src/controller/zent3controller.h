@@ -502,6 +502,8 @@ public:
     void setFirstTimeSaving(bool on) { m_firstTimeSaving = on; }
     void setLastSavedRect(const Rect& r) { m_lastSavedRect = r; }
     const QString& lastSavedPath() const { return m_lastSavedPath; }
+    // What the saved-file label says: the file last saved, or last dragged out.
+    const QString& savedLabelText() const { return m_savedLabelText; }
     // Dragging the output out: the output written to the drag file, named after the output
     // in this run's private temporary folder (the previous drag's file removed first); empty,
     // and said, when it could not be written or there is no such folder (said once).
@@ -749,6 +751,7 @@ private:
     bool m_currentSavingLandscape = false;
     bool m_noTransparencyChannel = true;
     QString m_lastSavedPath;
+    QString m_savedLabelText;
     QString m_lastDraggedFileName;
     QString m_madeTemporaryPath; // this run's own, removed at the end
     QString m_temporaryPathProblem; // why there is no temporary folder

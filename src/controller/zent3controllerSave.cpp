@@ -188,6 +188,8 @@ bool zent3controller::saveCropToPath(const QString& path)
         return false;
     }
     m_lastSavedPath = path;
+    m_savedLabelText = QStringLiteral("Saved %1").arg(QFileInfo(path).fileName());
+    didChangeValueForKey(key::savedLabelText);
     noteRecentOutputFolder(QFileInfo(path).absolutePath());
     outputFileSavedLabelHidden(false);
     m_lastSavedRect = m_leftPanel.selRect()->frame();

@@ -322,6 +322,7 @@ TEST(SaveGestures, DraggingTheOutputOutWritesIntoAPrivateFolderAndCountsOnlyAcce
     EXPECT_EQ(QFileInfo(second[0]).fileName(), QStringLiteral("a-0002.jpg"));
     EXPECT_FALSE(QFileInfo::exists(first[0])) << "the previous drag file goes";
     EXPECT_EQ(s.nameField()->text(), QStringLiteral("a-0003"));
+    EXPECT_EQ(s.savedLabel()->text(), QStringLiteral("Dragged out a-0002.jpg")) << "not a save that never was";
 
     s.center.postNotificationName(notification::ApplicationWillTerminate);
     EXPECT_FALSE(QFileInfo::exists(second[0])) << "and the last one at quit";

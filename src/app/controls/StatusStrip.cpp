@@ -54,7 +54,7 @@ StatusStrip::StatusStrip(zent3controller& controller, QWidget* parent)
 
     m_observers.observe({ key::imageInfo }, [this] { syncInfo(); });
     m_observers.observe({ key::operationTimeLabel }, [this] { syncOperationTime(); });
-    m_observers.observe({ key::outputFileSavedLabelHidden }, [this] { syncSaved(); });
+    m_observers.observe({ key::outputFileSavedLabelHidden, key::savedLabelText }, [this] { syncSaved(); });
     syncInfo();
     syncOperationTime();
     syncSaved();
@@ -66,11 +66,6 @@ StatusStrip::~StatusStrip() = default;
 void StatusStrip::setFileCounter(int current, int total)
 {
     m_fileCounter->setText(QStringLiteral("%1/%2").arg(current).arg(total));
-}
-
-void StatusStrip::setSavedText(const QString& text)
-{
-    m_saved->setText(text);
 }
 
 void StatusStrip::syncInfo()
@@ -88,6 +83,7 @@ void StatusStrip::syncOperationTime()
 
 void StatusStrip::syncSaved()
 {
+    m_saved->setText(m_c.savedLabelText());
     m_saved->setHidden(m_c.outputFileSavedLabelIsHidden());
 }
 

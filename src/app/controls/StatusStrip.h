@@ -20,7 +20,6 @@ public:
 
     // "current/total", 1-based; shows "0/0" while there is no file list.
     void setFileCounter(int current, int total);
-    void setSavedText(const QString& text);
 
 private:
     void syncInfo();
