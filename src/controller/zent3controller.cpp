@@ -14,6 +14,7 @@ zent3controller::zent3controller(NotificationCenter& center, std::unique_ptr<One
     : m_center(center)
     , m_leftPanel(center, std::move(wheelTimer))
 {
+    setUserDefaults(nullptr);
     m_mainZoomMenu.addItem(
         { 101, QStringLiteral("Zoom In"), QStringLiteral("+"), true, false, false, [this] { inPicZoomIn(); } });
     m_mainZoomMenu.addItem(
@@ -83,24 +84,6 @@ void zent3controller::awakeFromNib()
     m_firstTimeSaving = true;
 }
 
-void zent3controller::defaultsRead()
-{
-    // The registered defaults that exist so far; stored values come with the settings store.
-    ZentCropBorder* frame = m_leftPanel.selRect();
-    frame->setCompositionGudes(1);
-    frame->setGuidesStyle(0);
-    frame->setBorderStyle(0);
-    frame->setCustomLineColor(Qt::blue);
-    compositionGuidesTo(1);
-    m_shiftWasDownAtStart = m_uiServices && m_uiServices->shiftKeyIsDown();
-}
-
-void zent3controller::defaultsWrite()
-{
-    if (m_defaultsWriter)
-        m_defaultsWriter();
-}
-
 void zent3controller::applicationWillFinishLaunching()
 {
     prepareUpdater();
@@ -114,6 +97,7 @@ void zent3controller::onFinishLaunch(const Notification&)
             applicationOpenFile(path);
     }
     insertCheckForUpdatesItem();
+    checkSettingsCanBeSaved();
 }
 
 void zent3controller::onQuit(const Notification&)

@@ -21,6 +21,7 @@
 #include "platform/NotificationNames.h"
 #include "platform/Result.h"
 #include "platform/UiServices.h"
+#include "platform/UserDefaults.h"
 
 #include <QImage>
 #include <QMimeData>
@@ -213,6 +214,7 @@ public:
     void setOnOpeningMargine(float margin);
 
     void compositionGuidesTo(int type);
+    static constexpr int kLastCompositionGuideType = 22;
     void setCompositionGuides(const Sender& sender = {});
     void nextCompositionGuide(const Sender& sender = {});
     // The tag of the guides pop-up's marked item ("compositionGuidesMenuMarkedTag").
@@ -291,16 +293,52 @@ public:
     bool firstTimeSaving() const { return m_firstTimeSaving; }
     bool dontSavePreferences() const { return m_dontSavePreferences; }
     bool openLastFileOnAppLaunch() const { return m_openLastFileOnAppLaunch; }
-    void setOpenLastFileOnAppLaunch(bool on) { m_openLastFileOnAppLaunch = on; }
+    void setOpenLastFileOnAppLaunch(bool on);
     const QStringList& recentImages() const { return m_recentImages; }
-    void setRecentImages(const QStringList& paths) { m_recentImages = paths; }
+    void setRecentImages(const QStringList& paths);
     const QString& fixedAspectCheckToolTip() const { return m_fixedAspectCheckToolTip; }
     const QString& windowTitle() const { return m_windowTitle; }
-    // Stand-ins until the settings store exists: the settings writer is called at
-    // termination, and defaultsRead applies the registered defaults.
-    void setDefaultsWriter(std::function<void()> writer) { m_defaultsWriter = std::move(writer); }
+
+    // --- Preferences: the settings store -----------------------------------------------------
+    // The store the settings are read from at start and written to at quit (borrowed; it
+    // gets the registered defaults). Without one the controller keeps an empty store in
+    // memory, so nothing of the user's own settings is touched.
+    void setUserDefaults(UserDefaults* defaults);
+    UserDefaults& userDefaults() { return *m_userDefaults; }
+    // Every stored value, through its setter, in a fixed order (see the .cpp); rendering is
+    // held back to the end. Holding Shift while it runs switches reopening the last picture off.
     void defaultsRead();
-    void defaultsWrite();
+    // Every value into the store, then the store to its file. False (said once) when the
+    // file could not be written.
+    bool defaultsWrite();
+    // Called for every write, after the values are in the store and before it is written
+    // (tests count writes; presets add theirs).
+    void setDefaultsWriter(std::function<void()> writer) { m_defaultsWriter = std::move(writer); }
+    // The preferences window: shown over the main window; OK and Cancel only close it, the
+    // options act at once and reach the store at quit.
+    void showPreferencesPanel(const Sender& sender = {});
+    void thePreferencesSheetOK(const Sender& sender = {});
+    void thePreferencesSheetCancel(const Sender& sender = {});
+    // Says once per run that the settings cannot be kept, when the store's folder cannot
+    // be written (part of onFinishLaunch).
+    void checkSettingsCanBeSaved();
+
+    // Crop frame appearance ("cropperStyle", "guidesStyle", "customLineColor"): 0 dashed,
+    // 1 soft in the user's colour, 2 veiled (frame) or soft black (guides). A guide style
+    // outside 0..2 becomes 0; any other frame style draws no outline.
+    int cropperStyle() const { return m_leftPanel.selRect()->borderStyle(); }
+    void setCropperStyle(int style);
+    int guidesStyle() const { return m_leftPanel.selRect()->guidesStyle(); }
+    void setGuidesStyle(int style);
+    QColor customLineColor() const { return m_leftPanel.selRect()->customLineColor(); }
+    void setCustomLineColor(const QColor& color);
+
+    // The quick-resize panel's ten widths and ten heights (kept now, used by the panel).
+    static constexpr int kQuickResizeCount = 10;
+    const std::array<int, kQuickResizeCount>& quickResizeWidths() const { return m_quickResizeWidths; }
+    const std::array<int, kQuickResizeCount>& quickResizeHeights() const { return m_quickResizeHeights; }
+    void setQuickResizeWidth(int index, int pixels);
+    void setQuickResizeHeight(int index, int pixels);
 
     // --- Loading: showing the current picture of the list ------------------------------
     // The paste command and a drop: a file opens as a new list, else image data shows as a
@@ -686,6 +724,11 @@ private:
     bool m_shiftWasDownAtStart = false;
     double m_lastRotatedAngle = 0.0;
     std::function<void()> m_defaultsWriter;
+    std::unique_ptr<UserDefaults> m_ownUserDefaults;
+    UserDefaults* m_userDefaults = nullptr; // borrowed, or m_ownUserDefaults
+    bool m_toldSettingsCannotBeSaved = false;
+    std::array<int, kQuickResizeCount> m_quickResizeWidths {};
+    std::array<int, kQuickResizeCount> m_quickResizeHeights {};
 
     // The file list (filled by Navigation, shown by Loading).
     QString m_home;

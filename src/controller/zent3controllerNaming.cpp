@@ -31,6 +31,18 @@ void zent3controller::setInitialCustomOutputFileName(const QString& name)
 
 void zent3controller::setOutputFileRule(int rule)
 {
+    // Negative values work as 0 and values above 2 as 1; kept as the rule they act as.
+    switch (outputFileRuleFromValue(rule)) {
+    case OutputFileRule::CountPerPicture:
+        rule = 0;
+        break;
+    case OutputFileRule::RunningName:
+        rule = 1;
+        break;
+    case OutputFileRule::SourceName:
+        rule = 2;
+        break;
+    }
     m_outputFileRule = rule;
     didChangeValueForKey(key::outputFileRule);
 }

@@ -217,6 +217,18 @@ void zent3controller::noteRecentOutputFolder(const QString& folder)
     menuNeedsUpdate(m_recentOutFoldersMenu);
 }
 
+void zent3controller::setRecentImages(const QStringList& paths)
+{
+    m_recentImages = paths.mid(0, kMaxRecentItems);
+    menuNeedsUpdate(m_recentImagesMenu);
+}
+
+void zent3controller::setOpenLastFileOnAppLaunch(bool on)
+{
+    m_openLastFileOnAppLaunch = on;
+    didChangeValueForKey(key::openLastFileOnAppLaunch);
+}
+
 void zent3controller::setRecentInFolders(const QStringList& paths)
 {
     m_recentInFolders = paths.mid(0, kMaxRecentItems);

@@ -154,6 +154,9 @@ void zent3controller::adjustCroppingFrameLocation()
 
 void zent3controller::setOnOpeningMaximizeSelection(int rule)
 {
+    // Any value but 1 and 2 works as 0: say so, so the preferences show what happens.
+    if (rule != 1 && rule != 2)
+        rule = 0;
     if (rule == m_onOpeningMaximizeSelection)
         return;
     m_onOpeningMaximizeSelection = rule;

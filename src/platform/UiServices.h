@@ -13,6 +13,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+#include <vector>
+
 namespace quillum {
 
 enum class AlertButton { First, Second, Third };
@@ -26,6 +29,7 @@ enum class WindowId {
     LogoSetup,
     Resizer,
     PictureCorrection,
+    Preferences,
 };
 
 class UiServices {
@@ -40,6 +44,12 @@ public:
     }
 
     virtual Size mainScreenSize() const { return {}; }
+    // The frames of every screen, in the same convention.
+    virtual std::vector<Rect> screenFrames() const { return { screenFrameOfMainWindow() }; }
+    // The widths of the source and output panels' scroll views; a width of 0 or less given
+    // to setPanelWidths leaves that panel as it is.
+    virtual std::pair<double, double> panelWidths() const { return { 0.0, 0.0 }; }
+    virtual void setPanelWidths(double left, double right) { (void)left, (void)right; }
     // The frame of the screen that holds the main window.
     virtual Rect screenFrameOfMainWindow() const { return { 0, 0, mainScreenSize().width, mainScreenSize().height }; }
 

@@ -268,6 +268,18 @@ QVariant asWritten(const QVariant& v)
 
 } // namespace
 
+Status UserDefaults::checkWritable() const
+{
+    if (m_path.isEmpty())
+        return {};
+    const QFileInfo target(m_path);
+    QTemporaryFile probe(target.absoluteFilePath() + QStringLiteral(".probe-XXXXXX"));
+    if (QDir().mkpath(target.absolutePath()) && probe.open())
+        return {};
+    return Error(QStringLiteral("The settings cannot be saved in %1 (the folder is read-only or full).")
+                     .arg(QDir::toNativeSeparators(target.absolutePath())));
+}
+
 Status UserDefaults::synchronize()
 {
     if (m_path.isEmpty())

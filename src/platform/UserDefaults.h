@@ -65,6 +65,8 @@ public:
     // Writes every stored value, keys this version does not know included, to a temporary
     // file renamed into place. The message names the file and the reason.
     [[nodiscard]] Status synchronize();
+    // Whether synchronize could write at all: the folder can be made and written to.
+    [[nodiscard]] Status checkWritable() const;
 
     // The file could not be read as a whole (it stays as it is until the next write).
     bool fileWasDamaged() const { return m_damaged; }

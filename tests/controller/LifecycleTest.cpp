@@ -141,7 +141,8 @@ TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
         bool reopenSetting, shift, opened;
     } rows[] = {
         { "most recent exists", { sample, QStringLiteral("/nope.jpg") }, true, false, true },
-        { "most recent missing: silently nothing", { QStringLiteral("/nope.jpg"), sample }, true, false, false },
+        { "most recent vanished: dropped at start, the next one opens", { QStringLiteral("/nope.jpg"), sample }, true,
+            false, true },
         { "empty list", {}, true, false, false },
         { "setting off", { sample }, false, false, false },
         { "Shift held at start", { sample }, true, true, false },
@@ -150,8 +151,9 @@ TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
         SCOPED_TRACE(r.name);
         App app;
         app.ui.shift = r.shift;
-        app.c.setRecentImages(r.recent);
-        app.c.setOpenLastFileOnAppLaunch(r.reopenSetting);
+        // As the last run left them in the store.
+        app.c.userDefaults().setArray(QStringLiteral("ZentRecentImagesArray"), r.recent);
+        app.c.userDefaults().setBool(QStringLiteral("OpenLastFileOnAppLaunch"), r.reopenSetting);
         app.c.awakeFromNib();
         app.center.postNotificationName(notification::ApplicationDidFinishLaunching);
         EXPECT_EQ(app.c.hasSource(), r.opened);
@@ -159,7 +161,7 @@ TEST(Lifecycle, LaunchReopensTheMostRecentPicture)
     }
     // A file opened by the desktop before launch completed wins over the recent one.
     App app;
-    app.c.setRecentImages({ test::samplePath("rocket.jpg") });
+    app.c.userDefaults().setArray(QStringLiteral("ZentRecentImagesArray"), { test::samplePath("rocket.jpg") });
     app.c.awakeFromNib();
     EXPECT_TRUE(app.c.applicationOpenFile(sample));
     app.center.postNotificationName(notification::ApplicationDidFinishLaunching);
