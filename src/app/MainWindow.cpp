@@ -9,6 +9,7 @@
 #include "app/cropframe/PkCroppingImageViewWidget.h"
 #include "app/fullscreen/PkBorderLessWindow.h"
 #include "app/output/OutputViewWidget.h"
+#include "app/preferences/PreferencesPanel.h"
 #include "controller/zent3controller.h"
 #include "platform/Assert.h"
 #include "platform/WindowPosition.h"
@@ -201,6 +202,7 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     registerWindow(WindowId::FullScreenPanel, m_fullScreen);
     // The set-up panels that exist so far; the controller's show commands bring them up.
     registerWindow(WindowId::PictureCorrection, &m_outputControls->correctionPanel());
+    registerWindow(WindowId::Preferences, new PreferencesPanel(controller, this));
     buildMenus();
     observeController();
     resize(1400, 880);
@@ -610,6 +612,14 @@ void MainWindow::buildMenus()
         [this] { m_controller.rotateSelectioFrame(); });
     edit->addAction(QStringLiteral("Next &Guide"), QKeySequence(Qt::CTRL | Qt::Key_G), this,
         [this] { m_controller.nextCompositionGuide(); });
+    // The desktop's own shortcut where it has one, Ctrl+, everywhere.
+    QAction* preferences = edit->addAction(QStringLiteral("Pr&eferences…"), this,
+        [this] { m_controller.showPreferencesPanel(); });
+    QList<QKeySequence> preferenceKeys = QKeySequence::keyBindings(QKeySequence::Preferences);
+    if (!preferenceKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Comma)))
+        preferenceKeys << QKeySequence(Qt::CTRL | Qt::Key_Comma);
+    preferences->setShortcuts(preferenceKeys);
+    preferences->setMenuRole(QAction::PreferencesRole);
     // Turning the picture itself (absolute angles, counter-clockwise).
     QMenu* rotate = edit->addMenu(QStringLiteral("&Rotate Picture"));
     rotate->addAction(QStringLiteral("0°"), this, [this] { m_controller.inPicRotate0(); });
@@ -695,23 +705,48 @@ QWidget* MainWindow::window(WindowId id) const
     return it == m_windows.end() ? nullptr : it->second.data();
 }
 
+// Frames are the windows' own geometry (without the desktop's decoration, which is not
+// known before a window is first shown), the same for reading and setting, so a frame set
+// back as it was read never grows. A maximised window gives its normal frame.
 Rect MainWindow::windowFrame(WindowId id) const
 {
     const QWidget* w = window(id);
-    return w ? toBottomLeft(w->frameGeometry(), screenHeight(w)) : Rect {};
+    if (!w)
+        return {};
+    const QRect g = w->isMaximized() || w->isFullScreen() ? w->normalGeometry() : w->geometry();
+    return toBottomLeft(g, screenHeight(w));
 }
 
 void MainWindow::setWindowFrame(WindowId id, const Rect& frame)
 {
-    // A frame is the outer rectangle (what windowFrame reads); Qt sets the inner one.
-    QWidget* w = window(id);
-    if (!w)
-        return;
-    const QRect outer = toTopLeft(frame, screenHeight(w));
-    const QRect inner = w->geometry(), decorated = w->frameGeometry();
-    const QMargins decoration(inner.left() - decorated.left(), inner.top() - decorated.top(),
-        decorated.right() - inner.right(), decorated.bottom() - inner.bottom());
-    w->setGeometry(outer.marginsRemoved(decoration));
+    if (QWidget* w = window(id))
+        w->setGeometry(toTopLeft(frame, screenHeight(w)));
+}
+
+std::vector<Rect> MainWindow::screenFrames() const
+{
+    std::vector<Rect> frames;
+    for (const QScreen* screen : QGuiApplication::screens())
+        frames.push_back(toBottomLeft(screen->geometry(), screenHeight(this)));
+    return frames;
+}
+
+std::pair<double, double> MainWindow::panelWidths() const
+{
+    return { double(m_leftArea->width()), double(m_rightArea->width()) };
+}
+
+void MainWindow::setPanelWidths(double left, double right)
+{
+    const QList<int> sizes = m_splitter->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    const int l = int(std::lround(left)), r = int(std::lround(right));
+    if (l > 0 && r > 0)
+        m_splitter->setSizes({ l, r });
+    else if (l > 0)
+        m_splitter->setSizes({ l, std::max(total - l, 0) });
+    else if (r > 0)
+        m_splitter->setSizes({ std::max(total - r, 0), r });
 }
 
 void MainWindow::bringWindowForward(WindowId id, bool floating)

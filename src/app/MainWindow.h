@@ -51,6 +51,9 @@ public:
     Rect screenFrameOfMainWindow() const override;
     Rect windowFrame(WindowId window) const override;
     void setWindowFrame(WindowId window, const Rect& frame) override;
+    std::vector<Rect> screenFrames() const override;
+    std::pair<double, double> panelWidths() const override;
+    void setPanelWidths(double left, double right) override;
     void bringWindowForward(WindowId window, bool floating) override;
     void orderWindowOut(WindowId window) override;
     bool isWindowVisible(WindowId window) const override;

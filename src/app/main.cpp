@@ -49,6 +49,8 @@ int main(int argc, char** argv)
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
     zent3controller controller(center);
+    UserDefaults defaults(UserDefaults::standardFilePath());
+    controller.setUserDefaults(&defaults);
     MainWindow window(controller);
     controller.setUiServices(&window);
     controller.awakeFromNib();

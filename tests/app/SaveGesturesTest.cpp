@@ -361,7 +361,8 @@ TEST(SaveGestures, AnUnsafeTemporaryFolderIsRefusedAndSaidOnce)
         SCOPED_TRACE(r.name);
         QTemporaryDir decoy;
         QStringList planted;
-        WindowSession s({ "a.jpg" }, "coffee.jpg", [&](const PrivateHome& home) {
+        WindowSession s({ "a.jpg" }, "coffee.jpg", [&](WindowSession& session) {
+            const PrivateHome& home = session.privateHome;
             for (const QString& base : { home.runtime(), home.cache() }) {
                 planted << QDir(base).filePath(QStringLiteral("quillum"));
                 r.plant(planted.last(), decoy.path());

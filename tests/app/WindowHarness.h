@@ -74,9 +74,13 @@ public:
         QDir(m_root.path()).mkdir(QStringLiteral("runtime"));
         // The runtime folder is only accepted when it is closed to everyone else.
         QFile::setPermissions(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir(m_root.path()).mkdir(QStringLiteral("tmp"));
         set("HOME", home());
         set("XDG_RUNTIME_DIR", runtime());
         set("XDG_CACHE_HOME", cache());
+        // The photos live in the home folder; the system's temporary folder, whose files
+        // are never offered again as recent, is elsewhere.
+        set("TMPDIR", m_root.filePath(QStringLiteral("tmp")));
     }
     ~PrivateHome()
     {
@@ -104,15 +108,16 @@ private:
 struct WindowSession {
     bool applicationReady = (testApplication(), true); // before any widget
     PrivateHome privateHome; // before the controller: it finds its folders at start
-    QTemporaryDir pictures;
-    QTemporaryDir out;
+    QTemporaryDir pictures { privateHome.home() + QStringLiteral("/Pictures-XXXXXX") };
+    QTemporaryDir out { privateHome.home() + QStringLiteral("/Crops-XXXXXX") };
     NotificationCenter center;
     zent3controller controller { center };
     ScriptedWindow window { controller };
 
-    // `beforeStart` may furnish the private home before the controller starts.
+    // `beforeStart` may furnish the private home or give the controller a settings store
+    // before the controller starts.
     explicit WindowSession(std::initializer_list<const char*> names = { "a.jpg", "b.jpg", "c.jpg" },
-        const char* sample = "coffee.jpg", const std::function<void(const PrivateHome&)>& beforeStart = {})
+        const char* sample = "coffee.jpg", const std::function<void(WindowSession&)>& beforeStart = {})
     {
         // Picture names get a copy of the sample, other names an empty file; folders are made.
         for (const char* name : names) {
@@ -124,10 +129,10 @@ struct WindowSession {
                 QFile(path).open(QIODevice::WriteOnly);
         }
         if (beforeStart)
-            beforeStart(privateHome);
+            beforeStart(*this);
+        window.resize(1200, 800); // the designed size; stored settings may change it
         controller.setUiServices(&window);
         controller.awakeFromNib();
-        window.resize(1200, 800);
         window.show();
         window.activateWindow();
         (void)QTest::qWaitForWindowActive(&window);
