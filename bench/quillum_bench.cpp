@@ -13,6 +13,7 @@
 #include "input/FileList.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageEncoder.h"
+#include "platform/UserDefaults.h"
 
 #include <benchmark/benchmark.h>
 
@@ -293,6 +294,51 @@ void BM_saveAndAdvance(benchmark::State& state)
     }
 }
 
+// Reading every setting at start (the file parsed, then applied) and writing them at quit,
+// over the file of a program in use. Writing is measured into the store alone and with the
+// file written, flushed to disk and checked: the flush is the disk's, not ours.
+enum class SettingsStep { Read, Write, WriteAndFlush };
+void BM_settings(benchmark::State& state, SettingsStep step)
+{
+    const std::filesystem::path file = std::filesystem::path(g_photoPath).parent_path() / "settings" / "Quillum.ini";
+    const QString path = QString::fromStdString(file.string());
+    {
+        NotificationCenter center;
+        zent3controller controller(center);
+        UserDefaults store(path);
+        controller.setUserDefaults(&store);
+        controller.awakeFromNib();
+        QStringList recent;
+        for (int i = 0; i < 10; ++i)
+            recent << QStringLiteral("/home/someone/Pictures/2026/trip-%1/IMG_%2.JPG").arg(i).arg(1000 + i);
+        controller.setRecentImages(recent);
+        controller.setCurrentOutputPath(QStringLiteral("/home/someone/Pictures/crops"));
+        controller.setCustomLineColor(QColor(200, 40, 40));
+        (void)controller.defaultsWrite();
+    }
+    NotificationCenter center;
+    zent3controller controller(center);
+    std::unique_ptr<UserDefaults> store = std::make_unique<UserDefaults>(path);
+    controller.setUserDefaults(store.get());
+    controller.awakeFromNib();
+    if (step == SettingsStep::Write) {
+        // The same values, kept in memory only.
+        store = std::make_unique<UserDefaults>();
+        controller.setUserDefaults(store.get());
+    }
+    const bool write = step != SettingsStep::Read;
+    for (auto _ : state) {
+        if (write) {
+            if (!controller.defaultsWrite())
+                state.SkipWithError("the settings were not written");
+        } else {
+            store = std::make_unique<UserDefaults>(path);
+            controller.setUserDefaults(store.get());
+            controller.defaultsRead();
+        }
+    }
+}
+
 void configure(benchmark::internal::Benchmark* b)
 {
     // Work runs on two threads, so CPU time would overstate it; medians of 7 repetitions.
@@ -329,6 +375,9 @@ void registerBenchmarks()
     configure(benchmark::RegisterBenchmark("rotate/30-degrees", BM_rotate, 30.0f));
     configure(benchmark::RegisterBenchmark("cropframe/1e6-drag-steps", BM_dragSteps));
     configure(benchmark::RegisterBenchmark("cropframe/1e6-hit-tests", BM_hitTests));
+    configure(benchmark::RegisterBenchmark("settings/read", BM_settings, SettingsStep::Read));
+    configure(benchmark::RegisterBenchmark("settings/write", BM_settings, SettingsStep::Write));
+    configure(benchmark::RegisterBenchmark("settings/write+flush", BM_settings, SettingsStep::WriteAndFlush));
 }
 
 // Takes "--NAME VALUE" or "--NAME=VALUE" out of argv; Google Benchmark rejects flags it does not know.

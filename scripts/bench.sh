@@ -61,6 +61,20 @@ for _ in 1 2 3 4 5 6 7; do
 done
 startup=$(printf '%s\n' "${startup_runs[@]}" | sort -n | sed -n 4p)
 
+# From process start to the first picture shown: the settings name the photo as the last one
+# opened, so the window reopens it at launch (the run ends once it is shown).
+config="$work/config"
+mkdir -p "$config/Quillum"
+printf '[General]\nZentRecentImagesArray=%s\n' "$photo" >"$config/Quillum/Quillum.ini"
+reopen_runs=()
+for _ in 1 2 3 4 5 6 7; do
+  t0=$EPOCHREALTIME
+  XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=offscreen QUILLUM_QUIT_WHEN_SHOWN=1 "$build/quillum" >/dev/null 2>&1 || true
+  t1=$EPOCHREALTIME
+  reopen_runs+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", (b - a) * 1000 }')")
+done
+reopen=$(printf '%s\n' "${reopen_runs[@]}" | sort -n | sed -n 4p)
+
 # median_of PREFIX: the real-time median of the benchmark whose name starts with PREFIX.
 median_of() {
   awk -F, -v p="\"$1/" 'index($1, p) == 1 && $1 ~ /_median"$/ && $9 == "" { printf "%.1f", $3; found = 1 }
@@ -146,6 +160,9 @@ next_plain=$(awk -F, '$1 ~ /^"next-picture\/no-look-ahead/ && $1 ~ /_median"$/ {
 quarter=$(median_of rotate/quarter)
 thirty=$(median_of rotate/30-degrees)
 listing=$(median_of list/10000-files)
+settings_read=$(median_of settings/read)
+settings_write=$(median_of settings/write)
+settings_flush=$(median_of "settings/write+flush")
 save_plain=$(median_of save/jpeg-1920-q90-plain)
 save_meta=$(median_of save/jpeg-1920-q90-metadata)
 save_gesture=$(awk -F, '$1 ~ /^"save\/save-and-advance/ && $1 ~ /_median"$/ { printf "%.1f", $3 }' "$work/bench.csv")
@@ -165,6 +182,10 @@ echo "| crop frame: one drag step (ns) | $drag | | ≤ 1000 ns: $(verdict "$drag
 echo "| crop frame: one hit test (ns) | $hits | | ≤ 1000 ns: $(verdict "$hits" 1000) |"
 echo "| crop view repaint for one drag step, 6000 × 4000 fitted | $repaint | | ≤ 8 ms: $(verdict "$repaint" 8) |"
 echo "| process start to window shown (whole run, offscreen) | $startup | | ≤ 500 ms: $(verdict "$startup" 500) |"
+echo "| process start to the last photo reopened, 6000 × 4000 (whole run) | $reopen | | ≤ 300 ms: $(verdict "$reopen" 300) |"
+echo "| read every setting at start | $settings_read | | ≤ 5 ms: $(verdict "$settings_read" 5) |"
+echo "| write every setting at quit, into the store | $settings_write | | ≤ 5 ms: $(verdict "$settings_write" 5) |"
+echo "| the same, with the file written, flushed to disk and checked | $settings_flush | | (the disk's flush) |"
 echo "| next picture after 1 s, with look-ahead | ${next_ahead:-n/a} | | ≤ render + 30 ms |"
 echo "| next picture after 1 s, without look-ahead | ${next_plain:-n/a} | | |"
 echo "| peak RSS walking the folder | | $walk_rss | ≤ 1000 MB: $(verdict "$walk_rss" 1000) |"
