@@ -115,6 +115,8 @@ void zent3controller::onFinishLaunch(const Notification&)
 
 void zent3controller::onQuit(const Notification&)
 {
+    // Quitting never waits for a picture nobody will see.
+    cancelDecoding();
     removeLastTemporaryFile();
     if (m_dontSavePreferences)
         return;

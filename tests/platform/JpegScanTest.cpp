@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "platform/ImageDecoder.h"
 #include "platform/JpegMarkers.h"
 
@@ -28,21 +29,9 @@ const QByteArray soi = bytes({ 0xFF, 0xD8 });
 const QByteArray eoi = bytes({ 0xFF, 0xD9 });
 const QByteArray sos = segment(0xDA, bytes({ 1, 1, 0, 0, 63, 0 }));
 
-// An 8 × 8 grey progressive JPEG libjpeg decodes cleanly: one DC scan, then `scans` - 1
-// AC scans that each code the one block's coefficients as an end-of-block (Huffman code
-// 0, padded with ones). Repeating the AC scan is a legal, if pointless, progression.
 QByteArray progressiveGrey(int scans)
 {
-    QByteArray jpeg = soi;
-    jpeg += segment(0xDB, QByteArray(1, 0) + QByteArray(64, 1));
-    jpeg += segment(0xC2, bytes({ 8, 0, 8, 0, 8, 1, 1, 0x11, 0 }));
-    const QByteArray oneCodeOfLengthOne = bytes({ 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 });
-    jpeg += segment(0xC4, bytes({ 0x00 }) + oneCodeOfLengthOne); // DC: difference 0
-    jpeg += segment(0xC4, bytes({ 0x10 }) + oneCodeOfLengthOne); // AC: end of block
-    jpeg += segment(0xDA, bytes({ 1, 1, 0, 0, 0, 0 })) + bytes({ 0x7F });
-    for (int i = 1; i < scans; ++i)
-        jpeg += segment(0xDA, bytes({ 1, 1, 0, 1, 63, 0 })) + bytes({ 0x7F });
-    return jpeg + eoi;
+    return test::progressiveGreyJpeg(8, 8, scans);
 }
 
 TEST(JpegMarkers, CountsScansAndSeesTheEnd)
