@@ -197,8 +197,17 @@ exiv2 -M"set Exif.Image.Make Quillum Labs" -M"set Exif.Image.Model Test Camera 1
       -M"set Exif.GPSInfo.GPSLongitudeRef E" -M"set Exif.GPSInfo.GPSLongitude 2/1 21/1 700/100" \
       -M"set Exif.GPSInfo.GPSMapDatum WGS-84" modify "$out/camera-gps.jpg"
 
+# The other photo formats the decoder takes, with the same exact pixels (WebP lossless,
+# GIF from a two-colour palette; AVIF is lossy).
+for ext in webp gif avif; do
+  "$convert" -size 16x8 -depth 8 rgb:"$work/orient.raw" -strip -define webp:lossless=true "$out/red-block.$ext"
+done
+
 "$convert" -size 64x48 -depth 8 rgb:"$work/noise.raw" -strip -quality 90 "$work/whole.jpg"
 head -c $(( $(stat -c %s "$work/whole.jpg") / 2 )) "$work/whole.jpg" > "$out/truncated.jpg"
+# Complete data without the final end-of-image marker (FF D9), as some cameras and
+# uploaders leave it.
+head -c $(( $(stat -c %s "$work/whole.jpg") - 2 )) "$work/whole.jpg" > "$out/missing-eoi.jpg"
 
 : > "$out/empty.jpg"
 printf 'This is a plain text file with a .jpg name.\nIt holds no image data.\n' > "$out/notanimage.jpg"

@@ -1,58 +1,74 @@
 #include "LookAhead.h"
 
+#include <algorithm>
+#include <thread>
+#include <utility>
+
 namespace quillum {
+
+LookAhead::LookAhead(Decoder decoder, std::chrono::milliseconds timeLimit)
+    : m_decoder(std::move(decoder))
+    , m_timeLimit(timeLimit)
+{ }
 
 LookAhead::~LookAhead()
 {
-    for (Worker& w : m_workers)
-        w.thread.join();
-}
-
-void LookAhead::reapFinished()
-{
-    for (auto it = m_workers.begin(); it != m_workers.end();) {
-        bool finished;
-        {
-            std::lock_guard lock(it->slot->mutex);
-            finished = it->slot->finished;
-        }
-        if (finished) {
-            it->thread.join();
-            it = m_workers.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    cancel();
 }
 
 void LookAhead::preLoadRepByName(const QString& path)
 {
-    reapFinished();
+    if (m_current)
+        m_current->cancel.cancel();
+    std::erase_if(m_running, [](const std::weak_ptr<Slot>& slot) { return slot.expired(); });
+
     auto slot = std::make_shared<Slot>();
     slot->path = path;
+    slot->deadline = std::chrono::steady_clock::now() + m_timeLimit;
     m_current = slot;
-    // The thread gets its own copy of the path; the slot is shared, its fields guarded.
-    m_workers.push_back({ std::thread([slot, path] {
-                             Result<DecodedBitmap> decoded = decodeImageFile(path);
-                             std::lock_guard lock(slot->mutex);
-                             slot->result.emplace(std::move(decoded));
-                             slot->finished = true;
-                             slot->done.notify_all();
-                         }),
-        slot });
+    m_running.push_back(slot);
+    DecodeOptions options;
+    options.timeLimit = m_timeLimit;
+    options.cancel = &slot->cancel;
+    // The thread owns a share of its slot and copies of everything else: nothing it touches
+    // dies with this object.
+    std::thread([slot, path, options, decoder = m_decoder] {
+        Result<DecodedBitmap> decoded = decoder(path, options);
+        std::lock_guard lock(slot->mutex);
+        slot->result.emplace(std::move(decoded));
+        slot->finished = true;
+        slot->done.notify_all();
+    }).detach();
 }
 
 std::optional<Result<DecodedBitmap>> LookAhead::take(const QString& path)
 {
-    std::shared_ptr<Slot> slot = std::move(m_current);
-    m_current.reset();
-    if (!slot || slot->path != path)
+    std::shared_ptr<Slot> slot = std::exchange(m_current, nullptr);
+    if (!slot)
         return std::nullopt;
+    if (slot->path != path) {
+        slot->cancel.cancel();
+        return std::nullopt;
+    }
     std::unique_lock lock(slot->mutex);
-    slot->done.wait(lock, [&] { return slot->finished; });
+    if (!slot->done.wait_until(lock, slot->deadline, [&] { return slot->finished; })) {
+        // Stuck inside one long library call: stop waiting and let it end by itself.
+        lock.unlock();
+        slot->cancel.cancel();
+        return Result<DecodedBitmap>(decodeTookTooLong(path, m_timeLimit));
+    }
     std::optional<Result<DecodedBitmap>> result = std::move(slot->result);
     slot->result.reset();
     return result;
+}
+
+void LookAhead::cancel()
+{
+    for (const std::weak_ptr<Slot>& running : m_running)
+        if (const std::shared_ptr<Slot> slot = running.lock())
+            slot->cancel.cancel();
+    m_running.clear();
+    m_current.reset();
 }
 
 QString LookAhead::pendingPath() const

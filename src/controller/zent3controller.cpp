@@ -102,6 +102,8 @@ void zent3controller::onFinishLaunch(const Notification&)
 
 void zent3controller::onQuit(const Notification&)
 {
+    // Quitting never waits for a picture nobody will see.
+    cancelDecoding();
     removeTemporaryFolder();
     if (m_dontSavePreferences)
         return;

@@ -362,6 +362,9 @@ public:
     // failure says why through the UI and changes nothing.
     bool loadRepByName(const QString& path);
     void preLoadRepByName(const QString& path) { m_lookAhead.preLoadRepByName(path); }
+    // Stops the decodes running in the background without waiting for them (quitting
+    // does, and the window's Escape may); a picture asked for later is decoded afresh.
+    void cancelDecoding() { m_lookAhead.cancel(); }
     // The path the look-ahead is decoding or holds (empty when none).
     QString lookAheadPath() const { return m_lookAhead.pendingPath(); }
     // Reading the next picture ahead is on unless switched off (to measure what it saves).

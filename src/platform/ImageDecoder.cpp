@@ -1,5 +1,6 @@
 #include "ImageDecoder.h"
 
+#include "JpegMarkers.h"
 #include "VipsRuntime.h"
 
 #include <exiv2/exiv2.hpp>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <string_view>
 
 namespace quillum {
 namespace {
@@ -25,16 +27,52 @@ struct VipsImageUnref {
 };
 using VipsImagePtr = std::unique_ptr<VipsImage, VipsImageUnref>;
 
+using Clock = std::chrono::steady_clock;
+
 // Who a message is about: “name.jpg” for a file, "The pasted image" for pasted data.
 struct Subject {
     QString name;
-    bool pasted = false;
 };
+
+Subject fileSubject(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return { QStringLiteral("“%1”").arg(name.isEmpty() ? path : name) };
+}
 
 Error failure(const Subject& subject, const QString& rest)
 {
     return Error(subject.name + rest);
 }
+
+Error tookTooLong(const Subject& subject, std::chrono::milliseconds limit)
+{
+    return failure(subject,
+        QStringLiteral(" took too long to decode (the limit is %1 seconds).")
+            .arg(QString::number(double(limit.count()) / 1000.0, 'g', 4)));
+}
+
+// The time and the cancel request a decode answers to, checked between strips.
+struct Budget {
+    Clock::time_point deadline;
+    std::chrono::milliseconds limit;
+    CancelToken* cancel = nullptr;
+
+    explicit Budget(const DecodeOptions& options)
+        : deadline(Clock::now() + options.timeLimit)
+        , limit(options.timeLimit)
+        , cancel(options.cancel)
+    { }
+
+    std::optional<Error> stopReason(const Subject& subject) const
+    {
+        if (cancel && cancel->isCancelled())
+            return failure(subject, QStringLiteral(" could not be opened: decoding was cancelled."));
+        if (Clock::now() >= deadline)
+            return tookTooLong(subject, limit);
+        return std::nullopt;
+    }
+};
 
 // The first line of the vips error buffer (later lines repeat it per layer), which is
 // then cleared so the next failure on any thread starts clean.
@@ -57,18 +95,61 @@ Error damaged(const Subject& subject)
     return failure(subject, QStringLiteral(" is damaged or incomplete (%1).").arg(takeVipsReason()));
 }
 
-Error unreadableFormat(const Subject& subject)
+Error notAPhoto(const Subject& subject)
 {
     vips_error_clear();
-    return failure(subject,
-        subject.pasted ? QStringLiteral(" is in a format Quillum cannot read.")
-                       : QStringLiteral(" is not an image file Quillum can read."));
+    return failure(subject, QStringLiteral(" is not a JPEG, PNG, TIFF, WebP, HEIF/AVIF, GIF or JPEG XL picture."));
 }
 
-// Text formats of numbers (CSV, matrix) would turn any such text file into an "image".
-bool isTextTableLoader(const char* loader)
+// The loader's operation name without its "_buffer" or "_source" variant ("jpegload"),
+// empty when there is no loader.
+std::string_view loaderFamily(const char* loader)
 {
-    return std::strstr(loader, "Csv") != nullptr || std::strstr(loader, "Matrix") != nullptr;
+    const GType type = loader ? g_type_from_name(loader) : 0;
+    const char* nickname = type ? vips_nickname_find(type) : nullptr;
+    if (!nickname)
+        return {};
+    std::string_view name(nickname);
+    for (std::string_view variant : { std::string_view("_buffer"), std::string_view("_source") })
+        if (name.ends_with(variant))
+            name.remove_suffix(variant.size());
+    return name;
+}
+
+// The formats photos come in. libvips reads many more (text tables, documents, vector
+// drawings, scientific data), each a way in for a hostile file and none a photo.
+bool isPhotoLoader(std::string_view family)
+{
+    static constexpr std::string_view photo[]
+        = { "jpegload", "pngload", "tiffload", "webpload", "heifload", "gifload", "jxlload" };
+    return std::find(std::begin(photo), std::end(photo), family) != std::end(photo);
+}
+
+// What a JPEG needs before libvips sees it: a refusal when it has too many progressive
+// scans, or its data with the end-of-image marker put back when only that is missing.
+struct JpegCheck {
+    std::optional<Error> refused;
+    std::optional<QByteArray> completed;
+};
+
+// libvips reports a missing end-of-image marker exactly like data cut short, so complete
+// data gets the marker back; anything else is left to be refused as it always was.
+template <typename ReadAll>
+JpegCheck checkJpeg(const Subject& subject, const JpegMarkerWalk& walk, const DecodeOptions& options, ReadAll readAll)
+{
+    if (walk.progressive && walk.scans > options.maxProgressiveScans)
+        return { failure(subject,
+                     QStringLiteral(" has too many progressive scans (%1, the limit is %2).")
+                         .arg(walk.scans)
+                         .arg(options.maxProgressiveScans)),
+            std::nullopt };
+    if (walk.endsWithEoi)
+        return {};
+    QByteArray data = readAll();
+    data.append("\xFF\xD9", 2);
+    if (!jpegScanDataIsComplete(data, options.maxPixels))
+        return {};
+    return { std::nullopt, std::move(data) };
 }
 
 std::optional<Error> checkDimensions(const Subject& subject, VipsImage* image, const DecodeOptions& options)
@@ -224,23 +305,34 @@ void copyRows(const VipsRegion* region, const VipsRect& area, const CopyTarget& 
 }
 
 // Pulls the pixels strip by strip, top to bottom, on this thread. vips_sink_disc would
-// spread the work over its pool but can lose a decode error raised in a worker.
-bool copyPixels(VipsImage* image, const CopyTarget& target)
+// spread the work over its pool but can lose a decode error raised in a worker. Between
+// strips the budget may stop it; a cancel from another thread kills the strip under way.
+std::optional<Error> copyPixels(
+    const Subject& subject, VipsImage* image, const CopyTarget& target, const Budget& budget)
 {
     VipsRegion* region = vips_region_new(image);
     const int width = vips_image_get_width(image);
     const int height = vips_image_get_height(image);
     constexpr int stripRows = 64;
-    bool ok = true;
-    for (int top = 0; ok && top < height; top += stripRows) {
+    std::optional<Error> stopped;
+    for (int top = 0; !stopped && top < height; top += stripRows) {
+        stopped = budget.stopReason(subject);
+        if (stopped)
+            break;
         const VipsRect area { 0, top, width, std::min(stripRows, height - top) };
         VipsRect request = area;
-        ok = vips_region_prepare(region, &request) == 0;
-        if (ok)
+        if (vips_region_prepare(region, &request) != 0) {
+            stopped = budget.stopReason(subject);
+            if (stopped)
+                vips_error_clear();
+            else
+                stopped = damaged(subject);
+        } else {
             copyRows(region, area, target);
+        }
     }
     g_object_unref(region);
-    return ok;
+    return stopped;
 }
 
 QByteArray iccProfileOf(VipsImage* image)
@@ -434,16 +526,20 @@ VipsImage* openFileHeader(const QByteArray& fileName, const char* loader)
     return image;
 }
 
+// `data` must outlive the image: vips reads it in place.
 VipsImage* openDataHeader(const QByteArray& data)
 {
     return vips_image_new_from_buffer(data.constData(), std::size_t(data.size()), "", "access", VIPS_ACCESS_SEQUENTIAL,
         "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr);
 }
 
-Result<BitmapImageRep> decodePixels(const Subject& subject, VipsImagePtr image, const DecodeOptions& options)
+Result<BitmapImageRep> decodePixels(
+    const Subject& subject, VipsImagePtr image, const DecodeOptions& options, const Budget& budget)
 {
     if (auto refused = checkDimensions(subject, image.get(), options))
         return *refused;
+    // Killing the loader's image stops every image computed from it.
+    const CancelToken::Watch watch(options.cancel, image.get());
     const QByteArray profile = iccProfileOf(image.get());
 
     Prepared prepared;
@@ -463,8 +559,8 @@ Result<BitmapImageRep> decodePixels(const Subject& subject, VipsImagePtr image, 
                 .arg(width)
                 .arg(height));
 
-    if (!copyPixels(image.get(), CopyTarget { &*bitmap, bands }))
-        return damaged(subject);
+    if (auto stopped = copyPixels(subject, image.get(), CopyTarget { &*bitmap, bands }, budget))
+        return *stopped;
     if (prepared.keepProfile)
         bitmap->setColorProfile(profile);
     return std::move(*bitmap);
@@ -472,14 +568,14 @@ Result<BitmapImageRep> decodePixels(const Subject& subject, VipsImagePtr image, 
 
 // Takes ownership of header (null when the loader failed and left its reason in vips).
 template <typename LoadMetadata>
-Result<DecodedBitmap> decode(
-    const Subject& subject, VipsImage* header, const DecodeOptions& options, LoadMetadata loadMetadata)
+Result<DecodedBitmap> decode(const Subject& subject, VipsImage* header, const DecodeOptions& options,
+    const Budget& budget, LoadMetadata loadMetadata)
 {
     if (!header)
         return damaged(subject);
     VipsImagePtr image(header);
     const std::optional<int> orientation = vipsOrientation(image.get());
-    Result<BitmapImageRep> pixels = decodePixels(subject, std::move(image), options);
+    Result<BitmapImageRep> pixels = decodePixels(subject, std::move(image), options, budget);
     if (!pixels)
         return Error(pixels.error());
     QVariantMap properties = makeProperties(loadMetadata(), pixels->pixelsWide(), pixels->pixelsHigh(), orientation);
@@ -490,8 +586,9 @@ Result<DecodedBitmap> decode(
 
 Result<DecodedBitmap> decodeImageFile(const QString& path, const DecodeOptions& options)
 {
+    const Budget budget(options);
     const QFileInfo info(path);
-    const Subject subject { QStringLiteral("“%1”").arg(info.fileName().isEmpty() ? path : info.fileName()) };
+    const Subject subject = fileSubject(path);
     if (!info.exists())
         return failure(subject, QStringLiteral(" does not exist."));
     if (info.isDir())
@@ -505,23 +602,50 @@ Result<DecodedBitmap> decodeImageFile(const QString& path, const DecodeOptions& 
     const QByteArray fileName = QFile::encodeName(info.absoluteFilePath());
     // A trailing "[]" stops vips reading a name like "x[1]" as file "x" with options "1".
     const char* loader = vips_foreign_find_load((fileName + "[]").constData());
-    if (!loader || isTextTableLoader(loader))
-        return unreadableFormat(subject);
-    return decode(subject, openFileHeader(fileName, loader), options,
-        [&info] { return readFileMetadata(info.absoluteFilePath()); });
+    const std::string_view family = loaderFamily(loader);
+    if (!isPhotoLoader(family))
+        return notAPhoto(subject);
+    const auto metadata = [&info] { return readFileMetadata(info.absoluteFilePath()); };
+    if (family == "jpegload") {
+        QFile file(info.absoluteFilePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return failure(subject, QStringLiteral(" cannot be read (%1).").arg(file.errorString()));
+        const JpegCheck jpeg = checkJpeg(
+            subject, walkJpegMarkers(file), options, [&file] { return file.seek(0) ? file.readAll() : QByteArray(); });
+        if (jpeg.refused)
+            return *jpeg.refused;
+        if (jpeg.completed)
+            return decode(subject, openDataHeader(*jpeg.completed), options, budget, metadata);
+    }
+    return decode(subject, openFileHeader(fileName, loader), options, budget, metadata);
+}
+
+Error decodeTookTooLong(const QString& path, std::chrono::milliseconds limit)
+{
+    return tookTooLong(fileSubject(path), limit);
 }
 
 Result<DecodedBitmap> decodeImageData(const QByteArray& data, const DecodeOptions& options)
 {
-    const Subject subject { QStringLiteral("The pasted image"), true };
+    const Subject subject { QStringLiteral("The pasted image") };
     if (data.isEmpty())
         return failure(subject, QStringLiteral(" is empty."));
 
     ensureVipsStarted();
+    const Budget budget(options);
     const char* loader = vips_foreign_find_load_buffer(data.constData(), std::size_t(data.size()));
-    if (!loader || isTextTableLoader(loader))
-        return unreadableFormat(subject);
-    return decode(subject, openDataHeader(data), options, [&data] { return readDataMetadata(data); });
+    const std::string_view family = loaderFamily(loader);
+    if (!isPhotoLoader(family))
+        return notAPhoto(subject);
+    const auto metadata = [&data] { return readDataMetadata(data); };
+    if (family == "jpegload") {
+        const JpegCheck jpeg = checkJpeg(subject, walkJpegMarkers(data), options, [&data] { return data; });
+        if (jpeg.refused)
+            return *jpeg.refused;
+        if (jpeg.completed)
+            return decode(subject, openDataHeader(*jpeg.completed), options, budget, metadata);
+    }
+    return decode(subject, openDataHeader(data), options, budget, metadata);
 }
 
 QVariantMap readImageProperties(const QString& path)
@@ -535,7 +659,7 @@ QVariantMap readImageProperties(const QString& path)
     int height = 0;
     std::optional<int> orientation;
     const char* loader = vips_foreign_find_load((fileName + "[]").constData());
-    if (loader && !isTextTableLoader(loader)) {
+    if (isPhotoLoader(loaderFamily(loader))) {
         if (VipsImage* header = openFileHeader(fileName, loader)) {
             VipsImagePtr image(header);
             width = vips_image_get_width(header);

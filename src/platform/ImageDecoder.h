@@ -4,9 +4,12 @@
 
 #include "BitmapImageRep.h"
 #include "Result.h"
+#include "VipsRuntime.h"
 
 #include <QString>
 #include <QVariantMap>
+
+#include <chrono>
 
 namespace quillum {
 
@@ -20,13 +23,27 @@ struct DecodedBitmap {
     QVariantMap properties;
 };
 
+// Only photo formats are decoded: JPEG, PNG, TIFF, WebP, HEIF/AVIF, GIF and JPEG XL, told
+// by their content, never by the file's name. A JPEG whose data is complete but lacks its
+// final end-of-image marker is decoded; one cut short is refused.
 struct DecodeOptions {
     // Files whose header claims more pixels than this are refused before decoding.
     qint64 maxPixels = qint64(200) * 1000 * 1000;
+    // Each progressive scan is a pass over the whole picture, so a small file of thousands
+    // of empty scans costs minutes; real files have about ten. Refused before decoding.
+    int maxProgressiveScans = 100;
+    // A decode still running after this is stopped at its next strip and reported.
+    std::chrono::milliseconds timeLimit { 20000 };
+    // Borrowed, may be null: lets another thread stop the decode.
+    CancelToken* cancel = nullptr;
 };
 
 Result<DecodedBitmap> decodeImageFile(const QString& path, const DecodeOptions& options = {});
 Result<DecodedBitmap> decodeImageData(const QByteArray& data, const DecodeOptions& options = {});
+
+// What a decode of `path` stopped by its time limit reports, for a caller that stops
+// waiting for it first.
+Error decodeTookTooLong(const QString& path, std::chrono::milliseconds limit);
 
 // Reads only the property dictionary (no pixels); empty map when there is none.
 QVariantMap readImageProperties(const QString& path);

@@ -16,7 +16,45 @@ void ensureVipsStarted()
             std::fprintf(stderr, "libvips failed to start: %s\n", vips_error_buffer());
         vips_cache_set_max(0);
         vips_leak_set(FALSE);
+        // A file's name says nothing about its content: one SVG named .jpg once reached a
+        // renderer that follows links to local files. Loaders a photo never needs stay off.
+        vips_block_untrusted_set(TRUE);
+        // JPEG XL is a photo format: it stays available although libvips 8.14 flags it.
+        vips_operation_block_set("VipsForeignLoadJxl", FALSE);
     });
+}
+
+void CancelToken::cancel()
+{
+    std::lock_guard lock(m_mutex);
+    m_cancelled = true;
+    if (m_watched)
+        vips_image_set_kill(m_watched, TRUE);
+}
+
+bool CancelToken::isCancelled() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_cancelled;
+}
+
+CancelToken::Watch::Watch(CancelToken* token, VipsImage* image)
+    : m_token(token)
+{
+    if (!m_token)
+        return;
+    std::lock_guard lock(m_token->m_mutex);
+    m_token->m_watched = image;
+    if (m_token->m_cancelled)
+        vips_image_set_kill(image, TRUE);
+}
+
+CancelToken::Watch::~Watch()
+{
+    if (!m_token)
+        return;
+    std::lock_guard lock(m_token->m_mutex);
+    m_token->m_watched = nullptr;
 }
 
 namespace {

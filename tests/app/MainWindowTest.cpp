@@ -5,14 +5,20 @@
 
 #include "app/MainWindow.h"
 #include "controller/zent3controller.h"
+#include "platform/ImageDecoder.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "TestSupport.h"
 
@@ -47,4 +53,62 @@ TEST(MainWindow, OpeningAFileWalksItsFolder)
     next->trigger();
     EXPECT_EQ(controller.sourcePath(), dir.filePath(QStringLiteral("c.jpg")));
     EXPECT_FALSE(next->isEnabled()) << "at the end of the list";
+}
+
+namespace {
+
+// The file dialog matches names case-sensitively on Linux, as this does.
+bool matchesAny(const QStringList& patterns, const QString& name)
+{
+    for (const QString& pattern : patterns)
+        if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch())
+            return true;
+    return false;
+}
+
+} // namespace
+
+// The open panel's picture filter names every format the decoder opens, and only those;
+// any other file can still be tried through "All files".
+TEST(MainWindow, TheOpenPanelOffersWhatTheDecoderOpens)
+{
+    test::testApplication();
+    NotificationCenter center;
+    zent3controller controller(center);
+    MainWindow window(controller);
+    QStringList filters;
+    QTimer::singleShot(0, &window, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    bool subfolders = false;
+    EXPECT_TRUE(window.runOpenPanel(subfolders).isEmpty());
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_EQ(filters[1], QStringLiteral("All files (*)"));
+    ASSERT_TRUE(filters[0].startsWith(QStringLiteral("Pictures (")) && filters[0].endsWith(QLatin1Char(')')));
+    const QStringList patterns = filters[0].section(QLatin1Char('('), 1).chopped(1).split(QLatin1Char(' '));
+    const struct {
+        const char* file;
+        bool opens;
+    } cases[] = {
+        { "grey.jpg", true },
+        { "one-pixel.png", true },
+        { "red-block.webp", true },
+        { "red-block.gif", true },
+        { "red-block.avif", true },
+        { "hostile/png-named.tif", true },
+        { "notanimage.jpg", false },
+        { "hostile/svg-named.jpg", false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString name = QFileInfo(test::dataPath(c.file)).fileName();
+        EXPECT_TRUE(matchesAny(patterns, name)) << "the filter hides it";
+        EXPECT_TRUE(matchesAny(patterns, name.toUpper())) << "the filter hides it in capitals";
+        EXPECT_EQ(decodeImageFile(test::dataPath(c.file)).ok(), c.opens);
+    }
+    for (const char* other : { "drawing.svg", "paper.pdf", "scan.ppm", "notes.txt" })
+        EXPECT_FALSE(matchesAny(patterns, QString::fromLatin1(other))) << other;
 }

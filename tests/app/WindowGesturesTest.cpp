@@ -22,6 +22,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 using namespace quillum;
@@ -43,8 +44,10 @@ QSize outputSize(const zent3controller& c)
 }
 
 // Drops `mime` on the crop view as the desktop does; answers whether the drop was taken.
+// Takes `mime`: drop events only borrow it.
 bool dropOn(QWidget* view, QMimeData* mime)
 {
+    const std::unique_ptr<QMimeData> owned(mime);
     const QPointF at(view->width() / 2.0, view->height() / 2.0);
     QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(view, &enter);

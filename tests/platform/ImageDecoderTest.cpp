@@ -7,8 +7,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <QImage>
+
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 using namespace quillum;
@@ -53,6 +57,12 @@ const std::vector<LayoutCase> layoutCases = {
     { "cmyk-noprofile.jpg", 32, 24, 4, false, ColorSpace::DeviceCMYK, false, 3,
         { { 2, 2, { 255, 0, 0, 0 } }, { 28, 20, { 0, 0, 0, 255 } } } },
     { "orient6.jpg", 16, 8, 3, false, ColorSpace::CalibratedRGB, false, 3,
+        { { 2, 2, { 255, 0, 0 } }, { 13, 5, { 255, 255, 255 } } } },
+    { "red-block.webp", 16, 8, 3, false, ColorSpace::CalibratedRGB, false, 0,
+        { { 2, 2, { 255, 0, 0 } }, { 13, 5, { 255, 255, 255 } } } },
+    { "red-block.gif", 16, 8, 3, false, ColorSpace::CalibratedRGB, false, 0,
+        { { 2, 2, { 255, 0, 0 } }, { 13, 5, { 255, 255, 255 } } } },
+    { "red-block.avif", 16, 8, 3, false, ColorSpace::CalibratedRGB, false, 4,
         { { 2, 2, { 255, 0, 0 } }, { 13, 5, { 255, 255, 255 } } } },
 };
 
@@ -108,7 +118,7 @@ TEST(ImageDecoder, RefusesBadFilesWithAMessageNamingThem)
         const char* message;
     } cases[] = {
         { "empty.jpg", "“empty.jpg” could not be opened: the file is empty." },
-        { "notanimage.jpg", "“notanimage.jpg” is not an image file Quillum can read." },
+        { "notanimage.jpg", "“notanimage.jpg” is not a JPEG, PNG, TIFF, WebP, HEIF/AVIF, GIF or JPEG XL picture." },
         { "truncated.jpg", "“truncated.jpg” is damaged or incomplete (" },
         { "huge-header.png", "“huge-header.png” is too large: 100000 × 100000 pixels (the limit is 200 megapixels)." },
         { "no-such-file.jpg", "“no-such-file.jpg” does not exist." },
@@ -133,7 +143,8 @@ TEST(ImageDecoder, RefusesBadPastedData)
         const char* message;
     } cases[] = {
         { QByteArray(), "The pasted image is empty." },
-        { readAll(dataPath("notanimage.jpg")), "The pasted image is in a format Quillum cannot read." },
+        { readAll(dataPath("notanimage.jpg")),
+            "The pasted image is not a JPEG, PNG, TIFF, WebP, HEIF/AVIF, GIF or JPEG XL picture." },
         { readAll(dataPath("truncated.jpg")), "The pasted image is damaged or incomplete (" },
         { png.left(png.size() / 2), "The pasted image is damaged or incomplete (" },
         { readAll(dataPath("huge-header.png")), "The pasted image is too large: 100000 × 100000 pixels" },
@@ -144,6 +155,92 @@ TEST(ImageDecoder, RefusesBadPastedData)
         ASSERT_FALSE(decoded.ok());
         EXPECT_TRUE(decoded.error().startsWith(QString::fromUtf8(c.message))) << decoded.error().toStdString();
     }
+}
+
+// libvips would read all of these; a photo tool needs none of them, and the renderers among
+// them follow links to other files. The content decides, never the name.
+TEST(ImageDecoder, RefusesWhatIsNotAPhotoWhateverItsName)
+{
+    const QString tail = QStringLiteral(" is not a JPEG, PNG, TIFF, WebP, HEIF/AVIF, GIF or JPEG XL picture.");
+    for (const char* name : { "svg-named.jpg", "pdf-named.jpg", "ppm-named.jpg", "fits-named.jpg", "matlab-named.jpg",
+             "matrix-named.jpg", "vips-native-named.jpg" }) {
+        SCOPED_TRACE(name);
+        const QString path = dataPath("hostile/") + QString::fromLatin1(name);
+        Result<DecodedBitmap> decoded = decodeImageFile(path);
+        EXPECT_EQ(decoded.ok() ? QString() : decoded.error(), QStringLiteral("“%1”").arg(name) + tail);
+        Result<DecodedBitmap> pasted = decodeImageData(readAll(path));
+        EXPECT_EQ(pasted.ok() ? QString() : pasted.error(), QStringLiteral("The pasted image") + tail);
+        EXPECT_TRUE(readImageProperties(path).isEmpty());
+    }
+    // A photo format under another photo format's name is simply read.
+    for (const char* name : { "png-named.tif", "jpeg-named.png" }) {
+        Result<DecodedBitmap> decoded = decodeImageFile(dataPath("hostile/") + QString::fromLatin1(name));
+        EXPECT_TRUE(decoded.ok()) << name << ": " << decoded.error().toStdString();
+    }
+}
+
+// A file cut short and one missing only its final end marker both end inside the scan
+// data; only the second holds every pixel.
+TEST(ImageDecoder, MissingEndMarkerDecodesButCutDataStaysRefused)
+{
+    Result<DecodedBitmap> file = decodeImageFile(dataPath("missing-eoi.jpg"));
+    ASSERT_TRUE(file.ok()) << file.error().toStdString();
+    EXPECT_EQ(file->bitmap.pixelsWide(), 64);
+    EXPECT_EQ(file->bitmap.pixelsHigh(), 48);
+    Result<DecodedBitmap> pasted = decodeImageData(readAll(dataPath("missing-eoi.jpg")));
+    ASSERT_TRUE(pasted.ok()) << pasted.error().toStdString();
+    EXPECT_EQ(std::memcmp(file->bitmap.bitmapData(), pasted->bitmap.bitmapData(), file->bitmap.planeBytes()), 0);
+
+    // Cut from the last data byte on back to the middle of the file.
+    const QByteArray whole = readAll(dataPath("missing-eoi.jpg"));
+    for (int cut : { 1, 2, 40, 600, int(whole.size() / 2) }) {
+        SCOPED_TRACE(cut);
+        Result<DecodedBitmap> refused = decodeImageData(whole.chopped(cut));
+        ASSERT_FALSE(refused.ok());
+        EXPECT_TRUE(refused.error().startsWith(QStringLiteral("The pasted image is damaged or incomplete (")))
+            << refused.error().toStdString();
+    }
+    for (const char* name : { "truncated.jpg", "hostile/truncated-progressive.jpg" }) {
+        Result<DecodedBitmap> refused = decodeImageFile(dataPath(name));
+        ASSERT_FALSE(refused.ok()) << name;
+        EXPECT_TRUE(refused.error().contains(QStringLiteral(" is damaged or incomplete (")))
+            << refused.error().toStdString();
+    }
+}
+
+TEST(ImageDecoder, StopsWhenOutOfTimeOrCancelled)
+{
+    const QString coffee = test::samplePath("coffee.jpg");
+    DecodeOptions noTime;
+    noTime.timeLimit = std::chrono::milliseconds(0);
+    Result<DecodedBitmap> late = decodeImageFile(coffee, noTime);
+    EXPECT_EQ(late.ok() ? QString() : late.error(), "“coffee.jpg” took too long to decode (the limit is 0 seconds).");
+    EXPECT_EQ(decodeTookTooLong(coffee, std::chrono::milliseconds(20000)).message(),
+        "“coffee.jpg” took too long to decode (the limit is 20 seconds).");
+
+    CancelToken cancelled;
+    cancelled.cancel();
+    DecodeOptions withToken;
+    withToken.cancel = &cancelled;
+    Result<DecodedBitmap> early = decodeImageFile(coffee, withToken);
+    EXPECT_EQ(early.ok() ? QString() : early.error(), "“coffee.jpg” could not be opened: decoding was cancelled.");
+
+    // A cancel from another thread while the strips are being pulled.
+    QTemporaryDir dir;
+    const QString big = dir.filePath(QStringLiteral("big.png"));
+    QImage grey(8000, 8000, QImage::Format_Grayscale8);
+    grey.fill(90);
+    ASSERT_TRUE(grey.save(big));
+    CancelToken token;
+    DecodeOptions options;
+    options.cancel = &token;
+    std::optional<Result<DecodedBitmap>> result;
+    std::thread decoding([&] { result.emplace(decodeImageFile(big, options)); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    token.cancel();
+    decoding.join();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->ok() ? QString() : result->error(), "“big.png” could not be opened: decoding was cancelled.");
 }
 
 TEST(ImageDecoder, PixelLimitIsInclusive)
