@@ -523,11 +523,10 @@ QStringList MainWindow::runOpenPanel(bool& includeSubfolders)
     QFileDialog dialog(this, QStringLiteral("Open Photos or a Folder"), m_controller.currentInputPath());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    // The formats the decoder takes; what a file holds decides, so any file may be tried.
-    dialog.setNameFilters({ QStringLiteral("Pictures (*.jpg *.jpeg *.png *.tif *.tiff *.webp *.heic *.heif *.avif "
-                                           "*.gif *.jxl *.JPG *.JPEG *.PNG *.TIF *.TIFF *.WEBP *.HEIC *.HEIF *.AVIF "
-                                           "*.GIF *.JXL)"),
-        QStringLiteral("All files (*)") });
+    // The pictures a folder list holds; any other file opens its folder's list.
+    dialog.setNameFilters(
+        { QStringLiteral("Pictures (*.jpg *.jpeg *.png *.tif *.tiff *.JPG *.JPEG *.PNG *.TIF *.TIFF)"),
+            QStringLiteral("All files (*)") });
     auto* subfolders = new QCheckBox(QStringLiteral("Include subfolders"), &dialog);
     subfolders->setChecked(includeSubfolders);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))

@@ -98,7 +98,7 @@ Error damaged(const Subject& subject)
 Error notAPhoto(const Subject& subject)
 {
     vips_error_clear();
-    return failure(subject, QStringLiteral(" is not a JPEG, PNG, TIFF, WebP, HEIF/AVIF, GIF or JPEG XL picture."));
+    return failure(subject, QStringLiteral(" is not a JPEG, PNG, TIFF, WebP, HEIF/AVIF or GIF picture."));
 }
 
 // The loader's operation name without its "_buffer" or "_source" variant ("jpegload"),
@@ -121,7 +121,7 @@ std::string_view loaderFamily(const char* loader)
 bool isPhotoLoader(std::string_view family)
 {
     static constexpr std::string_view photo[]
-        = { "jpegload", "pngload", "tiffload", "webpload", "heifload", "gifload", "jxlload" };
+        = { "jpegload", "pngload", "tiffload", "webpload", "heifload", "gifload" };
     return std::find(std::begin(photo), std::end(photo), family) != std::end(photo);
 }
 

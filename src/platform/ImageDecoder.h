@@ -23,7 +23,7 @@ struct DecodedBitmap {
     QVariantMap properties;
 };
 
-// Only photo formats are decoded: JPEG, PNG, TIFF, WebP, HEIF/AVIF, GIF and JPEG XL, told
+// Only photo formats are decoded: JPEG, PNG, TIFF, WebP, HEIF/AVIF and GIF, told
 // by their content, never by the file's name. A JPEG whose data is complete but lacks its
 // final end-of-image marker is decoded; one cut short is refused.
 struct DecodeOptions {

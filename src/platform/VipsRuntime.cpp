@@ -18,9 +18,8 @@ void ensureVipsStarted()
         vips_leak_set(FALSE);
         // A file's name says nothing about its content: one SVG named .jpg once reached a
         // renderer that follows links to local files. Loaders a photo never needs stay off.
+        // JPEG XL stays off with them: libvips itself does not trust its loader yet.
         vips_block_untrusted_set(TRUE);
-        // JPEG XL is a photo format: it stays available although libvips 8.14 flags it.
-        vips_operation_block_set("VipsForeignLoadJxl", FALSE);
     });
 }
 

@@ -12,7 +12,7 @@ namespace quillum {
 // Initialises libvips on first call, disables its operation cache (it returns stale
 // results for wrapped buffers that change), keeps its own thread pool small, and blocks
 // every loader libvips marks unsafe for untrusted files (document and vector renderers,
-// ImageMagick, scientific formats, its own format), except JPEG XL.
+// ImageMagick, scientific formats, its own format, JPEG XL).
 void ensureVipsStarted();
 
 // Lets one thread stop another's evaluation of a vips image: cancel() sets the kill flag

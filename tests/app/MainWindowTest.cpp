@@ -5,6 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "controller/zent3controller.h"
+#include "input/FileList.h"
 #include "platform/ImageDecoder.h"
 
 #include <gtest/gtest.h>
@@ -70,7 +71,8 @@ bool matchesAny(const QStringList& patterns, const QString& name)
 
 // The open panel's picture filter names every format the decoder opens, and only those;
 // any other file can still be tried through "All files".
-TEST(MainWindow, TheOpenPanelOffersWhatTheDecoderOpens)
+// The panel offers what a folder list holds: a picture chosen there is the one shown.
+TEST(MainWindow, TheOpenPanelOffersWhatTheWindowShows)
 {
     test::testApplication();
     NotificationCenter center;
@@ -89,26 +91,12 @@ TEST(MainWindow, TheOpenPanelOffersWhatTheDecoderOpens)
     EXPECT_EQ(filters[1], QStringLiteral("All files (*)"));
     ASSERT_TRUE(filters[0].startsWith(QStringLiteral("Pictures (")) && filters[0].endsWith(QLatin1Char(')')));
     const QStringList patterns = filters[0].section(QLatin1Char('('), 1).chopped(1).split(QLatin1Char(' '));
-    const struct {
-        const char* file;
-        bool opens;
-    } cases[] = {
-        { "grey.jpg", true },
-        { "one-pixel.png", true },
-        { "red-block.webp", true },
-        { "red-block.gif", true },
-        { "red-block.avif", true },
-        { "hostile/png-named.tif", true },
-        { "notanimage.jpg", false },
-        { "hostile/svg-named.jpg", false },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        const QString name = QFileInfo(test::dataPath(c.file)).fileName();
-        EXPECT_TRUE(matchesAny(patterns, name)) << "the filter hides it";
-        EXPECT_TRUE(matchesAny(patterns, name.toUpper())) << "the filter hides it in capitals";
-        EXPECT_EQ(decodeImageFile(test::dataPath(c.file)).ok(), c.opens);
+    for (const char* name : { "a.jpg", "b.jpeg", "c.png", "d.tif", "e.tiff" }) {
+        const QString file = QString::fromLatin1(name);
+        EXPECT_TRUE(isAcceptedPictureName(file)) << name;
+        EXPECT_TRUE(matchesAny(patterns, file)) << name << ": the filter hides it";
+        EXPECT_TRUE(matchesAny(patterns, file.toUpper())) << name << ": the filter hides it in capitals";
     }
-    for (const char* other : { "drawing.svg", "paper.pdf", "scan.ppm", "notes.txt" })
+    for (const char* other : { "drawing.svg", "paper.pdf", "scan.ppm", "notes.txt", "photo.webp", "photo.gif" })
         EXPECT_FALSE(matchesAny(patterns, QString::fromLatin1(other))) << other;
 }
