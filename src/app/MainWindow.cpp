@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -209,7 +210,67 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     m_splitter->setSizes({ 760, 640 });
 }
 
+// While the window is busy, input would act on a state about to change: it is swallowed,
+// except that Escape or closing the window asks to stop the work.
+class MainWindow::BusyInput : public QObject {
+public:
+    explicit BusyInput(QObject* parent)
+        : QObject(parent)
+    { }
+    bool stopAsked = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                stopAsked = true;
+            return true;
+        case QEvent::Close:
+            stopAsked = true;
+            event->ignore();
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::DragEnter:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setBusy(bool busy)
+{
+    if (busy == (m_busyInput != nullptr))
+        return;
+    if (busy) {
+        m_busyInput = new BusyInput(this);
+        qApp->installEventFilter(m_busyInput);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+        qApp->removeEventFilter(m_busyInput);
+        delete m_busyInput;
+        m_busyInput = nullptr;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool MainWindow::userAskedToStop()
+{
+    QUILLUM_ASSERT(m_busyInput, return false);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return m_busyInput && m_busyInput->stopAsked;
+}
 
 void MainWindow::observeController()
 {

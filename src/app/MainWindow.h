@@ -68,6 +68,8 @@ public:
     bool runSavePanel(SavePanel& panel) override;
     void commitEditing() override;
     void playSound(const QString& name) override;
+    void setBusy(bool busy) override;
+    bool userAskedToStop() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,6 +110,8 @@ private:
     QToolButton* m_rotationButtons[4] = {}; // 0, 90, 180, 270
     QPointer<QTextBrowser> m_help;
     QTimer m_liveResizeEnd;
+    class BusyInput; // swallows input while busy, noting Escape and closing
+    BusyInput* m_busyInput = nullptr; // child
     bool m_syncingScroll = false;
     std::map<WindowId, QPointer<QWidget>> m_windows;
 };

@@ -1,10 +1,21 @@
 #include "LookAhead.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <thread>
 #include <utility>
 
 namespace quillum {
+
+namespace {
+
+Error decodeWasStopped(const QString& path)
+{
+    return Error(QStringLiteral("Opening \u201c%1\u201d was stopped.").arg(QFileInfo(path).fileName()));
+}
+
+} // namespace
 
 LookAhead::LookAhead(Decoder decoder, std::chrono::milliseconds timeLimit)
     : m_decoder(std::move(decoder))
@@ -41,7 +52,7 @@ void LookAhead::preLoadRepByName(const QString& path)
     }).detach();
 }
 
-std::optional<Result<DecodedBitmap>> LookAhead::take(const QString& path)
+std::optional<Result<DecodedBitmap>> LookAhead::take(const QString& path, const std::function<bool()>& stopRequested)
 {
     std::shared_ptr<Slot> slot = std::exchange(m_current, nullptr);
     if (!slot)
@@ -51,7 +62,23 @@ std::optional<Result<DecodedBitmap>> LookAhead::take(const QString& path)
         return std::nullopt;
     }
     std::unique_lock lock(slot->mutex);
-    if (!slot->done.wait_until(lock, slot->deadline, [&] { return slot->finished; })) {
+    // Waits in short slices, so whoever waits can be asked in between whether to go on.
+    constexpr auto kSlice = std::chrono::milliseconds(20);
+    while (!slot->finished && std::chrono::steady_clock::now() < slot->deadline) {
+        slot->done.wait_until(lock, std::min(slot->deadline, std::chrono::steady_clock::now() + kSlice),
+            [&] { return slot->finished; });
+        if (slot->finished || !stopRequested)
+            continue;
+        lock.unlock();
+        const bool stop = stopRequested();
+        lock.lock();
+        if (stop && !slot->finished) {
+            lock.unlock();
+            slot->cancel.cancel();
+            return Result<DecodedBitmap>(decodeWasStopped(path));
+        }
+    }
+    if (!slot->finished) {
         // Stuck inside one long library call: stop waiting and let it end by itself.
         lock.unlock();
         slot->cancel.cancel();

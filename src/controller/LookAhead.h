@@ -36,7 +36,9 @@ public:
     // The decode of `path` if it is the current request (waiting for it at most until its
     // time limit has passed, then saying it took too long), else nothing. Either way the
     // current request is used up, and a stale one is cancelled.
-    std::optional<Result<DecodedBitmap>> take(const QString& path);
+    // While it waits, `stopRequested` is asked every few milliseconds; when it answers
+    // true the decode is cancelled and the result says the opening was stopped.
+    std::optional<Result<DecodedBitmap>> take(const QString& path, const std::function<bool()>& stopRequested = {});
     // Cancels every running decode and forgets the current request, so asking for its
     // path later decodes it afresh.
     void cancel();

@@ -745,6 +745,7 @@ private:
     Rect m_lastSavedRect;
     std::uint64_t m_sourceGeneration = 0;
     bool m_useEXIfRotation = false;
+    bool m_lastLoadWasStopped = false;
     bool m_lookAheadEnabled = true;
     void captureWithOption(int option);
     RotationThumbnails m_thumbnails;

@@ -14,15 +14,29 @@ namespace quillum {
 
 bool zent3controller::loadRepByName(const QString& path)
 {
-    std::optional<Result<DecodedBitmap>> ahead = m_lookAhead.take(path);
+    // Decoding runs on a worker even when nothing was read ahead, so the user can stop a
+    // slow file with Escape (or by closing the window) instead of waiting for it.
+    bool stopped = false;
+    auto stopRequested = [this, &stopped] { return stopped = m_uiServices && m_uiServices->userAskedToStop(); };
+    if (m_uiServices)
+        m_uiServices->setBusy(true);
+    std::optional<Result<DecodedBitmap>> ahead = m_lookAhead.take(path, stopRequested);
     // A file that vanished since it was read ahead is not shown from memory: the user would
     // crop and save a picture that is no longer there.
     if (ahead && !QFileInfo::exists(path))
         ahead.reset();
+    if (!ahead && !stopped) {
+        m_lookAhead.preLoadRepByName(path);
+        ahead = m_lookAhead.take(path, stopRequested);
+    }
+    if (m_uiServices)
+        m_uiServices->setBusy(false);
     Result<DecodedBitmap> decoded = ahead ? std::move(*ahead) : decodeImageFile(path);
+    m_lastLoadWasStopped = stopped;
     if (!decoded) {
-        // Nothing of the failed file reaches the source or the render.
-        if (m_uiServices)
+        // Nothing of the failed file reaches the source or the render; a stop the user asked
+        // for needs no message.
+        if (m_uiServices && !stopped)
             m_uiServices->runAlert(
                 QStringLiteral("The picture cannot be opened"), decoded.error(), { QStringLiteral("OK") });
         return false;
@@ -113,7 +127,8 @@ void zent3controller::showUnreadablePicture(const QString& path)
     closeImage();
     m_imagePath.clear();
     m_lastSavedRect = {};
-    m_windowTitle = QStringLiteral("%1 - cannot be opened").arg(QFileInfo(path).fileName());
+    m_windowTitle = (m_lastLoadWasStopped ? QStringLiteral("%1 - not opened") : QStringLiteral("%1 - cannot be opened"))
+                        .arg(QFileInfo(path).fileName());
     didChangeValueForKey(key::windowTitle);
 }
 

@@ -101,6 +101,13 @@ public:
     // Ends an edit still in progress in a text field (the output name being typed), so a
     // command reads what the user typed, not what was there before.
     virtual void commitEditing() { }
+    // Long work on the main thread (a picture being decoded): while busy, the window shows it
+    // is working and takes no input; userAskedToStop lets pending events run for a moment
+    // and answers whether the user asked to stop (Escape, or closing the window) since busy
+    // began.
+    virtual void setBusy(bool busy) { (void)busy; }
+    virtual bool userAskedToStop() { return false; }
+
     // Plays a bundled sound by name (nothing when there is no audio).
     virtual void playSound(const QString& name) { (void)name; }
 

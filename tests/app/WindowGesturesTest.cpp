@@ -453,3 +453,23 @@ TEST(WindowGestures, AWindowDestroyedFirstLeavesNoObserverBehind)
     controller.closeImage();
     EXPECT_FALSE(controller.hasSource());
 }
+
+// Escape stops a picture that takes long to open; nothing of it is shown, nothing is asked.
+TEST(WindowGestures, EscapeStopsASlowPicture)
+{
+    WindowSession s { "a.jpg", "c.jpg" };
+    QFile slow(s.picture("b.jpg"));
+    ASSERT_TRUE(slow.open(QIODevice::WriteOnly));
+    slow.write(progressiveGreyJpeg(8000, 8000, 100)); // a second or more to decode
+    slow.close();
+    s.open(s.picture("a.jpg"));
+    QTimer::singleShot(100, &s.window, [&] { QTest::keyClick(&s.window, Qt::Key_Escape); });
+    s.press(QKeySequence(Qt::ALT | Qt::Key_Right));
+    EXPECT_EQ(s.window.windowTitle(), QStringLiteral("b.jpg - not opened"));
+    EXPECT_EQ(s.controller.fileCounter(), QStringLiteral("2/3"));
+    EXPECT_FALSE(s.controller.hasSource());
+    EXPECT_TRUE(s.window.alerts.isEmpty()) << "the user asked for it";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "no longer busy";
+    s.press(QKeySequence(Qt::ALT | Qt::Key_Right));
+    EXPECT_TRUE(s.window.windowTitle().startsWith(QStringLiteral("c.jpg - 600 x 400")));
+}
