@@ -112,7 +112,7 @@ TEST(UserDefaults, DamagedValuesReadAsTheirDefault)
         { "out of the int range", "[General]\nCount=99999999999\nMargin=inf\n", true, 90, 0.1f, true },
         { "a list where one value belongs", "[General]\nCount=1, 2\nFlag=false\n", false, 90, 0.1f, true },
         { "truncated in a line", "[General]\nFlag=false\nCount=4\nMarg", false, 4, 0.1f, true },
-        { "binary garbage", QByteArray("\x00\xff\xfe[[[=\x01\x02\n\n==", 16), true, 90, 0.1f, true },
+        { "binary garbage", QByteArray::fromHex("00fffe5b5b5b3d0102"), true, 90, 0.1f, true },
         { "a colour archive that is not one", "[General]\nColour=@ByteArray(\\xa1\\x01)\n", true, 90, 0.1f, true },
     };
     for (const Row& r : rows) {
