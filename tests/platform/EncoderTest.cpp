@@ -267,14 +267,26 @@ TEST(Encoder, OnlyAnRgbProfileGoesIntoTheRgbFile)
     ASSERT_EQ(greyProfile.mid(16, 4), QByteArray("GRAY"));
     const QByteArray rgb = rgbProfile();
     ASSERT_FALSE(rgb.isEmpty());
+    // Broken profiles whose header still says RGB: only LittleCMS can tell.
+    QByteArray garbage(600, char(0xAB));
+    garbage.replace(16, 4, "RGB ");
+    QByteArray noTags = rgb.left(132);
+    noTags.replace(128, 4, QByteArray(4, '\0')); // a tag count of 0: nothing to convert with
+    QByteArray scrambledTags = rgb;
+    for (qsizetype i = 132; i < scrambledTags.size(); ++i)
+        scrambledTags[i] = char(i * 37);
     const struct {
         const char* name;
         QByteArray profile;
         bool kept;
+        bool warned; // one line on standard error for the file
     } profiles[] = {
-        { "rgb", rgb, true },
-        { "grey", greyProfile, false },
-        { "shorter than a header", rgb.left(100), false },
+        { "rgb", rgb, true, false },
+        { "grey", greyProfile, false, false }, // expected for a grey photo: no word
+        { "shorter than a header", rgb.left(100), false, false },
+        { "garbage that says RGB", garbage, false, true },
+        { "RGB header without tags", noTags, false, true },
+        { "RGB header with scrambled tags", scrambledTags, false, true },
     };
     QTemporaryDir dir;
     for (const auto& p : profiles)
@@ -284,7 +296,14 @@ TEST(Encoder, OnlyAnRgbProfileGoesIntoTheRgbFile)
             bitmap.setColorProfile(p.profile);
             const QString path
                 = dir.filePath(QStringLiteral("%1.%2").arg(QString::fromLatin1(p.name), imageFileTypeExtension(type)));
-            ASSERT_TRUE(writeWorkingBitmap(bitmap, path, type).ok());
+            testing::internal::CaptureStderr();
+            const Status written = writeWorkingBitmap(bitmap, path, type);
+            const QString errors = QString::fromStdString(testing::internal::GetCapturedStderr());
+            ASSERT_TRUE(written.ok()) << written.error().toStdString();
+            EXPECT_EQ(errors.count(QStringLiteral("colour profile")), p.warned ? 1 : 0) << errors.toStdString();
+            if (p.warned) {
+                EXPECT_TRUE(errors.contains(path)) << errors.toStdString();
+            }
             Result<DecodedBitmap> back = decodeImageFile(path);
             ASSERT_TRUE(back.ok()) << back.error().toStdString();
             EXPECT_EQ(back->bitmap.colorProfile(), p.kept ? p.profile : QByteArray());
@@ -443,16 +462,28 @@ TEST(Encoder, AFullDiskFailsAndKeepsTheOldFile)
     std::srand(7);
     for (std::size_t i = 0; i < bitmap.planeBytes(); ++i)
         bitmap.bitmapData()[i] = std::uint8_t(std::rand()); // noise: no format squeezes it under the limit
+    // The EXIF goes in after the encoder has written the file: one byte short of the
+    // finished file, the encoder's part fits and only the metadata writer meets the limit.
     const struct {
         const char* name;
         bool metadata;
-    } rows[] = { { "a.jpg", false }, { "a.jpg", true }, { "a.png", true }, { "a.tif", false } };
+        bool oneByteShort; // the limit is the finished file's size less one, else 4096
+    } rows[] = {
+        { "a.jpg", false, false },
+        { "a.jpg", true, false },
+        { "a.png", true, false },
+        { "a.tif", false, false },
+        { "a.jpg", true, true },
+        { "a.png", true, true },
+        { "a.tif", true, true },
+    };
 
+    QTemporaryDir unlimited;
     rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.name << " metadata " << r.metadata);
+        SCOPED_TRACE(testing::Message() << r.name << " metadata " << r.metadata << " one byte short " << r.oneByteShort);
         const QString path = dir.filePath(QString::fromUtf8(r.name));
         {
             QFile old(path);
@@ -464,6 +495,11 @@ TEST(Encoder, AFullDiskFailsAndKeepsTheOldFile)
         options.metadataSourcePath = dataPath("orient6.jpg");
         rlimit small = saved;
         small.rlim_cur = 4096;
+        if (r.oneByteShort) {
+            const QString whole = unlimited.filePath(QString::fromUtf8(r.name));
+            ASSERT_TRUE(writeWorkingBitmap(bitmap, whole, typeOf(whole), options).ok());
+            small.rlim_cur = rlim_t(QFileInfo(whole).size() - 1);
+        }
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
         const Status written = writeWorkingBitmap(bitmap, path, typeOf(path), options);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
