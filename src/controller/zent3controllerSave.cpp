@@ -6,6 +6,8 @@
 
 #include "output/OutputNaming.h"
 #include "platform/ImageEncoder.h"
+#include "platform/PrivateFolder.h"
+#include "platform/StagedFile.h"
 #include "platform/UiServices.h"
 
 #include <QDir>
@@ -27,7 +29,7 @@ bool zent3controller::saveOutputReady()
 }
 
 // The output with the current encoding options. The output folder is made again if it was
-// removed since it was chosen; a failure to make it shows in the result.
+// removed since it was chosen; a failure to make it is the result.
 Status zent3controller::writeOutput(const QString& path, ImageFileType type) const
 {
     EncodeOptions options;
@@ -36,7 +38,8 @@ Status zent3controller::writeOutput(const QString& path, ImageFileType type) con
     options.metadataSourcePath = m_sourcePath; // empty for a picture without a file
     options.landscape = m_currentSavingLandscape;
     options.keepAlpha = !m_noTransparencyChannel;
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (Status folder = makeFolderPath(QFileInfo(path).absolutePath()); !folder)
+        return folder;
     return writeWorkingBitmap(*m_outPict, path, type, options);
 }
 
