@@ -249,8 +249,12 @@ void zent3controller::removeLastTemporaryFile()
 void zent3controller::removeTemporaryFolder()
 {
     removeLastTemporaryFile();
+    if (m_madeTemporaryPath.isEmpty())
+        return;
+    // No longer in use: a folder left behind may go once it is old.
+    releasePrivateRunFolder(m_madeTemporaryPath);
     // Only a folder this run made, and only when empty: rmdir refuses anything else.
-    if (!m_madeTemporaryPath.isEmpty() && QDir().rmdir(m_madeTemporaryPath))
+    if (QDir().rmdir(m_madeTemporaryPath))
         m_madeTemporaryPath.clear();
 }
 
