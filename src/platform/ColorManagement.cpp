@@ -91,7 +91,8 @@ namespace {
 
 // A context of our own: libvips installs its own error handler in the global one, and a
 // profile we only test must not leave messages in its error buffer.
-extern "C" void ignoreCmsError(cmsContext, cmsUInt32Number, const char*) { }
+extern "C" void ignoreCmsError(cmsContext, cmsUInt32Number, const char*)
+{ }
 
 struct ContextCloser {
     void operator()(cmsContext context) const { cmsDeleteContext(context); }

@@ -236,8 +236,8 @@ VipsImagePtr imageForVips(const BitmapImageRep& bitmap, bool alpha, std::unique_
     const VipsImagePtr band(source);
     // 72 dpi, the usual for pictures without a physical size (libvips would say 25.4).
     VipsImage* typed = nullptr;
-    if (vips_copy(source, &typed, "interpretation", VIPS_INTERPRETATION_sRGB, "xres", 72.0 / 25.4, "yres",
-            72.0 / 25.4, nullptr)
+    if (vips_copy(source, &typed, "interpretation", VIPS_INTERPRETATION_sRGB, "xres", 72.0 / 25.4, "yres", 72.0 / 25.4,
+            nullptr)
         != 0)
         return {};
     return VipsImagePtr(typed);
@@ -282,8 +282,8 @@ const char* typeName(ImageFileType type)
 // The encoder writes straight into the staged file and Exiv2 adds the EXIF there, so no
 // whole copy of the encoded file is ever held in memory. `stage` says what was being done
 // when memory ran out (std::bad_alloc reaches the caller).
-Status writeStaged(StagedFile& file, const BitmapImageRep& bitmap, ImageFileType type, const EncodeOptions& options,
-    QString& stage)
+Status writeStaged(
+    StagedFile& file, const BitmapImageRep& bitmap, ImageFileType type, const EncodeOptions& options, QString& stage)
 {
     const BitmapImageRep* picture = &bitmap;
     BitmapImageRep turned;

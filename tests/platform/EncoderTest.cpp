@@ -483,7 +483,8 @@ TEST(Encoder, AFullDiskFailsAndKeepsTheOldFile)
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.name << " metadata " << r.metadata << " one byte short " << r.oneByteShort);
+        SCOPED_TRACE(
+            testing::Message() << r.name << " metadata " << r.metadata << " one byte short " << r.oneByteShort);
         const QString path = dir.filePath(QString::fromUtf8(r.name));
         {
             QFile old(path);
@@ -575,7 +576,8 @@ TEST(Encoder, NamesUpToTheFolderLimitAreSaved)
         { 255, "jpg", false, true },
         { 255, "jpg", true, true },
         { 255, "tif", false, true },
-        { 256, "jpg", false, false }, // over the limit: the target itself cannot exist
+        // Over the limit: the target itself cannot exist.
+        { 256, "jpg", false, false },
     };
     QTemporaryDir dir;
     for (const auto& r : rows) {
