@@ -3,14 +3,19 @@
 #include "controller/zent3controller.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageEncoder.h"
+#include "platform/StagedFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
 #include <cmath>
 #include <cstdio>
+#include <new>
 #include <optional>
+
+#include <sys/stat.h>
 
 using namespace quillum;
 
@@ -60,13 +65,19 @@ std::optional<double> number(const QString& text)
     return v;
 }
 
-} // namespace
+// Qt spells file names in UTF-8: a name in any other encoding would open another file, or
+// be written under another name, so it is refused.
+bool nameSurvives(const char* name)
+{
+    const QByteArray bytes(name);
+    return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
+}
 
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << QFile::decodeName(argv[i]);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         std::fputs(kUsage, stdout);
         return 0;
@@ -76,6 +87,12 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString in = args[1], out = args[2];
+    const QString unreadable = QStringLiteral("“%1” cannot be %2: its name is not valid UTF-8, and Quillum opens and "
+                                              "saves only files whose names are");
+    if (!nameSurvives(argv[2]))
+        return fail(unreadable.arg(in, QStringLiteral("opened")));
+    if (!nameSurvives(argv[3]))
+        return fail(unreadable.arg(out, QStringLiteral("saved")));
     // The name must say what the file holds: no PNG data under a .gif or .2024 name.
     const std::optional<ImageFileType> type = imageFileTypeForExtension(QFileInfo(out).suffix());
     if (!type)
@@ -182,14 +199,37 @@ int main(int argc, char** argv)
     controller.setSourcePicture(std::move(decoded->bitmap), decoded->properties, in);
     controller.leftPanel().selRect()->setFrame(crop.value_or(Rect { 0, 0, w, h }));
     controller.redrawOutput();
-    if (!controller.outPict())
+    if (!controller.outPict()) {
+        if (!controller.renderFailure().isEmpty())
+            return fail(QStringLiteral("“%1” could not be rendered: %2.").arg(in, controller.renderFailure()));
         return fail(QStringLiteral("the crop rectangle lies outside the %1 × %2 picture").arg(w).arg(h));
+    }
 
+    // As the window's save does: a missing output folder is made.
+    if (const Status folder = makeFolderPath(QFileInfo(out).absolutePath()); !folder)
+        return fail(folder.error());
     options.jpegQuality = quality;
     options.metadataSourcePath = in;
     const Status written = writeWorkingBitmap(*controller.outPict(), out, *type, options);
     if (!written)
         return fail(written.error());
+    // Success is reported only for the very name asked for.
+    struct stat saved { };
+    if (::lstat(argv[3], &saved) != 0)
+        return fail(QStringLiteral("“%1” was saved but cannot be found under that name").arg(out));
     std::printf("%s\n", qPrintable(controller.operationTimeLabel()));
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The command's boundary for running out of memory: a message and a failure status,
+    // never an abort.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return fail(QStringLiteral("there is not enough memory to finish"));
+    }
 }

@@ -103,6 +103,8 @@ public:
     // The finished output, premultiplied A,R,G,B; what the save command writes.
     std::shared_ptr<const BitmapImageRep> outPict() const { return m_outPict; }
     const QString& operationTimeLabel() const { return m_operationTimeLabel; }
+    // Why the last render that ran left no output; empty once a render makes one.
+    const QString& renderFailure() const { return m_renderFailure; }
     bool outputFileSavedLabelIsHidden() const { return m_outputFileSavedLabelHidden; }
     void outputFileSavedLabelHidden(bool hidden);
     void setOutputDecorator(OutputDecorator* decorator) { m_decorator = decorator; }
@@ -638,6 +640,7 @@ private:
     void wireNotifications();
     void showOutputPicture();
     void failRender(const QString& reason);
+    void renderOutput(Rect rect);
     void turnUprightByOrientation(int orientation);
     void renderScaledInOnePass(const BitmapImageRep& source, const Rect& rect, int width, int height);
 
@@ -659,6 +662,7 @@ private:
     std::shared_ptr<BitmapImageRep> m_refImageRep;
     std::shared_ptr<BitmapImageRep> m_outPict;
     QString m_operationTimeLabel;
+    QString m_renderFailure;
     bool m_outputFileSavedLabelHidden = true;
     OutputDecorator* m_decorator = nullptr; // borrowed
     int m_renderBatchDepth = 0;

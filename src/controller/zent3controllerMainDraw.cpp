@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 namespace quillum {
 
@@ -88,6 +89,17 @@ void zent3controller::outputFileSavedLabelHidden(bool hidden)
 }
 
 void zent3controller::mainDrawProcedure(Rect rect)
+{
+    // The render runs inside event handlers, which no exception may leave: memory running
+    // out anywhere in it ends it like any other failed render.
+    try {
+        renderOutput(rect);
+    } catch (const std::bad_alloc&) {
+        failRender(QStringLiteral("there is not enough memory to render the crop"));
+    }
+}
+
+void zent3controller::renderOutput(Rect rect)
 {
     // The aspect fields follow the frame while the aspect is free.
     if (!m_fixedAspectIsOn && std::isfinite(rect.width) && std::isfinite(rect.height)) {
@@ -191,6 +203,7 @@ void zent3controller::mainDrawProcedure(Rect rect)
     }
     // The output holds the working bitmap itself.
     m_outPict = m_refImageRep;
+    m_renderFailure.clear();
     // Borders, logo and captions are drawn onto the finished pixels.
     if (m_decorator) {
         m_decorator->drawBorders(work);
@@ -225,6 +238,7 @@ void zent3controller::failRender(const QString& reason)
     showImageInFullScreenAsCrop(std::shared_ptr<const BitmapImageRep> {}, true);
     timerAction();
     m_operationTimeLabel = QStringLiteral("No output: %1").arg(reason);
+    m_renderFailure = reason;
     didChangeValueForKey(key::operationTimeLabel);
 }
 

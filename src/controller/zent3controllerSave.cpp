@@ -6,6 +6,8 @@
 
 #include "output/OutputNaming.h"
 #include "platform/ImageEncoder.h"
+#include "platform/PrivateFolder.h"
+#include "platform/StagedFile.h"
 #include "platform/UiServices.h"
 
 #include <QDir>
@@ -27,7 +29,7 @@ bool zent3controller::saveOutputReady()
 }
 
 // The output with the current encoding options. The output folder is made again if it was
-// removed since it was chosen; a failure to make it shows in the result.
+// removed since it was chosen; a failure to make it is the result.
 Status zent3controller::writeOutput(const QString& path, ImageFileType type) const
 {
     EncodeOptions options;
@@ -36,7 +38,8 @@ Status zent3controller::writeOutput(const QString& path, ImageFileType type) con
     options.metadataSourcePath = m_sourcePath; // empty for a picture without a file
     options.landscape = m_currentSavingLandscape;
     options.keepAlpha = !m_noTransparencyChannel;
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (Status folder = makeFolderPath(QFileInfo(path).absolutePath()); !folder)
+        return folder;
     return writeWorkingBitmap(*m_outPict, path, type, options);
 }
 
@@ -81,22 +84,29 @@ bool sameEntry(const QString& a, const QString& b)
 } // namespace
 
 // A file is replaced only once the user has said so: in the save panel (`confirmed` is the
-// file it asked about) or here. The photo being cropped is always asked about here, since
-// the panel's question does not say that the file is the original.
+// file it asked about) or here. The photo being cropped and a read-only file are always
+// asked about here, since the panel's question says neither.
 bool zent3controller::mayReplace(const QString& path, const QString& confirmed)
 {
-    if (!QFileInfo::exists(path))
+    const QFileInfo existing(path);
+    if (!existing.exists())
         return true;
     const bool original = sameEntry(path, m_sourcePath);
-    if (!original && normalPath(path) == normalPath(confirmed))
+    // The mode's owner bit, not access(): an administrator may write anything.
+    const bool readOnly = !(existing.permissions() & QFileDevice::WriteOwner);
+    if (!original && !readOnly && normalPath(path) == normalPath(confirmed))
         return true;
     if (!m_uiServices)
         return false;
     const QString message = original
-        ? QStringLiteral("This is the original photo you are cropping. Replacing it will overwrite the original "
-                         "photo with the crop.")
-        : QStringLiteral("A file with the same name already exists. Replacing it will overwrite its current "
-                         "contents.");
+        ? (readOnly ? QStringLiteral("This is the original photo you are cropping, and it is read-only. Replacing it "
+                                     "will overwrite the original photo with the crop.")
+                    : QStringLiteral("This is the original photo you are cropping. Replacing it will overwrite the "
+                                     "original photo with the crop."))
+        : (readOnly ? QStringLiteral("A read-only file with the same name already exists. Replacing it will "
+                                     "overwrite its current contents.")
+                    : QStringLiteral("A file with the same name already exists. Replacing it will overwrite its "
+                                     "current contents."));
     return m_uiServices->runAlert(QStringLiteral("%1 Do you want to replace it?").arg(path), message,
                { QStringLiteral("Cancel"), QStringLiteral("Replace") })
         == AlertButton::Second;
@@ -246,8 +256,12 @@ void zent3controller::removeLastTemporaryFile()
 void zent3controller::removeTemporaryFolder()
 {
     removeLastTemporaryFile();
+    if (m_madeTemporaryPath.isEmpty())
+        return;
+    // No longer in use: a folder left behind may go once it is old.
+    releasePrivateRunFolder(m_madeTemporaryPath);
     // Only a folder this run made, and only when empty: rmdir refuses anything else.
-    if (!m_madeTemporaryPath.isEmpty() && QDir().rmdir(m_madeTemporaryPath))
+    if (QDir().rmdir(m_madeTemporaryPath))
         m_madeTemporaryPath.clear();
 }
 

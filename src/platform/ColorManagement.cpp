@@ -2,9 +2,12 @@
 
 #include "VipsRuntime.h"
 
+#include <lcms2.h>
 #include <vips/vips.h>
 
 #include <cstring>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace quillum {
@@ -30,7 +33,10 @@ Result<BitmapImageRep> convertCMYKBitmapToRGBA(const BitmapImageRep& cmyk)
         return Error(QStringLiteral("Not enough memory to convert the CMYK picture."));
     in->Type = VIPS_INTERPRETATION_CMYK;
     const QByteArray& profile = cmyk.colorProfile();
-    attachIccProfile(in, profile);
+    if (!attachIccProfile(in, profile)) {
+        g_object_unref(in);
+        return Error(QStringLiteral("Not enough memory to convert the CMYK picture."));
+    }
     VipsImage* rgb = nullptr;
     int failed = vips_icc_transform(
         in, &rgb, "srgb", "embedded", TRUE, "input_profile", "cmyk", "intent", VIPS_INTENT_RELATIVE, nullptr);
@@ -79,6 +85,50 @@ Result<BitmapImageRep> convertCMYKBitmapToRGBA(const BitmapImageRep& cmyk)
     }
     g_free(mem);
     return out;
+}
+
+namespace {
+
+// A context of our own: libvips installs its own error handler in the global one, and a
+// profile we only test must not leave messages in its error buffer.
+extern "C" void ignoreCmsError(cmsContext, cmsUInt32Number, const char*)
+{ }
+
+struct ContextCloser {
+    void operator()(cmsContext context) const { cmsDeleteContext(context); }
+};
+struct ProfileCloser {
+    void operator()(void* profile) const { cmsCloseProfile(profile); }
+};
+
+} // namespace
+
+QString rgbProfileProblem(const QByteArray& profile)
+{
+    if (profile.isEmpty())
+        return QStringLiteral("it is empty");
+    const std::unique_ptr<std::remove_pointer_t<cmsContext>, ContextCloser> context(cmsCreateContext(nullptr, nullptr));
+    if (!context)
+        return QStringLiteral("there is not enough memory to check it");
+    cmsSetLogErrorHandlerTHR(context.get(), ignoreCmsError);
+    const std::unique_ptr<void, ProfileCloser> parsed(
+        cmsOpenProfileFromMemTHR(context.get(), profile.constData(), cmsUInt32Number(profile.size())));
+    if (!parsed)
+        return QStringLiteral("it is not an ICC profile LittleCMS can read");
+    if (cmsGetColorSpace(parsed.get()) != cmsSigRgbData)
+        return QStringLiteral("it does not describe RGB colours");
+    const cmsProfileClassSignature kind = cmsGetDeviceClass(parsed.get());
+    if (kind == cmsSigLinkClass || kind == cmsSigAbstractClass || kind == cmsSigNamedColorClass)
+        return QStringLiteral("it is not a profile of a picture's colours");
+    const std::unique_ptr<void, ProfileCloser> srgb(cmsCreate_sRGBProfileTHR(context.get()));
+    if (!srgb)
+        return QStringLiteral("there is not enough memory to check it");
+    cmsHTRANSFORM transform = cmsCreateTransformTHR(context.get(), parsed.get(), TYPE_RGB_8, srgb.get(), TYPE_RGB_8,
+        INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOCACHE);
+    if (!transform)
+        return QStringLiteral("its colours cannot be converted to sRGB");
+    cmsDeleteTransform(transform);
+    return {};
 }
 
 } // namespace quillum

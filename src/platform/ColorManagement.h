@@ -1,5 +1,5 @@
 #pragma once
-// Colour-managed conversions through LittleCMS (inside libvips).
+// Colour-managed conversions and profile checks through LittleCMS (also inside libvips).
 
 #include "BitmapImageRep.h"
 #include "Result.h"
@@ -12,5 +12,11 @@ namespace quillum {
 // sRGB. The result carries no profile (it is sRGB now): the CMYK profile would describe
 // the new RGB pixels wrongly wherever it went next, for example into a saved file.
 Result<BitmapImageRep> convertCMYKBitmapToRGBA(const BitmapImageRep& cmyk);
+
+// Whether `profile` may be embedded in a file of RGB samples: LittleCMS parses it, it
+// describes RGB data, it is not a link, abstract or named-colour profile, and a transform
+// from it to sRGB can be built. Empty when it may; otherwise why not, in a few words.
+// Any thread.
+QString rgbProfileProblem(const QByteArray& profile);
 
 } // namespace quillum

@@ -1,17 +1,23 @@
 #include "ImageEncoder.h"
 
+#include "ColorManagement.h"
 #include "JpegWriter.h"
 #include "StagedFile.h"
 #include "VipsRuntime.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <exiv2/exiv2.hpp>
 #include <vips/vips.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -68,24 +74,65 @@ Exiv2::ExifData readSourceExif(const QString& source)
             return {};
         image->readMetadata();
         return image->exifData();
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const Exiv2::AnyError& e) {
+        if (e.code() == Exiv2::kerMallocFailed)
+            throw std::bad_alloc();
         // A source whose metadata cannot be read has none to carry.
+        return {};
+    } catch (...) {
         return {};
     }
 }
 
-// `encoded` with the source's EXIF merged in (the layout tags stay the encoder's), orientation 1 and
-// the pixel dimensions of the written picture. Empty with `reason` set on failure.
-QByteArray withSourceExif(
-    const QByteArray& encoded, const Exiv2::ExifData& source, int width, int height, QString& reason)
+// Exiv2 rewrites a file in place without checking that the new contents reached the disk
+// (a short write or a failed close goes unnoticed); this file remembers the first failure.
+class CheckedFileIo : public Exiv2::FileIo {
+public:
+    using Exiv2::FileIo::FileIo;
+    long write(const Exiv2::byte* data, long count) override
+    {
+        const long written = Exiv2::FileIo::write(data, count);
+        note(written == count);
+        return written;
+    }
+    long write(Exiv2::BasicIo& source) override
+    {
+        const long expected = source.isopen() ? source.size() - source.tell() : 0;
+        const long written = Exiv2::FileIo::write(source);
+        note(written == expected);
+        return written;
+    }
+    int close() override
+    {
+        const int closed = Exiv2::FileIo::close();
+        note(closed == 0);
+        return closed;
+    }
+    int failure() const { return m_failure; }
+
+private:
+    void note(bool ok)
+    {
+        if (!ok && !m_failure)
+            m_failure = errno ? errno : EIO;
+    }
+    int m_failure = 0;
+};
+
+// Merges the source's EXIF into the encoded file at `file`, in place (the layout tags stay
+// the encoder's), with orientation 1 and the pixel dimensions of the written picture.
+// Empty on success, else the reason. Running out of memory throws std::bad_alloc.
+QString addSourceExif(const QByteArray& file, const Exiv2::ExifData& source, int width, int height)
 {
     try {
-        auto image = Exiv2::ImageFactory::open(
-            reinterpret_cast<const Exiv2::byte*>(encoded.constData()), long(encoded.size()));
-        if (!image.get()) {
-            reason = QStringLiteral("the metadata writer does not know the encoded format");
-            return {};
-        }
+        auto* checked = new CheckedFileIo(file.toStdString());
+        const CheckedFileIo& io = *checked; // owned by the image from here on
+        Exiv2::BasicIo::AutoPtr owner(checked);
+        auto image = Exiv2::ImageFactory::open(owner);
+        if (!image.get())
+            return QStringLiteral("the metadata writer does not know the encoded format");
         image->readMetadata();
         Exiv2::ExifData exif = image->exifData();
         // The source's values replace the encoder's defaults (resolution, colour space).
@@ -105,52 +152,95 @@ QByteArray withSourceExif(
         }
         image->setExifData(exif);
         image->writeMetadata();
-        Exiv2::BasicIo& io = image->io();
-        if (io.open() != 0) {
-            reason = QStringLiteral("the metadata writer lost the file");
-            return {};
-        }
-        const Exiv2::DataBuf data = io.read(long(io.size()));
-        io.close();
-        return QByteArray(reinterpret_cast<const char*>(data.pData_), qsizetype(data.size_));
+        if (io.failure())
+            return QString::fromLocal8Bit(std::strerror(io.failure()));
+        return {};
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const Exiv2::AnyError& e) {
+        if (e.code() == Exiv2::kerMallocFailed)
+            throw std::bad_alloc();
+        return QStringLiteral("the metadata could not be written (%1)").arg(QString::fromLocal8Bit(e.what()));
     } catch (const std::exception& e) {
-        reason = QStringLiteral("the metadata could not be written (%1)").arg(QString::fromLocal8Bit(e.what()));
+        return QStringLiteral("the metadata could not be written (%1)").arg(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        reason = QStringLiteral("the metadata could not be written");
+        return QStringLiteral("the metadata could not be written");
     }
-    return {};
 }
 
-// The profile when it describes RGB data (its header's colour space, bytes 16 to 19, is
-// "RGB "); nothing otherwise. The samples written are RGB: a grey or CMYK profile would
-// mislabel them (libpng even refuses it).
+// The profile when its header says it describes RGB data (bytes 16 to 19 are "RGB ");
+// nothing otherwise. The samples written are RGB: a grey or CMYK profile would mislabel
+// them (libpng even refuses it), and dropping it is the expected case for a grey photo.
 QByteArray rgbProfileOnly(const QByteArray& profile)
 {
     constexpr qsizetype kHeaderSize = 128;
     return profile.size() >= kHeaderSize && profile.mid(16, 4) == "RGB " ? profile : QByteArray();
 }
 
-// Packs the working bitmap for libvips: RGB, or straight-alpha RGBA when alpha is kept.
-std::vector<std::uint8_t> packForVips(const BitmapImageRep& bitmap, bool alpha)
+// The profile to embed: an RGB one that LittleCMS can use. One that claims RGB but is
+// broken would make viewers show wrong colours or refuse the file; it is left out with a
+// warning, since the output is still a good picture without it.
+QByteArray embeddableProfile(const QByteArray& profile, const QString& path)
 {
-    const int bands = alpha ? 4 : 3;
-    const std::size_t n = std::size_t(bitmap.pixelsWide()) * std::size_t(bitmap.pixelsHigh());
-    std::vector<std::uint8_t> pixels(n * std::size_t(bands));
-    const std::uint8_t* s = bitmap.bitmapData();
-    std::uint8_t* d = pixels.data();
-    for (std::size_t i = 0; i < n; ++i, s += 4, d += bands) {
-        const unsigned a = s[0];
-        if (alpha && a != 0 && a != 255) {
-            for (int c = 0; c < 3; ++c)
-                d[c] = std::uint8_t(std::min(255u, (s[c + 1] * 255u + a / 2) / a));
-        } else {
-            // Dropping alpha keeps the colour as stored, without compositing.
-            d[0] = s[1], d[1] = s[2], d[2] = s[3];
-        }
-        if (alpha)
+    const QByteArray rgb = rgbProfileOnly(profile);
+    if (rgb.isEmpty())
+        return {};
+    const QString problem = rgbProfileProblem(rgb);
+    if (problem.isEmpty())
+        return rgb;
+    std::fprintf(stderr, "Quillum: “%s” is saved without the source's colour profile: %s.\n",
+        qPrintable(QDir::toNativeSeparators(path)), qPrintable(problem));
+    return {};
+}
+
+struct VipsUnref {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+using VipsImagePtr = std::unique_ptr<VipsImage, VipsUnref>;
+using VipsTargetPtr = std::unique_ptr<VipsTarget, VipsUnref>;
+
+// The picture as libvips should encode it: R,G,B read straight out of the working bitmap
+// (no copy), or straight-alpha R,G,B,A packed into `packed` when alpha is kept. Null with
+// `packed` empty when the packed copy does not fit in memory; null otherwise on a vips error.
+VipsImagePtr imageForVips(const BitmapImageRep& bitmap, bool alpha, std::unique_ptr<std::uint8_t[]>& packed)
+{
+    const int w = bitmap.pixelsWide(), h = bitmap.pixelsHigh();
+    const std::size_t n = std::size_t(w) * std::size_t(h);
+    VipsImage* source = nullptr;
+    VipsImagePtr keep;
+    if (!alpha) {
+        // Multiband: vips would take the last band of a 4-band sRGB image for alpha.
+        keep.reset(vips_image_new_from_memory(bitmap.bitmapData(), n * 4, w, h, 4, VIPS_FORMAT_UCHAR));
+        if (!keep || vips_extract_band(keep.get(), &source, 1, "n", 3, nullptr) != 0)
+            return {};
+    } else {
+        packed.reset(new (std::nothrow) std::uint8_t[n * 4]);
+        if (!packed)
+            return {};
+        const std::uint8_t* s = bitmap.bitmapData();
+        std::uint8_t* d = packed.get();
+        for (std::size_t i = 0; i < n; ++i, s += 4, d += 4) {
+            const unsigned a = s[0];
+            if (a != 0 && a != 255) {
+                for (int c = 0; c < 3; ++c)
+                    d[c] = std::uint8_t(std::min(255u, (s[c + 1] * 255u + a / 2) / a));
+            } else {
+                d[0] = s[1], d[1] = s[2], d[2] = s[3];
+            }
             d[3] = std::uint8_t(a);
+        }
+        source = vips_image_new_from_memory(packed.get(), n * 4, w, h, 4, VIPS_FORMAT_UCHAR);
+        if (!source)
+            return {};
     }
-    return pixels;
+    const VipsImagePtr band(source);
+    // 72 dpi, the usual for pictures without a physical size (libvips would say 25.4).
+    VipsImage* typed = nullptr;
+    if (vips_copy(source, &typed, "interpretation", VIPS_INTERPRETATION_sRGB, "xres", 72.0 / 25.4, "yres", 72.0 / 25.4,
+            nullptr)
+        != 0)
+        return {};
+    return VipsImagePtr(typed);
 }
 
 } // namespace
@@ -174,23 +264,38 @@ BitmapImageRep turnedCounterClockwise(const BitmapImageRep& bitmap)
     return turned;
 }
 
-Status writeWorkingBitmap(
-    const BitmapImageRep& bitmap, const QString& path, ImageFileType type, const EncodeOptions& options)
-{
-    StagedFile file(path);
-    if (!bitmap.isWorkingFormat())
-        return file.failure(QStringLiteral("there is no picture to save"));
+namespace {
 
+const char* typeName(ImageFileType type)
+{
+    switch (type) {
+    case ImageFileType::Jpeg:
+        return "JPEG";
+    case ImageFileType::Png:
+        return "PNG";
+    case ImageFileType::Tiff:
+        break;
+    }
+    return "TIFF";
+}
+
+// The encoder writes straight into the staged file and Exiv2 adds the EXIF there, so no
+// whole copy of the encoded file is ever held in memory. `stage` says what was being done
+// when memory ran out (std::bad_alloc reaches the caller).
+Status writeStaged(
+    StagedFile& file, const BitmapImageRep& bitmap, ImageFileType type, const EncodeOptions& options, QString& stage)
+{
     const BitmapImageRep* picture = &bitmap;
     BitmapImageRep turned;
     if (options.landscape && bitmap.pixelsWide() < bitmap.pixelsHigh()) {
+        stage = QStringLiteral("turning the picture");
         turned = turnedCounterClockwise(bitmap);
         if (turned.isNull())
-            return file.failure(QStringLiteral("there is not enough memory to turn the picture"));
+            return file.outOfMemory(stage);
         picture = &turned;
     }
     if (type == ImageFileType::Jpeg && !options.withMetadata)
-        return saveNSBitmapImageRepWithLibJpeg(*picture, path, options.jpegQuality);
+        return saveNSBitmapImageRepWithLibJpeg(*picture, file.target(), options.jpegQuality);
 
     // Opened before encoding, so a missing folder is reported before the work is done.
     if (Status opened = file.open(); !opened)
@@ -198,49 +303,71 @@ Status writeWorkingBitmap(
     ensureVipsStarted();
     const int w = picture->pixelsWide(), h = picture->pixelsHigh();
     const bool alpha = options.keepAlpha && type != ImageFileType::Jpeg;
-    std::vector<std::uint8_t> pixels = packForVips(*picture, alpha);
-    VipsImage* image = vips_image_new_from_memory(pixels.data(), pixels.size(), w, h, alpha ? 4 : 3, VIPS_FORMAT_UCHAR);
-    if (!image)
+    stage = QStringLiteral("preparing the pixels");
+    std::unique_ptr<std::uint8_t[]> packed;
+    const VipsImagePtr image = imageForVips(*picture, alpha, packed);
+    if (!image) {
+        if (alpha && !packed)
+            return file.outOfMemory(stage);
+        const QString reason = vipsReason();
+        return saysOutOfMemory(reason) ? file.outOfMemory(stage) : file.failure(reason);
+    }
+    const QByteArray profile = embeddableProfile(picture->colorProfile(), file.target());
+    if (!profile.isEmpty() && !attachIccProfile(image.get(), profile))
+        return file.outOfMemory(stage);
+
+    stage = QStringLiteral("encoding the %1").arg(QLatin1String(typeName(type)));
+    const VipsTargetPtr target(vips_target_new_to_descriptor(::fileno(file.stream())));
+    if (!target)
         return file.failure(vipsReason());
-    image->Type = VIPS_INTERPRETATION_sRGB;
-    // 72 dpi, the usual for pictures without a physical size (libvips would say 25.4).
-    image->Xres = image->Yres = 72.0 / 25.4;
-    attachIccProfile(image, rgbProfileOnly(picture->colorProfile()));
-    void* buffer = nullptr;
-    std::size_t length = 0;
     int failed = 0;
     switch (type) {
     case ImageFileType::Jpeg:
-        failed = vips_jpegsave_buffer(image, &buffer, &length, "Q", std::clamp(options.jpegQuality, 1, 100), nullptr);
+        failed = vips_jpegsave_target(image.get(), target.get(), "Q", std::clamp(options.jpegQuality, 1, 100), nullptr);
         break;
     case ImageFileType::Png:
-        failed = vips_pngsave_buffer(image, &buffer, &length, nullptr);
+        failed = vips_pngsave_target(image.get(), target.get(), nullptr);
         break;
     case ImageFileType::Tiff:
-        failed = vips_tiffsave_buffer(image, &buffer, &length, nullptr);
+        failed = vips_tiffsave_target(image.get(), target.get(), nullptr);
         break;
     }
-    g_object_unref(image);
-    if (failed || !buffer) {
-        g_free(buffer);
-        return file.failure(QStringLiteral("the encoder failed (%1)").arg(vipsReason()));
+    if (failed) {
+        const QString reason = vipsReason();
+        return saysOutOfMemory(reason) ? file.outOfMemory(stage)
+                                       : file.failure(QStringLiteral("the encoder failed (%1)").arg(reason));
     }
-    QByteArray encoded(static_cast<const char*>(buffer), qsizetype(length));
-    g_free(buffer);
 
     if (options.withMetadata) {
         ensureExiv2Ready();
+        stage = QStringLiteral("reading the source's metadata");
         const Exiv2::ExifData exif = readSourceExif(options.metadataSourcePath);
         if (!exif.empty()) {
-            QString reason;
-            encoded = withSourceExif(encoded, exif, w, h, reason);
-            if (encoded.isEmpty())
-                return file.failure(reason);
+            stage = QStringLiteral("adding the metadata");
+            if (const QString reason = addSourceExif(file.temporaryPath(), exif, w, h); !reason.isEmpty())
+                return saysOutOfMemory(reason) ? file.outOfMemory(stage) : file.failure(reason);
         }
     }
-    if (Status written = file.write(encoded.constData(), std::size_t(encoded.size())); !written)
-        return written;
     return file.commit();
+}
+
+} // namespace
+
+Status writeWorkingBitmap(
+    const BitmapImageRep& bitmap, const QString& path, ImageFileType type, const EncodeOptions& options)
+{
+    StagedFile file(path);
+    if (!bitmap.isWorkingFormat())
+        return file.failure(QStringLiteral("there is no picture to save"));
+    // The subsystem's boundary for running out of memory: a save that does not fit is
+    // reported like any other failed save, and the staged file goes with `file`.
+    QString stage = QStringLiteral("starting");
+    try {
+        return writeStaged(file, bitmap, type, options, stage);
+    } catch (const std::bad_alloc&) {
+        vips_error_clear();
+        return file.outOfMemory(stage);
+    }
 }
 
 } // namespace quillum

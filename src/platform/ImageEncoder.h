@@ -1,10 +1,12 @@
 #pragma once
 // Writing a working bitmap to JPEG, PNG or TIFF; the caller names the type, the path's
 // extension is not consulted. JPEG without metadata goes through libjpeg (JpegWriter.h);
-// everything else through the libvips savers, which embed the ICC profile (an RGB one only:
-// the samples written are RGB), with Exiv2 copying the source file's EXIF. Every file is
-// written through a StagedFile (StagedFile.h), so a failed write never leaves a partial
-// file at the target path.
+// everything else through the libvips savers, which embed the ICC profile (an RGB one that
+// LittleCMS accepts: the samples written are RGB), with Exiv2 copying the source file's
+// EXIF. Every file is written through a StagedFile (StagedFile.h), so a failed write never
+// leaves a partial file at the target path; the encoders write straight into it and Exiv2
+// edits it in place, so no whole encoded file is held in memory. Running out of memory is
+// a failed save like any other, said as such.
 
 #include "BitmapImageRep.h"
 #include "ImageFileType.h"

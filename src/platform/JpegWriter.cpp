@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstring>
+#include <new>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared first.
@@ -124,9 +125,14 @@ Status saveNSBitmapImageRepWithLibJpeg(const BitmapImageRep& bitmap, const QStri
         return file.failure(QStringLiteral("there is no 8-bit RGB picture to save"));
     if (Status opened = file.open(); !opened)
         return opened;
-    const QString reason = compress(bitmap, layout, file.stream(), quality);
-    if (!reason.isEmpty())
-        return file.failure(reason);
+    const QString memory = QStringLiteral("encoding the JPEG");
+    try {
+        const QString reason = compress(bitmap, layout, file.stream(), quality);
+        if (!reason.isEmpty())
+            return saysOutOfMemory(reason) ? file.outOfMemory(memory) : file.failure(reason);
+    } catch (const std::bad_alloc&) {
+        return file.outOfMemory(memory);
+    }
     return file.commit();
 }
 

@@ -66,13 +66,17 @@ int freeBlob(void* mem, void*)
 
 } // namespace
 
-void attachIccProfile(VipsImage* image, const QByteArray& profile)
+bool attachIccProfile(VipsImage* image, const QByteArray& profile)
 {
     if (profile.isEmpty())
-        return;
-    void* blob = g_malloc(std::size_t(profile.size()));
+        return true;
+    // g_malloc would end the process when memory is short.
+    void* blob = g_try_malloc(std::size_t(profile.size()));
+    if (!blob)
+        return false;
     std::memcpy(blob, profile.constData(), std::size_t(profile.size()));
     vips_image_set_blob(image, VIPS_META_ICC_NAME, freeBlob, blob, std::size_t(profile.size()));
+    return true;
 }
 
 } // namespace quillum

@@ -42,6 +42,7 @@ private:
 };
 
 // Attaches a copy of `profile` as the image's ICC profile (nothing when it is empty).
-void attachIccProfile(VipsImage* image, const QByteArray& profile);
+// False when there is no memory for the copy.
+bool attachIccProfile(VipsImage* image, const QByteArray& profile);
 
 } // namespace quillum

@@ -8,6 +8,8 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -24,9 +26,28 @@ template <typename Fn> void forRows(std::size_t height, std::size_t width, Fn&& 
         return;
     }
     const std::size_t half = height / 2;
-    std::thread worker([&] { fn(half, height); });
-    fn(std::size_t(0), half);
-    worker.join();
+    // Short of memory, the second thread may not start (this one then does both halves) or
+    // a half may throw: the failure reaches the caller instead of ending the process.
+    std::exception_ptr failures[2];
+    const auto run = [&fn](std::size_t y0, std::size_t y1, std::exception_ptr& failure) {
+        try {
+            fn(y0, y1);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(run, half, height, std::ref(failures[1]));
+    } catch (const std::exception&) {
+        run(half, height, failures[1]);
+    }
+    run(std::size_t(0), half, failures[0]);
+    if (worker.joinable())
+        worker.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
 }
 
 bool valid(const vImage_Buffer* b, std::size_t bytesPerPixel)

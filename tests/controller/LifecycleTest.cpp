@@ -6,10 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <QTemporaryDir>
 #include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "TestSupport.h"
 
@@ -78,6 +85,88 @@ TEST(Lifecycle, AwakeFromNibWiresAndPrepares)
     frame.setFrame({ 0, 0, 5, 5 });
     app.center.postNotificationName(QStringLiteral("SelRectDidChangeNotification"), &frame);
     EXPECT_EQ(renders, 1);
+}
+
+// A run that crashed never removed its drag folder; a later start removes those of ended
+// runs once a day old, and nothing else: not a live run's (it holds a lock), not a link,
+// not another user's, not a name of another shape.
+TEST(Lifecycle, StartRemovesTheDragFoldersOfRunsThatEndedADayAgo)
+{
+    QTemporaryDir runtime, elsewhere;
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QByteArray parent = QFile::encodeName(runtime.filePath(QStringLiteral("quillum")));
+    ASSERT_EQ(::mkdir(parent.constData(), 0700), 0);
+    constexpr std::time_t kDay = 24 * 3600;
+    enum Kind { Folder, LiveFolder, OtherUsers, Link, File };
+    const struct {
+        const char* name;
+        Kind kind;
+        std::time_t age;
+        bool removed;
+    } rows[] = {
+        { "run-a1B2c3", Folder, kDay + 60, true },
+        { "run-Zz9999", Folder, 30 * kDay, true },
+        { "run-d4e5f6", Folder, kDay - 60, false },
+        { "run-live01", LiveFolder, 2 * kDay, false },
+        { "run-other1", OtherUsers, 2 * kDay, false },
+        { "run-link01", Link, 2 * kDay, false },
+        { "run-file01", File, 2 * kDay, false },
+        { "run-a1B2c34", Folder, 2 * kDay, false },
+        { "run-a1-2c3", Folder, 2 * kDay, false },
+        { "runs-a1B2c", Folder, 2 * kDay, false },
+        { "Run-a1B2c3", Folder, 2 * kDay, false },
+    };
+    const QByteArray target = QFile::encodeName(elsewhere.path());
+    ASSERT_TRUE(QFile(elsewhere.filePath(QStringLiteral("kept.jpg"))).open(QIODevice::WriteOnly));
+    int live = -1;
+    for (const auto& r : rows) {
+        const QByteArray path = parent + '/' + r.name;
+        switch (r.kind) {
+        case Folder:
+        case LiveFolder:
+        case OtherUsers:
+            ASSERT_EQ(::mkdir(path.constData(), 0700), 0);
+            ASSERT_TRUE(QFile(QFile::decodeName(path + "/dragged.jpg")).open(QIODevice::WriteOnly));
+            if (r.kind == OtherUsers) {
+                ASSERT_EQ(::chown(path.constData(), 4242, 4242), 0);
+            }
+            if (r.kind == LiveFolder) {
+                live = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                ASSERT_EQ(::flock(live, LOCK_EX | LOCK_NB), 0);
+            }
+            break;
+        case Link:
+            ASSERT_EQ(::symlink(target.constData(), path.constData()), 0);
+            break;
+        case File:
+            ASSERT_TRUE(QFile(QFile::decodeName(path)).open(QIODevice::WriteOnly));
+            break;
+        }
+        const std::time_t when = std::time(nullptr) - r.age;
+        const timespec times[2] = { { when, 0 }, { when, 0 } };
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW), 0) << r.name;
+    }
+    {
+        App app;
+        app.c.awakeFromNib();
+        EXPECT_EQ(QFileInfo(app.c.temporaryPath()).absolutePath(), QFile::decodeName(parent));
+        for (const auto& r : rows) {
+            struct stat info { };
+            EXPECT_EQ(::lstat((parent + '/' + r.name).constData(), &info) != 0, r.removed) << r.name;
+        }
+        EXPECT_TRUE(QFileInfo::exists(elsewhere.filePath(QStringLiteral("kept.jpg")))) << "a link is not followed";
+        // This run's own folder is safe from a second run starting now or a day later.
+        const QByteArray own = QFile::encodeName(app.c.temporaryPath());
+        const int probe = ::open(own.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        EXPECT_NE(::flock(probe, LOCK_EX | LOCK_NB), 0) << "held while the run lasts";
+        ::close(probe);
+    }
+    ::close(live);
+    if (saved.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", saved);
 }
 
 TEST(Lifecycle, CloseAsksFirst)

@@ -328,7 +328,6 @@ TEST(Cli, RendersASampleAndRefusesBadInput)
         { QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--width"),
             QStringLiteral("x") },
         { QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--bogus") },
-        { QStringLiteral("render"), test::samplePath("coffee.jpg"), dir.filePath(QStringLiteral("no/such/dir/o.jpg")) },
         { QStringLiteral("render"), test::samplePath("coffee.jpg"), out, QStringLiteral("--crop"),
             QStringLiteral("1e6,0,5,5") },
         { QStringLiteral("render") },

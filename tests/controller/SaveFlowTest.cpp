@@ -23,6 +23,8 @@ struct ScriptedSave : UiServices {
     int panels = 0;
     QList<AlertButton> answers; // popped per alert; default: the first button
     QStringList alerts;
+    QStringList messages;
+    QStringList buttons;
     QStringList sounds;
     bool runSavePanel(SavePanel& panel) override
     {
@@ -32,9 +34,11 @@ struct ScriptedSave : UiServices {
         panel.path = QDir(panelFolder).filePath(QFileInfo(panel.path).fileName() + QStringLiteral(".jpg"));
         return true;
     }
-    AlertButton runAlert(const QString& title, const QString&, const QStringList&) override
+    AlertButton runAlert(const QString& title, const QString& message, const QStringList& names) override
     {
         alerts << title;
+        messages << message;
+        buttons << names.join(QLatin1Char(','));
         return answers.isEmpty() ? AlertButton::First : answers.takeFirst();
     }
     void playSound(const QString& name) override { sounds << name; }
@@ -152,4 +156,58 @@ TEST(SaveFlow, SpecialSaveLeavesTheNameAndFolderAlone)
     EXPECT_EQ(s.c.currentOutputPath(), folder);
     EXPECT_EQ(s.c.currentSpecialOutputPath(), s.out.path());
     EXPECT_EQ(s.c.sourcePath(), s.pictures.filePath(QStringLiteral("a.jpg"))) << "no advance";
+}
+
+// A read-only file is never replaced without a question that says so, even right after the
+// save panel asked (its question does not say it); a writable file the panel asked about is
+// not asked about twice.
+TEST(SaveFlow, AReadOnlyFileIsAskedAboutAsSuch)
+{
+    const struct {
+        const char* name;
+        bool throughPanel; // the first save of a run, or a later one
+        bool readOnly;
+        AlertButton answer;
+        bool asked, replaced;
+    } rows[] = {
+        { "writable, the panel asked", true, false, AlertButton::First, false, true },
+        { "read-only, the panel asked", true, true, AlertButton::First, true, false },
+        { "read-only, the panel asked, replace", true, true, AlertButton::Second, true, true },
+        { "writable, a later save", false, false, AlertButton::First, true, false },
+        { "read-only, a later save", false, true, AlertButton::First, true, false },
+        { "read-only, a later save, replace", false, true, AlertButton::Second, true, true },
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Session s;
+        if (!r.throughPanel) {
+            ASSERT_TRUE(s.c.saveCrop());
+            s.c.setCurrentOutputFileName(QFileInfo(s.c.lastSavedPath()).completeBaseName());
+            s.c.leftPanel().selRect()->setFrame({ 3, 3, 90, 90 }); // not the region just saved
+        }
+        const QString path = QDir(s.out.path()).filePath(s.c.currentOutputFileName() + QStringLiteral(".jpg"));
+        {
+            QFile existing(path);
+            ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+            existing.write("existing");
+        }
+        const QFileDevice::Permissions mode = r.readOnly
+            ? QFileDevice::ReadOwner | QFileDevice::ReadGroup
+            : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        ASSERT_TRUE(QFile::setPermissions(path, mode));
+        const qsizetype alerts = s.ui.alerts.size();
+        s.ui.answers = { r.answer };
+        EXPECT_EQ(s.c.saveCrop(), r.replaced);
+        EXPECT_EQ(s.ui.alerts.size() - alerts, r.asked ? 1 : 0);
+        if (r.asked) {
+            EXPECT_EQ(s.ui.alerts.last(), path + QStringLiteral(" Do you want to replace it?"));
+            EXPECT_EQ(s.ui.buttons.last(), QStringLiteral("Cancel,Replace"));
+            EXPECT_EQ(s.ui.messages.last().contains(QStringLiteral("read-only")), r.readOnly)
+                << s.ui.messages.last().toStdString();
+        }
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll() != "existing", r.replaced);
+        EXPECT_EQ(QFile::permissions(path) & 0x7077, mode) << "a replaced file keeps its permissions";
+    }
 }

@@ -12,9 +12,14 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace quillum;
 using quillum::test::dataPath;
@@ -262,14 +267,26 @@ TEST(Encoder, OnlyAnRgbProfileGoesIntoTheRgbFile)
     ASSERT_EQ(greyProfile.mid(16, 4), QByteArray("GRAY"));
     const QByteArray rgb = rgbProfile();
     ASSERT_FALSE(rgb.isEmpty());
+    // Broken profiles whose header still says RGB: only LittleCMS can tell.
+    QByteArray garbage(600, char(0xAB));
+    garbage.replace(16, 4, "RGB ");
+    QByteArray noTags = rgb.left(132);
+    noTags.replace(128, 4, QByteArray(4, '\0')); // a tag count of 0: nothing to convert with
+    QByteArray scrambledTags = rgb;
+    for (qsizetype i = 132; i < scrambledTags.size(); ++i)
+        scrambledTags[i] = char(i * 37);
     const struct {
         const char* name;
         QByteArray profile;
         bool kept;
+        bool warned; // one line on standard error for the file
     } profiles[] = {
-        { "rgb", rgb, true },
-        { "grey", greyProfile, false },
-        { "shorter than a header", rgb.left(100), false },
+        { "rgb", rgb, true, false },
+        { "grey", greyProfile, false, false }, // expected for a grey photo: no word
+        { "shorter than a header", rgb.left(100), false, false },
+        { "garbage that says RGB", garbage, false, true },
+        { "RGB header without tags", noTags, false, true },
+        { "RGB header with scrambled tags", scrambledTags, false, true },
     };
     QTemporaryDir dir;
     for (const auto& p : profiles)
@@ -279,7 +296,14 @@ TEST(Encoder, OnlyAnRgbProfileGoesIntoTheRgbFile)
             bitmap.setColorProfile(p.profile);
             const QString path
                 = dir.filePath(QStringLiteral("%1.%2").arg(QString::fromLatin1(p.name), imageFileTypeExtension(type)));
-            ASSERT_TRUE(writeWorkingBitmap(bitmap, path, type).ok());
+            testing::internal::CaptureStderr();
+            const Status written = writeWorkingBitmap(bitmap, path, type);
+            const QString errors = QString::fromStdString(testing::internal::GetCapturedStderr());
+            ASSERT_TRUE(written.ok()) << written.error().toStdString();
+            EXPECT_EQ(errors.count(QStringLiteral("colour profile")), p.warned ? 1 : 0) << errors.toStdString();
+            if (p.warned) {
+                EXPECT_TRUE(errors.contains(path)) << errors.toStdString();
+            }
             Result<DecodedBitmap> back = decodeImageFile(path);
             ASSERT_TRUE(back.ok()) << back.error().toStdString();
             EXPECT_EQ(back->bitmap.colorProfile(), p.kept ? p.profile : QByteArray());
@@ -403,13 +427,19 @@ TEST(Encoder, AFailedWriteReportsThePathAndLeavesNothing)
         { "missing/a.png", true, "does not exist" },
         { "missing/deeper/a.tif", false, "does not exist" },
         { "folder.png", true, "folder" },
+        // Names the file system would spell differently (a null ends the name early).
+        { "a|b.jpg", false, "cannot store" },
+        { "a|b.tif", true, "cannot store" },
+        { "caf~.jpg", true, "cannot store" },
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.path);
         EncodeOptions options;
         options.withMetadata = r.metadata;
         options.metadataSourcePath = dataPath("orient6.jpg");
-        const QString path = dir.filePath(QString::fromUtf8(r.path));
+        // '|' stands for a null character, '~' for half a surrogate pair.
+        const QString path = dir.filePath(
+            QString::fromUtf8(r.path).replace(QLatin1Char('|'), QChar(0)).replace(QLatin1Char('~'), QChar(0xDCE9)));
         const Status written = writeWorkingBitmap(bitmap, path, typeOf(path), options);
         ASSERT_FALSE(written.ok());
         EXPECT_TRUE(written.error().contains(QDir::toNativeSeparators(path))) << written.error().toStdString();
@@ -432,16 +462,29 @@ TEST(Encoder, AFullDiskFailsAndKeepsTheOldFile)
     std::srand(7);
     for (std::size_t i = 0; i < bitmap.planeBytes(); ++i)
         bitmap.bitmapData()[i] = std::uint8_t(std::rand()); // noise: no format squeezes it under the limit
+    // The EXIF goes in after the encoder has written the file: one byte short of the
+    // finished file, the encoder's part fits and only the metadata writer meets the limit.
     const struct {
         const char* name;
         bool metadata;
-    } rows[] = { { "a.jpg", false }, { "a.jpg", true }, { "a.png", true }, { "a.tif", false } };
+        bool oneByteShort; // the limit is the finished file's size less one, else 4096
+    } rows[] = {
+        { "a.jpg", false, false },
+        { "a.jpg", true, false },
+        { "a.png", true, false },
+        { "a.tif", false, false },
+        { "a.jpg", true, true },
+        { "a.png", true, true },
+        { "a.tif", true, true },
+    };
 
+    QTemporaryDir unlimited;
     rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.name << " metadata " << r.metadata);
+        SCOPED_TRACE(
+            testing::Message() << r.name << " metadata " << r.metadata << " one byte short " << r.oneByteShort);
         const QString path = dir.filePath(QString::fromUtf8(r.name));
         {
             QFile old(path);
@@ -453,6 +496,11 @@ TEST(Encoder, AFullDiskFailsAndKeepsTheOldFile)
         options.metadataSourcePath = dataPath("orient6.jpg");
         rlimit small = saved;
         small.rlim_cur = 4096;
+        if (r.oneByteShort) {
+            const QString whole = unlimited.filePath(QString::fromUtf8(r.name));
+            ASSERT_TRUE(writeWorkingBitmap(bitmap, whole, typeOf(whole), options).ok());
+            small.rlim_cur = rlim_t(QFileInfo(whole).size() - 1);
+        }
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
         const Status written = writeWorkingBitmap(bitmap, path, typeOf(path), options);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -484,6 +532,141 @@ TEST(Encoder, ReplacesAnExistingFile)
         ASSERT_TRUE(QFile::setPermissions(path, kept));
     }
     EXPECT_EQ(entries(dir.path()), QStringList { QStringLiteral("out.jpg") });
+
+    // The permission bits carry over; the special ones were granted to the old contents.
+    const struct {
+        const char* name;
+        mode_t before, after;
+    } modes[] = {
+        { "private", 0600, 0600 },
+        { "read-only", 0444, 0444 },
+        { "set-user-ID", 04755, 0755 },
+        { "set-group-ID", 02750, 0750 },
+        { "both set-IDs", 06711, 0711 },
+        { "sticky", 01644, 0644 },
+    };
+    for (const auto& m : modes)
+        for (bool metadata : { false, true }) {
+            SCOPED_TRACE(testing::Message() << m.name << " metadata " << metadata);
+            const QByteArray native = QFile::encodeName(path);
+            ASSERT_EQ(::chmod(native.constData(), m.before), 0);
+            EncodeOptions options;
+            options.withMetadata = metadata;
+            ASSERT_TRUE(writeWorkingBitmap(pattern(8, 8), path, ImageFileType::Jpeg, options).ok());
+            struct stat info { };
+            ASSERT_EQ(::stat(native.constData(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, m.after) << std::oct << (info.st_mode & 07777);
+        }
+}
+
+// The temporary file's name is longer than the target's; it must not be what stops a
+// name the folder takes. Two-byte characters make the shortening meet a character's middle.
+TEST(Encoder, NamesUpToTheFolderLimitAreSaved)
+{
+    const struct {
+        int bytes; // the whole name, extension included
+        const char* extension;
+        bool metadata;
+        bool saved;
+    } rows[] = {
+        { 200, "jpg", false, true },
+        { 240, "jpg", false, true },
+        { 241, "tif", true, true },
+        { 250, "png", true, true },
+        { 255, "jpg", false, true },
+        { 255, "jpg", true, true },
+        { 255, "tif", false, true },
+        // Over the limit: the target itself cannot exist.
+        { 256, "jpg", false, false },
+    };
+    QTemporaryDir dir;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.bytes << " bytes ." << r.extension << " metadata " << r.metadata);
+        const int stem = r.bytes - 4;
+        const QString name = QString(stem / 2, QChar(0xE9)) + QString(stem % 2, QLatin1Char('a')) + QLatin1Char('.')
+            + QLatin1String(r.extension);
+        ASSERT_EQ(QFile::encodeName(name).size(), r.bytes);
+        const QString path = dir.filePath(name);
+        EncodeOptions options;
+        options.withMetadata = r.metadata;
+        options.metadataSourcePath = dataPath("orient6.jpg");
+        const Status written = writeWorkingBitmap(pattern(10, 6), path, typeOf(path), options);
+        EXPECT_EQ(written.ok(), r.saved) << written.error().toStdString();
+        EXPECT_EQ(entries(dir.path()), r.saved ? QStringList { name } : QStringList {}) << "nothing else is left";
+        if (r.saved) {
+            EXPECT_TRUE(decodeImageFile(path).ok());
+        } else {
+            EXPECT_TRUE(written.error().contains(path)) << written.error().toStdString();
+        }
+        QFile::remove(path);
+    }
+}
+
+// A killed save leaves its temporary file behind; the next save into the folder removes
+// it, and only it: our own name pattern, a regular file of this user, and old enough
+// that no save can still be writing it.
+TEST(Encoder, AbandonedTemporaryFilesGoWhenOursAndOld)
+{
+    const std::time_t now = std::time(nullptr);
+    constexpr std::time_t kOld = 11 * 60, kFresh = 9 * 60;
+    enum Kind { File, Folder, Link, OtherUsers };
+    const struct {
+        const char* name;
+        Kind kind;
+        std::time_t age;
+        bool removed;
+    } rows[] = {
+        { ".a.jpg.quillum-0badf00d.tmp", File, kOld, true },
+        { ".other photo.tif.quillum-12345678.tmp", File, 30 * 24 * 3600, true },
+        { "..quillum-abcdef01.tmp", File, kOld, true }, // a name shortened to nothing
+        { ".b.jpg.quillum-0badf00e.tmp", File, kFresh, false }, // a save still writing
+        { ".c.jpg.quillum-0badf00f.tmp", Folder, kOld, false },
+        { ".d.jpg.quillum-0badf010.tmp", Link, kOld, false },
+        { ".e.jpg.quillum-0badf011.tmp", OtherUsers, kOld, false },
+        // The user's own files, named alike.
+        { "a.jpg.quillum-0badf00d.tmp", File, kOld, false },
+        { ".a.jpg.quillum-0BADF00D.tmp", File, kOld, false },
+        { ".a.jpg.quillum-0badf00.tmp", File, kOld, false },
+        { ".a.jpg.quillum-0badf00d.tmp~", File, kOld, false },
+        { ".a.jpg.quillum-0badf00d.temp", File, kOld, false },
+        { ".a.jpg.0badf00d.tmp", File, kOld, false },
+        { ".a.jpg.Quillum-0badf00d.tmp", File, kOld, false },
+        { "notes.txt", File, kOld, false },
+    };
+    QTemporaryDir dir, elsewhere;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    for (const auto& r : rows) {
+        const QByteArray path = folder + '/' + r.name;
+        switch (r.kind) {
+        case File:
+        case OtherUsers: {
+            QFile file(QFile::decodeName(path));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("x");
+            file.close();
+            if (r.kind == OtherUsers) {
+                ASSERT_EQ(::chown(path.constData(), 4242, 4242), 0);
+            }
+            break;
+        }
+        case Folder:
+            ASSERT_EQ(::mkdir(path.constData(), 0700), 0);
+            break;
+        case Link:
+            ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.filePath(QStringLiteral("target"))).constData(),
+                          path.constData()),
+                0);
+            break;
+        }
+        const timespec times[2] = { { now - r.age, 0 }, { now - r.age, 0 } };
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW), 0) << r.name;
+    }
+    ASSERT_TRUE(writeWorkingBitmap(pattern(4, 4), dir.filePath(QStringLiteral("saved.png")), ImageFileType::Png).ok());
+    for (const auto& r : rows) {
+        struct stat info { };
+        EXPECT_EQ(::lstat((folder + '/' + r.name).constData(), &info) == 0, !r.removed) << r.name;
+    }
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("saved.png"))).isFile());
 }
 
 TEST(JpegWriter, TakesRgbAndRgbaLayoutsAndRefusesOthers)
