@@ -14,6 +14,10 @@
 #include "controller/RotationThumbnails.h"
 #include "cropframe/PkCenterImageView.h"
 #include "cropframe/PkCroppingImageView.h"
+#include "decorations/DecorationDrawing.h"
+#include "decorations/DecorationSettings.h"
+#include "decorations/PkLogoImgView.h"
+#include "decorations/PkResizerScreen.h"
 #include "imaging/Effects.h"
 #include "imaging/OutputSize.h"
 #include "platform/BitmapImageRep.h"
@@ -48,16 +52,6 @@ struct Sender {
     double doubleValue = 0.0;
     bool state = false;
     QString title;
-};
-
-// Draws the decorations into the finished, premultiplied output (borders, logo,
-// captions, in that order). Each method decides from the settings whether it draws.
-class OutputDecorator {
-public:
-    virtual ~OutputDecorator() = default;
-    virtual void drawBorders(BitmapImageRep& output) = 0;
-    virtual void drawLogo(BitmapImageRep& output) = 0;
-    virtual void drawCaptions(BitmapImageRep& output) = 0;
 };
 
 class zent3controller : public KeyValueObservable {

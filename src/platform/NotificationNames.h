@@ -20,6 +20,11 @@ inline const QString InputFileWasProcessedByController = QStringLiteral("InputFi
 inline const QString ImageWasDraggedAndDropped = QStringLiteral("ImageWasDraggedAndDropped");
 // Posted by anyone whose change the output must show.
 inline const QString OutputMustBeRedrawn = QStringLiteral("OutputMustBeRedrawn");
+// The logo well, after a new logo image (or none) was set, and after a file was dropped on it.
+inline const QString NewLogoImageWasLoaded = QStringLiteral("NewLogoImageWasLoaded");
+inline const QString NewLogoWasDropped = QStringLiteral("NewLogoWasDroppedNotification");
+// The quick-resize panel, when the chosen size was edited or chosen.
+inline const QString QuickResize = QStringLiteral("QuickResizeNotification");
 // Posted by the application object (the object is the application).
 inline const QString ApplicationWillTerminate = QStringLiteral("ApplicationWillTerminateNotification");
 inline const QString ApplicationDidFinishLaunching = QStringLiteral("ApplicationDidFinishLaunchingNotification");
