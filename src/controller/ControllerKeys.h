@@ -69,4 +69,11 @@ inline constexpr const char xMoveSliderMax[] = "xMoveSliderMax";
 inline constexpr const char xSliderMoverMax[] = "xSliderMoverMax";
 inline constexpr const char yMoveSliderMax[] = "yMoveSliderMax";
 
+// Any caption, border or logo setting, the master check boxes included.
+inline constexpr const char decorations[] = "decorations";
+// The logo well's image or the logo panel's file name.
+inline constexpr const char logoImage[] = "logoImage";
+// Any of the twenty quick-resize sizes.
+inline constexpr const char quickResizeSizes[] = "quickResizeSizes";
+
 } // namespace quillum::key

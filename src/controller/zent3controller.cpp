@@ -34,8 +34,7 @@ zent3controller::~zent3controller()
 
 void zent3controller::wireNotifications()
 {
-    // Every name routed here reaches a handler that acts. The logo and quick-resize
-    // notifications join with the panels that post them.
+    // Every name routed here reaches a handler that acts.
     auto observe = [this](const QString& name, NotificationCenter::Handler handler) {
         m_observers.push_back(m_center.addObserver(name, nullptr, std::move(handler)));
     };
@@ -56,6 +55,9 @@ void zent3controller::wireNotifications()
     observe(notification::GoToNextImageCommand, [this](const Notification&) { goNextPic(); });
     observe(notification::GoToPrevImageCommand, [this](const Notification&) { goPrevPic(); });
     observe(notification::OutputMustBeRedrawn, [this](const Notification&) { redrawOutput(); });
+    observe(notification::NewLogoImageWasLoaded, [this](const Notification& n) { adjustLogoSizes(n); });
+    observe(notification::NewLogoWasDropped, [this](const Notification& n) { setDroppedLogoFileName(n); });
+    observe(notification::QuickResize, [this](const Notification& n) { quickResizeWidth(n); });
 }
 
 void zent3controller::awakeFromNib()

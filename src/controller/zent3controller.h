@@ -27,6 +27,8 @@
 #include "platform/UiServices.h"
 #include "platform/UserDefaults.h"
 
+#include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QMimeData>
 #include <QString>
@@ -135,9 +137,9 @@ public:
     void setOutputWidthIsFixed(bool fixed);
     void setOutputHeightIsFixed(bool fixed);
     void setOutputSizeUnproportionalStretch(bool stretch);
-    // The quick-resize panel's width and height cases (0 free, 11 fixed by hand).
-    int quickResizeWidthCase() const { return m_quickResizeWidthCase; }
-    int quickResizeHeightCase() const { return m_quickResizeHeightCase; }
+    // The quick-resize panel's width and height cases (0 free, 1–10 an entry, 11 fixed).
+    int quickResizeWidthCase() const { return m_resizerController.wCase(); }
+    int quickResizeHeightCase() const { return m_resizerController.hCase(); }
 
     // --- Pixel effects (control states read at render time) ----------------------------
     bool autoLevelsIsOn() const { return m_autoLevelsIsOn; }
@@ -329,12 +331,163 @@ public:
     QColor customLineColor() const { return m_leftPanel.selRect()->customLineColor(); }
     void setCustomLineColor(const QColor& color);
 
-    // The quick-resize panel's ten widths and ten heights (kept now, used by the panel).
-    static constexpr int kQuickResizeCount = 10;
-    const std::array<int, kQuickResizeCount>& quickResizeWidths() const { return m_quickResizeWidths; }
-    const std::array<int, kQuickResizeCount>& quickResizeHeights() const { return m_quickResizeHeights; }
-    void setQuickResizeWidth(int index, int pixels);
-    void setQuickResizeHeight(int index, int pixels);
+    // --- Quick resize ------------------------------------------------------------------
+    // The panel's twenty sizes and its two choices; editing the chosen size applies it.
+    PkResizerScreen& resizerController() { return m_resizerController; }
+    const PkResizerScreen& resizerController() const { return m_resizerController; }
+    // Observer of "QuickResizeNotification": fixes (or frees) the output sides as chosen.
+    void quickResizeWidth(const Notification& notification = {});
+    // What the panel's controls call: choose an entry (1–10), 11 fixed at the current
+    // value, 0 free; the choice applies at once.
+    void chooseQuickResizeWidth(int choice);
+    void chooseQuickResizeHeight(int choice);
+    // Asks first ("Reset values to defaults"); answers whether the sizes were reset.
+    bool resetQuickResizeSizes(const Sender& sender = {});
+
+    // --- Decorations: borders, logo, captions ----------------------------------------
+    const DecorationSettings& decorations() const { return m_decorations; }
+    // The master check boxes; turning one on or off redraws.
+    bool textCaption1Check() const { return m_decorations.captionsOn; }
+    void setTextCaption1Check(bool on);
+    bool border1Check() const { return m_decorations.bordersOn; }
+    void setBorder1Check(bool on);
+
+    // Captions (index 0 or 1). Each setter stores and redraws while captions are on.
+    const CaptionSettings& caption(int index) const;
+    void setCaptionShown(int index, bool show);
+    void setCaptionTextString(int index, const QString& text);
+    // Keeps the font's family; the panel's label shows captionFontNameLabel.
+    void setCaptionFontName(int index, const QFont& font);
+    QString captionFontNameLabel(int index) const;
+    void setCaptionTextColor(int index, const QColor& color);
+    void setCaptionOutlineColor(int index, const QColor& color);
+    void setCaptionOutlined(int index, bool outlined);
+    void setCaptionOpaque(int index, float opaque);
+    void setCaptionWidthValue(int index, float value);
+    void setCaptionOffsetXValue(int index, float value);
+    void setCaptionOffsetYValue(int index, float value);
+    void setCaptionLocationValue(int index, int location);
+    void updateZentCaptions();
+    // The tag pop-up: sender.tag 1 edits caption 1, any other caption 2; sender.intValue is
+    // the chosen item's tag.
+    void addTagToCaption(const Sender& sender);
+    // sender.tag 1 resets caption 1's text to "$f$P$s", any other caption 2's to "$d - $t".
+    void resetCaption(const Sender& sender);
+    // The font panel, preselecting the caption's font; a choice applies at once.
+    void changeCaption1Font(const Sender& sender = {});
+    void changeCaption2Font(const Sender& sender = {});
+    void onChangeCaption1Font(const QFont& font);
+    void onChangeCaption2Font(const QFont& font);
+    QString formatZentCaption(const QString& text) const;
+
+#define QUILLUM_CAPTION_PROPERTIES(N, I)                                                                    \
+    bool showCaption##N() const { return caption(I).show; }                                                 \
+    void setShowCaption##N(bool v) { setCaptionShown(I, v); }                                               \
+    const QString& caption##N##TextString() const { return caption(I).text; }                              \
+    void setCaption##N##TextString(const QString& v) { setCaptionTextString(I, v); }                        \
+    const QString& caption##N##FontName() const { return caption(I).fontName; }                             \
+    void setCaption##N##FontName(const QFont& v) { setCaptionFontName(I, v); }                              \
+    QString caption##N##FontNameLabel() const { return captionFontNameLabel(I); }                           \
+    const QColor& caption##N##TextColor() const { return caption(I).textColor; }                            \
+    void setCaption##N##TextColor(const QColor& v) { setCaptionTextColor(I, v); }                           \
+    const QColor& caption##N##OutlineColor() const { return caption(I).outlineColor; }                      \
+    void setCaption##N##OutlineColor(const QColor& v) { setCaptionOutlineColor(I, v); }                     \
+    bool caption##N##Outlined() const { return caption(I).outlined; }                                       \
+    void setCaption##N##Outlined(bool v) { setCaptionOutlined(I, v); }                                      \
+    float caption##N##Opaque() const { return caption(I).opaque; }                                          \
+    void setCaption##N##Opaque(float v) { setCaptionOpaque(I, v); }                                         \
+    float caption##N##WidthValue() const { return caption(I).widthValue; }                                  \
+    void setCaption##N##WidthValue(float v) { setCaptionWidthValue(I, v); }                                 \
+    float caption##N##OffsetXValue() const { return caption(I).offsetXValue; }                              \
+    void setCaption##N##OffsetXValue(float v) { setCaptionOffsetXValue(I, v); }                             \
+    float caption##N##OffsetYValue() const { return caption(I).offsetYValue; }                              \
+    void setCaption##N##OffsetYValue(float v) { setCaptionOffsetYValue(I, v); }                             \
+    int caption##N##LocationValue() const { return caption(I).locationValue; }                              \
+    void setCaption##N##LocationValue(int v) { setCaptionLocationValue(I, v); }
+    QUILLUM_CAPTION_PROPERTIES(1, 0)
+    QUILLUM_CAPTION_PROPERTIES(2, 1)
+#undef QUILLUM_CAPTION_PROPERTIES
+
+    // Borders (index 0, 1 or 2). Each setter stores and redraws while borders are on.
+    const BorderSettings& border(int index) const;
+    void setBorderShown(int index, bool show);
+    void setBorderColor(int index, const QColor& color);
+    void setBorderOffsetTop(int index, float value);
+    void setBorderOffsetBottom(int index, float value);
+    void setBorderOffsetLeft(int index, float value);
+    void setBorderOffsetRight(int index, float value);
+    void setBorderPenSize(int index, float value);
+    void setBorderPenOpaque(int index, float value);
+    void setBorderOffset(int index, const std::array<double, 4>& rect);
+    void updateZentBorders();
+    // The registered values again, rendered once.
+    void resetBorder(int index);
+    void resetBorder1(const Sender& = {}) { resetBorder(0); }
+    void resetBorder2(const Sender& = {}) { resetBorder(1); }
+    void resetBorder3(const Sender& = {}) { resetBorder(2); }
+
+#define QUILLUM_BORDER_PROPERTIES(N, I)                                                                     \
+    bool showBorder##N() const { return border(I).show; }                                                   \
+    void setShowBorder##N(bool v) { setBorderShown(I, v); }                                                 \
+    const QColor& border##N##Color() const { return border(I).color; }                                      \
+    void setBorder##N##Color(const QColor& v) { setBorderColor(I, v); }                                     \
+    float border##N##OffsetTop() const { return border(I).offsetTop; }                                      \
+    void setBorder##N##OffsetTop(float v) { setBorderOffsetTop(I, v); }                                     \
+    float border##N##OffsetBottom() const { return border(I).offsetBottom; }                                \
+    void setBorder##N##OffsetBottom(float v) { setBorderOffsetBottom(I, v); }                               \
+    float border##N##OffsetLeft() const { return border(I).offsetLeft; }                                    \
+    void setBorder##N##OffsetLeft(float v) { setBorderOffsetLeft(I, v); }                                   \
+    float border##N##OffsetRight() const { return border(I).offsetRight; }                                  \
+    void setBorder##N##OffsetRight(float v) { setBorderOffsetRight(I, v); }                                 \
+    float border##N##PenSize() const { return border(I).penSize; }                                          \
+    void setBorder##N##PenSize(float v) { setBorderPenSize(I, v); }                                         \
+    float border##N##PenOpaque() const { return border(I).penOpaque; }                                      \
+    void setBorder##N##PenOpaque(float v) { setBorderPenOpaque(I, v); }                                     \
+    const std::array<double, 4>& border##N##Offset() const { return border(I).offset; }                     \
+    void setBorder##N##Offset(const std::array<double, 4>& v) { setBorderOffset(I, v); }
+    QUILLUM_BORDER_PROPERTIES(1, 0)
+    QUILLUM_BORDER_PROPERTIES(2, 1)
+    QUILLUM_BORDER_PROPERTIES(3, 2)
+#undef QUILLUM_BORDER_PROPERTIES
+
+    // Logo.
+    const LogoSettings& logo() const { return m_decorations.logo; }
+    bool drawLogo() const { return m_decorations.logo.drawLogo; }
+    void setDrawLogo(bool on);
+    const QString& logoFileName() const { return m_decorations.logo.logoFileName; }
+    void setLogoFileName(const QString& name) { m_decorations.logo.logoFileName = name; }
+    float logoWidthValue() const { return m_decorations.logo.widthValue; }
+    float logoHeightValue() const { return m_decorations.logo.heightValue; }
+    bool logoProportionalResize() const { return m_decorations.logo.proportionalResize; }
+    float logoOffsetXValue() const { return m_decorations.logo.offsetXValue; }
+    float logoOffsetYValue() const { return m_decorations.logo.offsetYValue; }
+    int logoLocationValue() const { return m_decorations.logo.locationValue; }
+    float logoOpaqueValue() const { return m_decorations.logo.opaqueValue; }
+    // With proportions kept, the other side follows the logo image's proportions.
+    void setLogoWidthValue(float value);
+    void setLogoHeightValue(float value);
+    void setLogoProportionalResize(bool on);
+    void setLogoOffsetXValue(float value);
+    void setLogoOffsetYValue(float value);
+    void setLogoLocationValue(int location);
+    void setLogoOpaqueValue(float value);
+    // The logo panel and its well.
+    PkLogoScreen& logoSetupWindow() { return m_logoScreen; }
+    const PkLogoScreen& logoSetupWindow() const { return m_logoScreen; }
+    PkLogoImgView& logoImageView() { return m_logoScreen.logoImageView(); }
+    // Observer of "NewLogoImageWasLoaded": unusable sizes become 10, the other side is fitted.
+    void adjustLogoSizes(const Notification& notification = {});
+    // Observer of "NewLogoWasDroppedNotification".
+    void setDroppedLogoFileName(const Notification& notification = {});
+    // The built-in logo and the registered placement again, rendered once.
+    void resetLogo(const Sender& sender = {});
+    // The open panel for a logo file; a file that cannot be read empties the well, turns
+    // the logo off and says why.
+    void loadLogoImage(const Sender& sender = {});
+    bool openLogoFile(const QString& path);
+    // A drop of files on the well: the first is read as the logo, or the user is told why.
+    bool dropFilesOnLogoWell(const QStringList& fileNames);
+    void clearLogoImage(const Sender& sender = {});
 
     // --- Loading: showing the current picture of the list ------------------------------
     // The paste command and a drop: a file opens as a new list, else image data shows as a
@@ -630,6 +783,8 @@ public:
     QString updateFeedAddress() const;
 
 private:
+    void readDecorations(const UserDefaults& defaults);
+    void writeDecorations(UserDefaults& defaults) const;
     template <typename T> void setAndRender(T& member, T value, const char* key);
     void wireNotifications();
     void showOutputPicture();
@@ -658,7 +813,7 @@ private:
     QString m_operationTimeLabel;
     QString m_renderFailure;
     bool m_outputFileSavedLabelHidden = true;
-    OutputDecorator* m_decorator = nullptr; // borrowed
+    OutputDecorator* m_decorator = &m_ownDecorator; // borrowed, or our own
     int m_renderBatchDepth = 0;
     bool m_renderPending = false;
 
@@ -668,8 +823,6 @@ private:
     bool m_outputWidthIsFixed = false;
     bool m_outputHeightIsFixed = false;
     bool m_outputSizeUnproportionalStretch = false;
-    int m_quickResizeWidthCase = 0;
-    int m_quickResizeHeightCase = 0;
 
     // Effects.
     bool m_autoLevelsIsOn = false;
@@ -728,8 +881,11 @@ private:
     std::unique_ptr<UserDefaults> m_ownUserDefaults;
     UserDefaults* m_userDefaults = nullptr; // borrowed, or m_ownUserDefaults
     bool m_toldSettingsCannotBeSaved = false;
-    std::array<int, kQuickResizeCount> m_quickResizeWidths {};
-    std::array<int, kQuickResizeCount> m_quickResizeHeights {};
+    DecorationSettings m_decorations;
+    PkLogoScreen m_logoScreen { m_center };
+    PkResizerScreen m_resizerController { m_center };
+    Decorator m_ownDecorator { m_decorations, [this]() -> const QImage& { return m_logoScreen.logoImageView().image(); },
+        [this] { return m_sourcePath; } };
 
     // The file list (filled by Navigation, shown by Loading).
     QString m_home;

@@ -306,7 +306,7 @@ void zent3controller::setOutputWidthIsFixed(bool fixed)
     m_outputWidthIsFixed = fixed;
     didChangeValueForKey(key::outputWidthIsFixed);
     // Turning it on takes effect at the next render (for example when a width is entered).
-    m_quickResizeWidthCase = fixed ? 11 : 0;
+    m_resizerController.setWCase(fixed ? 11 : 0);
     didChangeValueForKey(key::quickResizeWidthCase);
     if (!fixed)
         redrawOutput();
@@ -318,7 +318,7 @@ void zent3controller::setOutputHeightIsFixed(bool fixed)
         return;
     m_outputHeightIsFixed = fixed;
     didChangeValueForKey(key::outputHeightIsFixed);
-    m_quickResizeHeightCase = fixed ? 11 : 0;
+    m_resizerController.setHCase(fixed ? 11 : 0);
     didChangeValueForKey(key::quickResizeHeightCase);
     if (!fixed)
         redrawOutput();

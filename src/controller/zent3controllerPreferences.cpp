@@ -51,7 +51,7 @@ bool intersects(const Rect& a, const Rect& b)
 
 QString quickResizeKey(char side, int index)
 {
-    return QStringLiteral("resizerController%1%2").arg(QLatin1Char(side)).arg(index + 1, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("resizerController%1%2").arg(QLatin1Char(side)).arg(index, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -85,6 +85,11 @@ void zent3controller::defaultsRead()
     setOutputHeightIsFixed(d.boolForKey(stored(setting::FixedOutputHeightFlag)));
     setOutputHeighVal(d.integerForKey(stored(setting::OutputHeightInteger)));
     setAutoLevelsIsOn(d.boolForKey(stored(setting::OutputAutolevelsFlag)));
+    // A stored NO leaves the check boxes as the window starts them.
+    if (d.boolForKey(stored(setting::OutputText1Flag)))
+        setTextCaption1Check(true);
+    if (d.boolForKey(stored(setting::OutputBordersFlag)))
+        setBorder1Check(true);
 
     // Held Shift: this run does not reopen the last picture, and says so at quit.
     setOpenLastFileOnAppLaunch(!m_shiftWasDownAtStart && d.boolForKey(stored(setting::OpenLastFileOnAppLaunch)));
@@ -115,6 +120,8 @@ void zent3controller::defaultsRead()
     setAdvanceToNextOnCrop(d.boolForKey(stored(setting::AdvanceToNextOnCrop)));
     setUseEXIfRotation(d.boolForKey(stored(setting::UseEXIfRotation)));
 
+    readDecorations(d);
+
     if (m_uiServices) {
         // The main window: never stored (all below 1) keeps its designed frame; a frame
         // stored on a screen that is gone comes back onto the main screen.
@@ -141,10 +148,145 @@ void zent3controller::defaultsRead()
                 m_uiServices->setWindowFrame(panel.window, *frame);
     }
 
-    for (int i = 0; i < kQuickResizeCount; ++i)
-        setQuickResizeWidth(i, d.integerForKey(quickResizeKey('W', i)));
-    for (int i = 0; i < kQuickResizeCount; ++i)
-        setQuickResizeHeight(i, d.integerForKey(quickResizeKey('H', i)));
+    for (int i = 1; i <= PkResizerScreen::kCount; ++i)
+        m_resizerController.setW(i, d.integerForKey(quickResizeKey('W', i)));
+    for (int i = 1; i <= PkResizerScreen::kCount; ++i)
+        m_resizerController.setH(i, d.integerForKey(quickResizeKey('H', i)));
+    didChangeValueForKey(key::quickResizeSizes);
+}
+
+void zent3controller::readDecorations(const UserDefaults& d)
+{
+    using namespace setting;
+    const char* const colors[] = { Border1Color, Border2Color, Border3Color };
+    for (int i = 0; i < 3; ++i)
+        setBorderColor(i, d.colorForKey(stored(colors[i])).value_or(defaultBorder(i).color));
+    const std::array<std::array<const char*, 7>, 3> borders { {
+        { ShowBorder1, Border1OffsetTop, Border1OffsetBottom, Border1OffsetLeft, Border1OffsetRight, Border1PenSize,
+            Border1PenOpaque },
+        { ShowBorder2, Border2OffsetTop, Border2OffsetBottom, Border2OffsetLeft, Border2OffsetRight, Border2PenSize,
+            Border2PenOpaque },
+        { ShowBorder3, Border3OffsetTop, Border3OffsetBottom, Border3OffsetLeft, Border3OffsetRight, Border3PenSize,
+            Border3PenOpaque },
+    } };
+    for (int i = 0; i < 3; ++i) {
+        const auto& k = borders[std::size_t(i)];
+        setBorderShown(i, d.boolForKey(stored(k[0])));
+        setBorderOffsetTop(i, d.floatForKey(stored(k[1])));
+        setBorderOffsetBottom(i, d.floatForKey(stored(k[2])));
+        setBorderOffsetLeft(i, d.floatForKey(stored(k[3])));
+        setBorderOffsetRight(i, d.floatForKey(stored(k[4])));
+        setBorderPenSize(i, d.floatForKey(stored(k[5])));
+        setBorderPenOpaque(i, d.floatForKey(stored(k[6])));
+    }
+    const std::array<std::array<const char*, 8>, 2> captions { {
+        { ShowCaption1, Caption1Text, Caption1YOffset, Caption1Size, Caption1XOffset, Caption1Layout,
+            Caption1Outlined, Caption1Opaque },
+        { ShowCaption2, Caption2Text, Caption2YOffset, Caption2Size, Caption2XOffset, Caption2Layout,
+            Caption2Outlined, Caption2Opaque },
+    } };
+    for (int i = 0; i < 2; ++i) {
+        const auto& k = captions[std::size_t(i)];
+        setCaptionShown(i, d.boolForKey(stored(k[0])));
+        setCaptionTextString(i, d.stringForKey(stored(k[1])).value_or(QString()));
+        setCaptionOffsetYValue(i, d.floatForKey(stored(k[2])));
+        setCaptionWidthValue(i, d.floatForKey(stored(k[3])));
+        setCaptionOffsetXValue(i, d.floatForKey(stored(k[4])));
+        setCaptionLocationValue(i, d.integerForKey(stored(k[5])));
+        setCaptionOutlined(i, d.boolForKey(stored(k[6])));
+        setCaptionOpaque(i, d.floatForKey(stored(k[7])));
+    }
+    // A font that is not installed (any more) reads as the standard interface font.
+    const char* const fonts[] = { Caption1FontName, Caption2FontName };
+    for (int i = 0; i < 2; ++i)
+        setCaptionFontName(i, captionFont(d.stringForKey(stored(fonts[i])).value_or(QString()), 12));
+    setCaptionTextColor(0, d.colorForKey(stored(Caption1TextColor)).value_or(QColor(Qt::white)));
+    setCaptionOutlineColor(0, d.colorForKey(stored(Caption1OutlineColor)).value_or(QColor(Qt::black)));
+    setCaptionTextColor(1, d.colorForKey(stored(Caption2TextColor)).value_or(QColor(Qt::white)));
+    setCaptionOutlineColor(1, d.colorForKey(stored(Caption2OutlineColor)).value_or(QColor(Qt::black)));
+
+    setDrawLogo(d.boolForKey(stored(ShowLogoImage)));
+    const QString logoName = d.stringForKey(stored(LlogoFileName)).value_or(QString());
+    setLogoFileName(logoName);
+    m_logoScreen.setLogoImageFile(logoName);
+    // A logo that cannot be read any more turns the logo off; said at start only when it
+    // was meant to be drawn.
+    QString why;
+    if (logoName.isEmpty())
+        m_logoScreen.logoImageView().setImage({});
+    else if (!m_logoScreen.openLogoImageFile(logoName, &why) && drawLogo() && m_uiServices)
+        m_uiServices->runAlert(QStringLiteral("The logo was not opened"), why, { QStringLiteral("OK") });
+    if (!m_logoScreen.logoImageView().hasImage())
+        setDrawLogo(false);
+    didChangeValueForKey(key::logoImage);
+    setLogoWidthValue(d.floatForKey(stored(LogoWidthValue)));
+    setLogoHeightValue(d.floatForKey(stored(LogoHeightValue)));
+    setLogoProportionalResize(d.boolForKey(stored(LogoProportionalResize)));
+    setLogoOffsetXValue(d.floatForKey(stored(LogoOffsetXValue)));
+    setLogoOffsetYValue(d.floatForKey(stored(LogoOffsetYValue)));
+    setLogoLocationValue(d.integerForKey(stored(LogoLocationValue)));
+    setLogoOpaqueValue(d.floatForKey(stored(LogoOpaqueValue)));
+}
+
+void zent3controller::writeDecorations(UserDefaults& d) const
+{
+    using namespace setting;
+    d.setColor(stored(Border1Color), border(0).color);
+    d.setColor(stored(Border2Color), border(1).color);
+    d.setColor(stored(Border3Color), border(2).color);
+    const std::array<std::array<const char*, 7>, 3> borders { {
+        { ShowBorder1, Border1OffsetTop, Border1OffsetBottom, Border1OffsetLeft, Border1OffsetRight, Border1PenSize,
+            Border1PenOpaque },
+        { ShowBorder2, Border2OffsetTop, Border2OffsetBottom, Border2OffsetLeft, Border2OffsetRight, Border2PenSize,
+            Border2PenOpaque },
+        { ShowBorder3, Border3OffsetTop, Border3OffsetBottom, Border3OffsetLeft, Border3OffsetRight, Border3PenSize,
+            Border3PenOpaque },
+    } };
+    for (int i = 0; i < 3; ++i) {
+        const auto& k = borders[std::size_t(i)];
+        const BorderSettings& b = border(i);
+        d.setBool(stored(k[0]), b.show);
+        d.setFloat(stored(k[1]), b.offsetTop);
+        d.setFloat(stored(k[2]), b.offsetBottom);
+        d.setFloat(stored(k[3]), b.offsetLeft);
+        d.setFloat(stored(k[4]), b.offsetRight);
+        d.setFloat(stored(k[5]), b.penSize);
+        d.setFloat(stored(k[6]), b.penOpaque);
+    }
+    const std::array<std::array<const char*, 9>, 2> captions { {
+        { ShowCaption1, Caption1Text, Caption1YOffset, Caption1Size, Caption1XOffset, Caption1Layout,
+            Caption1Outlined, Caption1Opaque, Caption1FontName },
+        { ShowCaption2, Caption2Text, Caption2YOffset, Caption2Size, Caption2XOffset, Caption2Layout,
+            Caption2Outlined, Caption2Opaque, Caption2FontName },
+    } };
+    for (int i = 0; i < 2; ++i) {
+        const auto& k = captions[std::size_t(i)];
+        const CaptionSettings& c = caption(i);
+        d.setBool(stored(k[0]), c.show);
+        d.setString(stored(k[1]), c.text);
+        d.setFloat(stored(k[2]), c.offsetYValue);
+        d.setFloat(stored(k[3]), c.widthValue);
+        d.setFloat(stored(k[4]), c.offsetXValue);
+        d.setInteger(stored(k[5]), c.locationValue);
+        d.setBool(stored(k[6]), c.outlined);
+        d.setFloat(stored(k[7]), c.opaque);
+        d.setString(stored(k[8]), c.fontName);
+    }
+    d.setColor(stored(Caption1TextColor), caption(0).textColor);
+    d.setColor(stored(Caption1OutlineColor), caption(0).outlineColor);
+    d.setColor(stored(Caption2TextColor), caption(1).textColor);
+    d.setColor(stored(Caption2OutlineColor), caption(1).outlineColor);
+
+    const LogoSettings& l = logo();
+    d.setBool(stored(ShowLogoImage), l.drawLogo);
+    d.setString(stored(LlogoFileName), m_logoScreen.logoImageFile());
+    d.setFloat(stored(LogoWidthValue), l.widthValue);
+    d.setFloat(stored(LogoHeightValue), l.heightValue);
+    d.setBool(stored(LogoProportionalResize), l.proportionalResize);
+    d.setFloat(stored(LogoOffsetXValue), l.offsetXValue);
+    d.setFloat(stored(LogoOffsetYValue), l.offsetYValue);
+    d.setInteger(stored(LogoLocationValue), l.locationValue);
+    d.setFloat(stored(LogoOpaqueValue), l.opaqueValue);
 }
 
 bool zent3controller::defaultsWrite()
@@ -160,6 +302,8 @@ bool zent3controller::defaultsWrite()
     d.setInteger(stored(setting::OutputHeightInteger), m_outputHeighVal);
     d.setBool(stored(setting::FixedOutputHeightFlag), m_outputHeightIsFixed);
     d.setBool(stored(setting::OutputAutolevelsFlag), m_autoLevelsIsOn);
+    d.setBool(stored(setting::OutputText1Flag), m_decorations.captionsOn);
+    d.setBool(stored(setting::OutputBordersFlag), m_decorations.bordersOn);
 
     d.setBool(stored(setting::OpenLastFileOnAppLaunch), m_openLastFileOnAppLaunch);
     d.setString(stored(setting::InputFolderString), currentInputPath());
@@ -188,6 +332,8 @@ bool zent3controller::defaultsWrite()
     d.setBool(stored(setting::AdvanceToNextOnCrop), m_advanceToNextOnCrop);
     d.setBool(stored(setting::UseEXIfRotation), m_useEXIfRotation);
 
+    writeDecorations(d);
+
     const Rect frame = m_uiServices ? m_uiServices->windowFrame(WindowId::Main) : Rect {};
     d.setFloat(stored(setting::ZentMainScreenSizeWidth), float(frame.width));
     d.setFloat(stored(setting::ZentMainScreenSizeHeight), float(frame.height));
@@ -203,10 +349,10 @@ bool zent3controller::defaultsWrite()
                 d.saveFrameUsingName(stored(panel.name), panelFrame);
         }
 
-    for (int i = 0; i < kQuickResizeCount; ++i)
-        d.setInteger(quickResizeKey('W', i), m_quickResizeWidths[std::size_t(i)]);
-    for (int i = 0; i < kQuickResizeCount; ++i)
-        d.setInteger(quickResizeKey('H', i), m_quickResizeHeights[std::size_t(i)]);
+    for (int i = 1; i <= PkResizerScreen::kCount; ++i)
+        d.setInteger(quickResizeKey('W', i), m_resizerController.w(i));
+    for (int i = 1; i <= PkResizerScreen::kCount; ++i)
+        d.setInteger(quickResizeKey('H', i), m_resizerController.h(i));
 
     if (m_defaultsWriter)
         m_defaultsWriter();
@@ -272,18 +418,6 @@ void zent3controller::setCustomLineColor(const QColor& color)
     m_leftPanel.selRect()->setCustomLineColor(color.isValid() ? color : QColor(Qt::blue));
     didChangeValueForKey(key::customLineColor);
     requestLeftPanelRedraw();
-}
-
-void zent3controller::setQuickResizeWidth(int index, int pixels)
-{
-    if (index >= 0 && index < kQuickResizeCount)
-        m_quickResizeWidths[std::size_t(index)] = std::max(pixels, 1);
-}
-
-void zent3controller::setQuickResizeHeight(int index, int pixels)
-{
-    if (index >= 0 && index < kQuickResizeCount)
-        m_quickResizeHeights[std::size_t(index)] = std::max(pixels, 1);
 }
 
 } // namespace quillum

@@ -9,10 +9,12 @@
 #include "platform/Geometry.h"
 #include "platform/ImageFileType.h"
 
+#include <QFont>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -124,6 +126,16 @@ public:
     {
         (void)includeSubfolders;
         return {};
+    }
+
+    // A modal open panel for one logo picture (files only). Empty when cancelled.
+    virtual QString runLogoOpenPanel() { return {}; }
+
+    // The font panel, preselecting `current`; the chosen font, or nothing when cancelled.
+    virtual std::optional<QFont> runFontPanel(const QFont& current)
+    {
+        (void)current;
+        return std::nullopt;
     }
 };
 

@@ -137,11 +137,11 @@ std::vector<Setting> everySetting()
             [](C& c) { return QString::number(c.recentOutFolders().size()); } },
         { "quick-resize sizes",
             [](C& c, auto&) {
-                c.setQuickResizeWidth(0, 64);
-                c.setQuickResizeHeight(9, 4096);
+                c.resizerController().setW(1, 64);
+                c.resizerController().setH(10, 4096);
             },
             [](C& c) {
-                return QStringLiteral("%1 %2").arg(c.quickResizeWidths()[0]).arg(c.quickResizeHeights()[9]);
+                return QStringLiteral("%1 %2").arg(c.resizerController().w(1)).arg(c.resizerController().h(10));
             } },
     };
 }
@@ -205,8 +205,8 @@ TEST(Settings, FirstRunTakesTheRegisteredDefaults)
     EXPECT_EQ(c.customLineColor(), QColor(0, 0, 255));
     EXPECT_EQ(c.onOpeningMaximizeSelection(), 0);
     EXPECT_EQ(c.onOpeningMargine(), 0.1f);
-    EXPECT_EQ(c.quickResizeWidths()[0], 50);
-    EXPECT_EQ(c.quickResizeHeights()[9], 700);
+    EXPECT_EQ(c.resizerController().w(1), 50);
+    EXPECT_EQ(c.resizerController().h(10), 700);
     EXPECT_EQ(run.ui.mainFrame, (Rect { 100, 100, 1400, 880 })) << "the designed frame";
     EXPECT_TRUE(run.ui.widthsSet.value(0) == (std::pair { 0.0, 0.0 })) << "no stored widths";
     EXPECT_TRUE(run.ui.alerts.isEmpty());
@@ -310,7 +310,7 @@ TEST(Settings, OutOfRangeValuesAreBroughtIntoRange)
     EXPECT_EQ(c.onOpeningMaximizeSelection(), 0);
     EXPECT_EQ(c.currentOutputFileType(), ImageFileType::Jpeg);
     EXPECT_EQ(c.guidesStyle(), 0);
-    EXPECT_EQ(c.quickResizeWidths()[2], 1);
+    EXPECT_EQ(c.resizerController().w(3), 1);
 }
 
 // A settings folder that cannot be written: the program runs and says so once.
