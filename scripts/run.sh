@@ -25,6 +25,11 @@ for sample in samples/*.jpg; do
     "$cli" render "$sample" "$out" "${opts[@]}"
   done
 done
+# One sample with every decoration: borders, the built-in logo and two captions.
+out="out/coffee-decorated.jpg"
+printf '%-32s' "$out"
+"$cli" render samples/coffee.jpg "$out" --width 1200 --borders --logo SampleLogo500 \
+  --caption 1 '$f$P$s' --caption 2 '$d - $t' --caption-style 2:location=8,size=30
 echo
 echo "No display here, so the samples were cropped headless into $(pwd)/out/."
 echo "To see the window: run 'make run' in a desktop session, or 'xvfb-run -a make run'."

@@ -1,19 +1,25 @@
 // quillum-cli: renders a photo through the same controller the window uses, headless.
 
 #include "controller/zent3controller.h"
+#include "decorations/DecorationDrawing.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageEncoder.h"
 #include "platform/StagedFile.h"
+#include "platform/UserDefaults.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -48,6 +54,22 @@ const char* kUsage = "Usage: quillum-cli render IN OUT [options]\n"
                      "  --no-metadata      no EXIF; a JPEG is then a plain JFIF file without a profile\n"
                      "  --landscape        turn a portrait output a quarter counter-clockwise\n"
                      "  --keep-alpha       keep the alpha channel in PNG and TIFF (default: drop it)\n"
+                     "  --settings FILE    every output setting and decoration from a Quillum settings\n"
+                     "                     file (~/.config/Quillum/Quillum.ini); later options override\n"
+                     "\n"
+                     "Decorations (drawn exactly as the window draws them):\n"
+                     "  --borders          draw the three borders (black, gray, white hairlines)\n"
+                     "  --border N:SPEC    border N (1-3), SPEC a comma list of: show, hide, color=#rrggbb,\n"
+                     "                     offset=P (all four sides, percent of the longer side),\n"
+                     "                     top=P, bottom=P, left=P, right=P, pen=P, opacity=F\n"
+                     "  --caption N TEXT   draw caption N (1 or 2) with TEXT; tags: $f file name, $F folder,\n"
+                     "                     $FX path, $s $S $SX size, $d $D $DX date, $t $T $TX time, $P new line\n"
+                     "  --caption-style N:SPEC  SPEC a comma list of: font=FAMILY, size=P (width in percent\n"
+                     "                     of the longer side), x=U, y=U (half-percent units), location=0-8,\n"
+                     "                     color=#rrggbb, outline=#rrggbb, no-outline, opacity=F\n"
+                     "  --logo FILE        stamp FILE as a logo (SampleLogo500: the built-in mark)\n"
+                     "  --logo-style SPEC  SPEC a comma list of: width=P, height=P, free (not proportional),\n"
+                     "                     x=P, y=P, location=0-8, opacity=F\n"
                      "  --help             this text\n";
 
 int fail(const QString& message)
@@ -63,6 +85,117 @@ std::optional<double> number(const QString& text)
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
+}
+
+// "key=value,flag,…" into its parts; answers an error text naming the bad part.
+using Spec = std::vector<std::pair<QString, QString>>;
+Spec parseSpec(const QString& text)
+{
+    Spec spec;
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        spec.emplace_back(eq < 0 ? part.trimmed() : part.left(eq).trimmed(), eq < 0 ? QString() : part.mid(eq + 1));
+    }
+    return spec;
+}
+
+// "N:SPEC" with N from 1 to count.
+std::optional<std::pair<int, Spec>> numberedSpec(const QString& text, int count)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    bool ok = false;
+    const int n = text.left(colon < 0 ? text.size() : colon).toInt(&ok);
+    if (!ok || n < 1 || n > count)
+        return std::nullopt;
+    return std::pair { n - 1, parseSpec(colon < 0 ? QString() : text.mid(colon + 1)) };
+}
+
+// Applies one part of a border, caption or logo SPEC; false for a part it does not know
+// or a value out of range.
+bool applyBorder(zent3controller& c, int i, const QString& key, const QString& value)
+{
+    const auto v = number(value);
+    if (key == QLatin1String("show") || key == QLatin1String("hide"))
+        c.setBorderShown(i, key == QLatin1String("show"));
+    else if (key == QLatin1String("color") && QColor::isValidColorName(value))
+        c.setBorderColor(i, QColor::fromString(value));
+    else if (!v || *v < 0 || *v > 100)
+        return false;
+    else if (key == QLatin1String("offset")) {
+        c.setBorderOffsetTop(i, float(*v));
+        c.setBorderOffsetBottom(i, float(*v));
+        c.setBorderOffsetLeft(i, float(*v));
+        c.setBorderOffsetRight(i, float(*v));
+    } else if (key == QLatin1String("top"))
+        c.setBorderOffsetTop(i, float(*v));
+    else if (key == QLatin1String("bottom"))
+        c.setBorderOffsetBottom(i, float(*v));
+    else if (key == QLatin1String("left"))
+        c.setBorderOffsetLeft(i, float(*v));
+    else if (key == QLatin1String("right"))
+        c.setBorderOffsetRight(i, float(*v));
+    else if (key == QLatin1String("pen"))
+        c.setBorderPenSize(i, float(*v));
+    else if (key == QLatin1String("opacity") && *v <= 1)
+        c.setBorderPenOpaque(i, float(*v));
+    else
+        return false;
+    return true;
+}
+
+bool applyCaption(zent3controller& c, int i, const QString& key, const QString& value)
+{
+    const auto v = number(value);
+    if (key == QLatin1String("font") && !value.isEmpty())
+        c.setCaptionFontName(i, captionFont(value, 12));
+    else if (key == QLatin1String("no-outline"))
+        c.setCaptionOutlined(i, false);
+    else if ((key == QLatin1String("color") || key == QLatin1String("outline")) && QColor::isValidColorName(value)) {
+        if (key == QLatin1String("color"))
+            c.setCaptionTextColor(i, QColor::fromString(value));
+        else {
+            c.setCaptionOutlineColor(i, QColor::fromString(value));
+            c.setCaptionOutlined(i, true);
+        }
+    } else if (!v || *v < 0 || *v > 200)
+        return false;
+    else if (key == QLatin1String("size"))
+        c.setCaptionWidthValue(i, float(*v));
+    else if (key == QLatin1String("x"))
+        c.setCaptionOffsetXValue(i, float(*v));
+    else if (key == QLatin1String("y"))
+        c.setCaptionOffsetYValue(i, float(*v));
+    else if (key == QLatin1String("location") && *v <= 8 && *v == std::floor(*v))
+        c.setCaptionLocationValue(i, int(*v));
+    else if (key == QLatin1String("opacity") && *v <= 1)
+        c.setCaptionOpaque(i, float(*v));
+    else
+        return false;
+    return true;
+}
+
+bool applyLogo(zent3controller& c, const QString& key, const QString& value)
+{
+    const auto v = number(value);
+    if (key == QLatin1String("free"))
+        c.setLogoProportionalResize(false);
+    else if (!v || *v < 0 || *v > 100)
+        return false;
+    else if (key == QLatin1String("width"))
+        c.setLogoWidthValue(float(*v));
+    else if (key == QLatin1String("height"))
+        c.setLogoHeightValue(float(*v));
+    else if (key == QLatin1String("x"))
+        c.setLogoOffsetXValue(float(*v));
+    else if (key == QLatin1String("y"))
+        c.setLogoOffsetYValue(float(*v));
+    else if (key == QLatin1String("location") && *v <= 8 && *v == std::floor(*v))
+        c.setLogoLocationValue(int(*v));
+    else if (key == QLatin1String("opacity") && *v <= 1)
+        c.setLogoOpaqueValue(float(*v));
+    else
+        return false;
+    return true;
 }
 
 // Qt spells file names in UTF-8: a name in any other encoding would open another file, or
@@ -98,7 +231,18 @@ int run(int argc, char** argv)
     if (!type)
         return fail(QStringLiteral("%1 must end in %2").arg(out, acceptedImageFileExtensions()));
 
+    // Captions need fonts, which need a GUI application (never a display); the rest does not.
+    std::unique_ptr<QGuiApplication> app;
+    if (args.contains(QStringLiteral("--caption")) || args.contains(QStringLiteral("--caption-style"))
+        || args.contains(QStringLiteral("--settings"))) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int appArgc = 1;
+        app = std::make_unique<QGuiApplication>(appArgc, argv);
+    }
     zent3controller controller;
+    std::unique_ptr<UserDefaults> settings;
+    bool captionNamed = false;
+    QString why;
     std::optional<Rect> crop;
     int quality = 90;
     EncodeOptions options;
@@ -187,6 +331,55 @@ int run(int argc, char** argv)
             options.landscape = true;
         } else if (a == QLatin1String("--keep-alpha")) {
             options.keepAlpha = true;
+        } else if (a == QLatin1String("--settings")) {
+            const auto file = value();
+            if (!file || !QFileInfo(*file).isFile())
+                return fail(QStringLiteral("--settings wants a Quillum settings file"));
+            settings = std::make_unique<UserDefaults>(*file);
+            controller.setUserDefaults(settings.get());
+            controller.defaultsRead();
+        } else if (a == QLatin1String("--borders")) {
+            controller.setBorder1Check(true);
+        } else if (a == QLatin1String("--border") || a == QLatin1String("--caption-style")) {
+            const bool border = a == QLatin1String("--border");
+            const auto text = value();
+            const auto spec = text ? numberedSpec(*text, border ? 3 : 2) : std::nullopt;
+            if (!spec)
+                return fail(QStringLiteral("%1 wants N:SPEC (see --help)").arg(a));
+            for (const auto& [key, v] : spec->second)
+                if (!(border ? applyBorder(controller, spec->first, key, v)
+                             : applyCaption(controller, spec->first, key, v)))
+                    return fail(QStringLiteral("%1: “%2” is not understood (see --help)").arg(a, key));
+            if (border)
+                controller.setBorder1Check(true);
+        } else if (a == QLatin1String("--caption")) {
+            const auto n = value();
+            const auto text = value();
+            if (!n || !text || (*n != QLatin1String("1") && *n != QLatin1String("2")))
+                return fail(QStringLiteral("--caption wants 1 or 2 and a text"));
+            const int index = n->toInt() - 1;
+            controller.setCaptionTextString(index, *text);
+            controller.setCaptionShown(index, true);
+            // Naming one caption draws that one alone.
+            if (!captionNamed)
+                controller.setCaptionShown(1 - index, false);
+            captionNamed = true;
+            controller.setTextCaption1Check(true);
+        } else if (a == QLatin1String("--logo")) {
+            const auto file = value();
+            if (!file)
+                return fail(QStringLiteral("--logo wants a picture file"));
+            if (!controller.logoSetupWindow().loadLogoImage(*file, &why))
+                return fail(why);
+            controller.adjustLogoSizes();
+            controller.setDrawLogo(true);
+        } else if (a == QLatin1String("--logo-style")) {
+            const auto text = value();
+            if (!text)
+                return fail(QStringLiteral("--logo-style wants a SPEC (see --help)"));
+            for (const auto& [key, v] : parseSpec(*text))
+                if (!applyLogo(controller, key, v))
+                    return fail(QStringLiteral("--logo-style: “%1” is not understood (see --help)").arg(key));
         } else {
             return fail(QStringLiteral("unknown option %1 (see --help)").arg(a));
         }

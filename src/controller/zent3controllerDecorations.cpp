@@ -16,11 +16,20 @@ namespace quillum {
 
 namespace {
 
-CaptionSettings& captionAt(DecorationSettings& d, int index) { return d.captions[std::size_t(index == 1 ? 1 : 0)]; }
-BorderSettings& borderAt(DecorationSettings& d, int index) { return d.borders[std::size_t(std::clamp(index, 0, 2))]; }
+CaptionSettings& captionAt(DecorationSettings& d, int index)
+{
+    return d.captions[std::size_t(index == 1 ? 1 : 0)];
+}
+BorderSettings& borderAt(DecorationSettings& d, int index)
+{
+    return d.borders[std::size_t(std::clamp(index, 0, 2))];
+}
 
 // Opacities are fractions; a damaged settings file must not push them outside.
-float fraction(float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, 1.0f) : 1.0f; }
+float fraction(float v)
+{
+    return std::isfinite(v) ? std::clamp(v, 0.0f, 1.0f) : 1.0f;
+}
 
 } // namespace
 
@@ -158,8 +167,14 @@ void zent3controller::changeCaption2Font(const Sender&)
         onChangeCaption2Font(*chosen);
 }
 
-void zent3controller::onChangeCaption1Font(const QFont& font) { setCaption1FontName(font); }
-void zent3controller::onChangeCaption2Font(const QFont& font) { setCaption2FontName(font); }
+void zent3controller::onChangeCaption1Font(const QFont& font)
+{
+    setCaption1FontName(font);
+}
+void zent3controller::onChangeCaption2Font(const QFont& font)
+{
+    setCaption2FontName(font);
+}
 
 QString zent3controller::formatZentCaption(const QString& text) const
 {

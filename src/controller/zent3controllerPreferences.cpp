@@ -180,10 +180,10 @@ void zent3controller::readDecorations(const UserDefaults& d)
         setBorderPenOpaque(i, d.floatForKey(stored(k[6])));
     }
     const std::array<std::array<const char*, 8>, 2> captions { {
-        { ShowCaption1, Caption1Text, Caption1YOffset, Caption1Size, Caption1XOffset, Caption1Layout,
-            Caption1Outlined, Caption1Opaque },
-        { ShowCaption2, Caption2Text, Caption2YOffset, Caption2Size, Caption2XOffset, Caption2Layout,
-            Caption2Outlined, Caption2Opaque },
+        { ShowCaption1, Caption1Text, Caption1YOffset, Caption1Size, Caption1XOffset, Caption1Layout, Caption1Outlined,
+            Caption1Opaque },
+        { ShowCaption2, Caption2Text, Caption2YOffset, Caption2Size, Caption2XOffset, Caption2Layout, Caption2Outlined,
+            Caption2Opaque },
     } };
     for (int i = 0; i < 2; ++i) {
         const auto& k = captions[std::size_t(i)];
@@ -254,10 +254,10 @@ void zent3controller::writeDecorations(UserDefaults& d) const
         d.setFloat(stored(k[6]), b.penOpaque);
     }
     const std::array<std::array<const char*, 9>, 2> captions { {
-        { ShowCaption1, Caption1Text, Caption1YOffset, Caption1Size, Caption1XOffset, Caption1Layout,
-            Caption1Outlined, Caption1Opaque, Caption1FontName },
-        { ShowCaption2, Caption2Text, Caption2YOffset, Caption2Size, Caption2XOffset, Caption2Layout,
-            Caption2Outlined, Caption2Opaque, Caption2FontName },
+        { ShowCaption1, Caption1Text, Caption1YOffset, Caption1Size, Caption1XOffset, Caption1Layout, Caption1Outlined,
+            Caption1Opaque, Caption1FontName },
+        { ShowCaption2, Caption2Text, Caption2YOffset, Caption2Size, Caption2XOffset, Caption2Layout, Caption2Outlined,
+            Caption2Opaque, Caption2FontName },
     } };
     for (int i = 0; i < 2; ++i) {
         const auto& k = captions[std::size_t(i)];
@@ -361,7 +361,8 @@ bool zent3controller::defaultsWrite()
         return true;
     std::fprintf(stderr, "Quillum: %s\n", qPrintable(written.error()));
     if (m_uiServices && !m_toldSettingsCannotBeSaved)
-        m_uiServices->runAlert(QStringLiteral("The settings were not saved"), written.error(), { QStringLiteral("OK") });
+        m_uiServices->runAlert(
+            QStringLiteral("The settings were not saved"), written.error(), { QStringLiteral("OK") });
     m_toldSettingsCannotBeSaved = true;
     return false;
 }

@@ -52,8 +52,8 @@ int captionSearchLimit(int outputWidth, int outputHeight);
 // The size search one point at a time, as the rule states it (the reference the fast
 // search is tested against).
 int captionFontSizeStepwise(const CaptionSettings& caption, const QString& expandedText, int targetWidth, int limit);
-CaptionLayout captionLayout(const CaptionSettings& caption, const QString& expandedText, int outputWidth,
-    int outputHeight);
+CaptionLayout captionLayout(
+    const CaptionSettings& caption, const QString& expandedText, int outputWidth, int outputHeight);
 // Draws one caption whose text is already expanded; skips an empty text or a width of 0.
 void drawCaption(BitmapImageRep& output, const CaptionSettings& caption, const QString& expandedText);
 

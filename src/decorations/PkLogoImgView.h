@@ -13,7 +13,9 @@ namespace quillum {
 
 class PkLogoImgView {
 public:
-    explicit PkLogoImgView(NotificationCenter& center) : m_center(center) { }
+    explicit PkLogoImgView(NotificationCenter& center)
+        : m_center(center)
+    { }
 
     const QImage& image() const { return m_image; }
     bool hasImage() const { return !m_image.isNull(); }
@@ -36,7 +38,9 @@ private:
 // ("SampleLogo500" for the built-in mark, empty for none), which is what the settings keep.
 class PkLogoScreen {
 public:
-    explicit PkLogoScreen(NotificationCenter& center) : m_well(center) { }
+    explicit PkLogoScreen(NotificationCenter& center)
+        : m_well(center)
+    { }
 
     PkLogoImgView& logoImageView() { return m_well; }
     const PkLogoImgView& logoImageView() const { return m_well; }

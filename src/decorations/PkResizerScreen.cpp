@@ -7,11 +7,20 @@
 namespace quillum {
 
 namespace {
-bool isEntry(int index) { return index >= 1 && index <= PkResizerScreen::kCount; }
+bool isEntry(int index)
+{
+    return index >= 1 && index <= PkResizerScreen::kCount;
+}
 } // namespace
 
-int PkResizerScreen::w(int index) const { return isEntry(index) ? m_w[std::size_t(index - 1)] : 0; }
-int PkResizerScreen::h(int index) const { return isEntry(index) ? m_h[std::size_t(index - 1)] : 0; }
+int PkResizerScreen::w(int index) const
+{
+    return isEntry(index) ? m_w[std::size_t(index - 1)] : 0;
+}
+int PkResizerScreen::h(int index) const
+{
+    return isEntry(index) ? m_h[std::size_t(index - 1)] : 0;
+}
 
 // A size below one pixel would fix the output at nothing; it is kept at one.
 void PkResizerScreen::setW(int index, int pixels)

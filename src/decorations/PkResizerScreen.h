@@ -15,7 +15,9 @@ public:
     static constexpr int kCount = 10;
     static constexpr std::array<int, kCount> kDefaults { 50, 100, 150, 200, 250, 300, 400, 500, 600, 700 };
 
-    explicit PkResizerScreen(NotificationCenter& center) : m_center(center) { }
+    explicit PkResizerScreen(NotificationCenter& center)
+        : m_center(center)
+    { }
 
     // index 1–10, as the entries are numbered.
     int w(int index) const;

@@ -143,6 +143,74 @@ std::vector<Setting> everySetting()
             [](C& c) {
                 return QStringLiteral("%1 %2").arg(c.resizerController().w(1)).arg(c.resizerController().h(10));
             } },
+        { "captions switch", [](C& c, auto&) { c.setTextCaption1Check(true); },
+            [](C& c) { return text(c.textCaption1Check()); } },
+        { "borders switch", [](C& c, auto&) { c.setBorder1Check(true); }, [](C& c) { return text(c.border1Check()); } },
+        { "caption 2",
+            [](C& c, auto&) {
+                c.setCaption2TextString(QStringLiteral("$d$P© Ann"));
+                c.setShowCaption2(false);
+                c.setCaption2LocationValue(8);
+                c.setCaption2WidthValue(40.5f);
+                c.setCaption2OffsetXValue(1.5f);
+                c.setCaption2OffsetYValue(7);
+                c.setCaption2Outlined(false);
+                c.setCaption2Opaque(0.25f);
+                c.setCaption2TextColor(QColor(10, 20, 30, 40));
+                c.setCaption2OutlineColor(QColor(200, 0, 0));
+            },
+            [](C& c) {
+                return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
+                    .arg(c.caption2TextString(), text(c.showCaption2()))
+                    .arg(c.caption2LocationValue())
+                    .arg(double(c.caption2WidthValue()))
+                    .arg(double(c.caption2OffsetXValue()))
+                    .arg(double(c.caption2OffsetYValue()))
+                    .arg(text(c.caption2Outlined()))
+                    .arg(double(c.caption2Opaque()))
+                    .arg(c.caption2TextColor().name(QColor::HexArgb), c.caption2OutlineColor().name());
+            } },
+        { "border 3",
+            [](C& c, auto&) {
+                c.setShowBorder3(false);
+                c.setBorder3Color(QColor(0, 128, 255));
+                c.setBorder3OffsetTop(2);
+                c.setBorder3OffsetBottom(3);
+                c.setBorder3OffsetLeft(4);
+                c.setBorder3OffsetRight(5.5f);
+                c.setBorder3PenSize(0.75f);
+                c.setBorder3PenOpaque(0.5f);
+            },
+            [](C& c) {
+                return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+                    .arg(text(c.showBorder3()), c.border3Color().name())
+                    .arg(double(c.border3OffsetTop()))
+                    .arg(double(c.border3OffsetBottom()))
+                    .arg(double(c.border3OffsetLeft()))
+                    .arg(double(c.border3OffsetRight()))
+                    .arg(double(c.border3PenSize()))
+                    .arg(double(c.border3PenOpaque()));
+            } },
+        { "logo placement",
+            [](C& c, auto&) {
+                c.setLogoProportionalResize(false);
+                c.setLogoWidthValue(12);
+                c.setLogoHeightValue(6);
+                c.setLogoOffsetXValue(1);
+                c.setLogoOffsetYValue(4);
+                c.setLogoLocationValue(0);
+                c.setLogoOpaqueValue(0.5f);
+            },
+            [](C& c) {
+                return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+                    .arg(text(c.logoProportionalResize()))
+                    .arg(double(c.logoWidthValue()))
+                    .arg(double(c.logoHeightValue()))
+                    .arg(double(c.logoOffsetXValue()))
+                    .arg(double(c.logoOffsetYValue()))
+                    .arg(c.logoLocationValue())
+                    .arg(double(c.logoOpaqueValue()));
+            } },
     };
 }
 
@@ -207,6 +275,16 @@ TEST(Settings, FirstRunTakesTheRegisteredDefaults)
     EXPECT_EQ(c.onOpeningMargine(), 0.1f);
     EXPECT_EQ(c.resizerController().w(1), 50);
     EXPECT_EQ(c.resizerController().h(10), 700);
+    EXPECT_FALSE(c.textCaption1Check() || c.border1Check());
+    EXPECT_EQ(c.caption1TextString(), QStringLiteral("Quillum"));
+    EXPECT_EQ(c.caption2TextString(), QString::fromLatin1(setting::kCaption2DefaultText));
+    EXPECT_EQ(c.caption1LocationValue(), 6);
+    EXPECT_EQ(c.caption2LocationValue(), 3);
+    EXPECT_FALSE(c.caption1FontName().isEmpty());
+    EXPECT_EQ(c.border2Color(), QColor(128, 128, 128));
+    EXPECT_EQ(c.border3OffsetLeft(), 1.0f);
+    EXPECT_EQ(c.logoSetupWindow().logoImageFile(), QStringLiteral("SampleLogo500"));
+    EXPECT_EQ(c.logoLocationValue(), 8);
     EXPECT_EQ(run.ui.mainFrame, (Rect { 100, 100, 1400, 880 })) << "the designed frame";
     EXPECT_TRUE(run.ui.widthsSet.value(0) == (std::pair { 0.0, 0.0 })) << "no stored widths";
     EXPECT_TRUE(run.ui.alerts.isEmpty());
