@@ -189,9 +189,9 @@ void BM_rotate(benchmark::State& state, float degrees)
     }
 }
 
-// Stepping to the next photo of a folder of five 6000 x 4000 JPEGs after looking at the
-// current one for a second: with the look-ahead the decode is already done.
-void BM_nextPicture(benchmark::State& state, bool lookAhead)
+// A folder of five copies of the benchmark photo, made on first use (any benchmark may run
+// alone under a filter).
+std::filesystem::path fivePhotoFolder()
 {
     const std::filesystem::path folder = std::filesystem::path(g_photoPath).parent_path() / "folder";
     std::filesystem::create_directories(folder);
@@ -200,6 +200,14 @@ void BM_nextPicture(benchmark::State& state, bool lookAhead)
         if (!std::filesystem::exists(copy))
             std::filesystem::copy_file(g_photoPath, copy);
     }
+    return folder;
+}
+
+// Stepping to the next photo of a folder of five 6000 x 4000 JPEGs after looking at the
+// current one for a second: with the look-ahead the decode is already done.
+void BM_nextPicture(benchmark::State& state, bool lookAhead)
+{
+    const std::filesystem::path folder = fivePhotoFolder();
     NotificationCenter center;
     zent3controller controller(center);
     controller.setLookAheadEnabled(lookAhead);
@@ -267,7 +275,7 @@ void BM_saveJpeg(benchmark::State& state, bool metadata)
 // The whole gesture: save the crop and step to the next photo, after looking at it a second.
 void BM_saveAndAdvance(benchmark::State& state)
 {
-    const std::filesystem::path folder = std::filesystem::path(g_photoPath).parent_path() / "folder";
+    const std::filesystem::path folder = fivePhotoFolder();
     const std::filesystem::path saved = std::filesystem::path(g_photoPath).parent_path() / "saved";
     std::filesystem::create_directories(saved);
     NotificationCenter center;
