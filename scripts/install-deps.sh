@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
   libvips-dev libexiv2-dev liblcms2-dev libjpeg62-turbo-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick fonts-dejavu-core
 )
 
 missing=()
