@@ -474,17 +474,41 @@ void drawCaption(BitmapImageRep& output, const CaptionSettings& caption, const Q
     if (layer.isNull())
         return;
     layer.fill(Qt::transparent);
-    {
-        QPainter painter(&layer);
+    auto begin = [&](QPainter& painter) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.translate(layout.x - box.left, top - box.top);
         if (layout.scaledToTarget)
             painter.scale(layout.drawnWidth / layout.textWidth, layout.drawnWidth / layout.textWidth);
         painter.setFont(font);
-        if (caption.outlined) {
+    };
+    if (caption.outlined) {
+        const double stroke = 0.04 * layout.fontSize;
+        if (caption.outlineColor.alpha() == 255) {
+            QPainter painter(&layer);
+            begin(painter);
             painter.setPen(caption.outlineColor);
-            drawCaptionOutline(painter, lines, 0.04 * layout.fontSize);
+            drawCaptionOutline(painter, lines, stroke);
+        } else {
+            // The shifted copies overlap: draw them opaque, then lay them down once at the
+            // colour's own alpha.
+            QImage ring(layer.size(), QImage::Format_ARGB32_Premultiplied);
+            ring.fill(Qt::transparent);
+            {
+                QPainter painter(&ring);
+                begin(painter);
+                QColor opaque = caption.outlineColor;
+                opaque.setAlpha(255);
+                painter.setPen(opaque);
+                drawCaptionOutline(painter, lines, stroke);
+            }
+            QPainter painter(&layer);
+            painter.setOpacity(caption.outlineColor.alphaF());
+            painter.drawImage(0, 0, ring);
         }
+    }
+    {
+        QPainter painter(&layer);
+        begin(painter);
         painter.setPen(caption.textColor);
         for (const CaptionLine& line : lines)
             painter.drawText(line.origin, line.text);

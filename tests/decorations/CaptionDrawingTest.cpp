@@ -212,39 +212,48 @@ TEST(CaptionDrawing, OutlineOpacityAndSkipping)
     struct Row {
         const char* name;
         bool outlined;
+        int outlineAlpha;
         float opacity, widthValue;
         QString text;
         bool expectDark, expectWhite;
         int maxRed;
     };
     const Row rows[] = {
-        { "outlined", true, 1.0f, 25, text, true, true, 255 },
-        { "fill_only", false, 1.0f, 25, text, false, true, 255 },
-        { "half_strength", false, 0.5f, 25, text, false, false, 192 },
-        { "width_zero_skips", true, 1.0f, 0, text, false, false, 128 },
-        { "empty_text_skips", true, 1.0f, 25, QString(), false, false, 128 },
+        { "outlined", true, 255, 1.0f, 25, text, true, true, 255 },
+        { "fill_only", false, 255, 1.0f, 25, text, false, true, 255 },
+        { "half_strength", false, 255, 0.5f, 25, text, false, false, 192 },
+        // A translucent outline stays translucent where its shifted copies overlap.
+        { "half_alpha_outline", true, 128, 1.0f, 25, text, false, true, 255 },
+        { "width_zero_skips", true, 255, 1.0f, 0, text, false, false, 128 },
+        { "empty_text_skips", true, 255, 1.0f, 25, QString(), false, false, 128 },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         CaptionSettings c = plainCaption(r.text, 6);
         c.outlined = r.outlined;
+        c.outlineColor = QColor(0, 0, 0, r.outlineAlpha);
         c.opaque = r.opacity;
         c.widthValue = r.widthValue;
         BitmapImageRep out = filledOutput(1000, 600, grey);
         drawCaption(out, c, r.text);
-        int dark = 0, white = 0, maxRed = 0;
+        int dark = 0, white = 0, maxRed = 0, minRed = 255;
         for (int y = 0; y < 600; ++y)
             for (int x = 0; x < 1000; ++x) {
                 const Argb p = pixelAt(out, x, y);
                 dark += p[1] < 20;
                 white += p[1] > 235;
                 maxRed = std::max<int>(maxRed, p[1]);
+                minRed = std::min<int>(minRed, p[1]);
                 ASSERT_EQ(p[0], 255);
             }
         EXPECT_EQ(dark > 0, r.expectDark) << dark;
         EXPECT_EQ(white > 0, r.expectWhite) << white;
         EXPECT_LE(maxRed, r.maxRed);
         EXPECT_GE(maxRed, r.maxRed - 1);
+        if (r.outlineAlpha < 255) {
+            EXPECT_GE(minRed, 63) << "black at half alpha over grey";
+            EXPECT_LE(minRed, 65);
+        }
     }
 }
 
