@@ -1,4 +1,5 @@
 #include "DecorationTestSupport.h"
+#include "TestSupport.h"
 
 #include "decorations/DecorationDrawing.h"
 #include "decorations/LogoImage.h"
@@ -219,4 +220,26 @@ TEST(LogoImage, ReadsPicturesAndRefusesTheRest)
     const Result<QImage> missing = readLogoImage(dir.filePath(QStringLiteral("gone.png")));
     EXPECT_FALSE(missing.ok());
     EXPECT_TRUE(missing.error().contains(QStringLiteral("gone.png")));
+}
+
+TEST(LogoImage, JpegFilesAreTurnedUprightAndMustBeComplete)
+{
+    struct Row {
+        const char* file;
+        QSize size; // empty: refused
+    };
+    const Row rows[] = {
+        { "orient6.jpg", QSize(8, 16) }, // stored 16 x 8, turned by its EXIF orientation
+        { "grey.jpg", QSize(32, 24) }, { "truncated.jpg", QSize() }, { "notanimage.jpg", QSize() },
+        { "huge-header.png", QSize() }, { "red-block.webp", QSize() }, // not one of Qt's own readers
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.file);
+        const Result<QImage> read = readLogoImage(dataPath(r.file));
+        ASSERT_EQ(read.ok(), !r.size.isEmpty()) << qPrintable(read.error());
+        if (read.ok())
+            EXPECT_EQ(read->size(), r.size);
+        else
+            EXPECT_TRUE(read.error().contains(QString::fromLatin1(r.file))) << qPrintable(read.error());
+    }
 }
