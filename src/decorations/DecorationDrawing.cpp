@@ -280,7 +280,7 @@ LogoPlacement logoPlacement(const LogoSettings& logo, int outputWidth, int outpu
     p.height = logo.heightValue * uy;
     const double ox = logo.offsetXValue * ux, oy = logo.offsetYValue * uy;
     const int location = logo.locationValue >= 0 && logo.locationValue <= 8 ? logo.locationValue : 4;
-    const double halfW = outputWidth / 2, halfH = outputHeight / 2;
+    const double halfW = w / 2, halfH = h / 2; // unlike the captions', not whole pixels
     switch (location % 3) {
     case 0:
         p.x = ox;
@@ -386,9 +386,10 @@ int captionFontSizeStepwise(const CaptionSettings& caption, const QString& expan
 
 namespace {
 
-// The stepwise rule's answer without walking every size: the advance is proportional to the
-// size, so one measurement predicts the size, and the neighbours are measured to make the
-// answer exact even where rounding inside the font engine bends the line.
+// The stepwise rule's answer without walking every size: the unhinted advance is nearly
+// proportional to the size, so one measurement predicts the size, and the sizes either side
+// are measured so the answer is the first one that reaches the target, as stepping finds it
+// (the advance never shrinks as the size grows).
 int captionFontSizeFast(const QString& fontName, const QStringList& lines, int targetWidth, int limit)
 {
     auto width = [&](int size) { return fillTextWidth(fontName, lines, size); };
