@@ -8,12 +8,16 @@
 
 #include "controller/zent3controller.h"
 #include "cropframe/PkCroppingImageView.h"
+#include "decorations/DecorationDrawing.h"
+#include "decorations/LogoImage.h"
 #include "imaging/SourceRotation.h"
 #include "imaging/WorkingBitmap.h"
 #include "input/FileList.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageEncoder.h"
 #include "platform/UserDefaults.h"
+
+#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -347,6 +351,63 @@ void BM_settings(benchmark::State& state, SettingsStep step)
     }
 }
 
+// Captions measure fonts, which needs a GUI application (offscreen when there is no display).
+void ensureGuiApplication()
+{
+    if (QGuiApplication::instance())
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "quillum-bench";
+    static char* argv[] = { name, nullptr };
+    static QGuiApplication app(argc, argv);
+}
+
+// What every decoration adds to a 1920 x 1280 render: three borders, the sample logo and two
+// captions with a file tag and a date tag. Timed around the decorator alone, each time on a
+// fresh copy of the undecorated output.
+void BM_decorationsAllOn(benchmark::State& state)
+{
+    ensureGuiApplication();
+    DecorationSettings settings;
+    settings.bordersOn = true;
+    settings.logo.drawLogo = true;
+    settings.captionsOn = true;
+    settings.captions[0].text = QStringLiteral("$f");
+    settings.captions[1].text = QStringLiteral("$d - $t");
+    const QImage logo = sampleLogoImage();
+    const QString source = QString::fromStdString(g_photoPath);
+    Decorator decorator(
+        settings, [&]() -> const QImage& { return logo; }, [&] { return source; });
+
+    BitmapImageRep plain = BitmapImageRep::makeARGB(1920, 1280);
+    std::memset(plain.bitmapData(), 0x80, plain.planeBytes());
+    BitmapImageRep output = plain.clone();
+    for (auto _ : state) {
+        std::memcpy(output.bitmapData(), plain.bitmapData(), plain.planeBytes());
+        const auto start = std::chrono::steady_clock::now();
+        decorator.drawBorders(output);
+        decorator.drawLogo(output);
+        decorator.drawCaptions(output);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        benchmark::DoNotOptimize(output.bitmapData());
+    }
+}
+
+// The caption size search for a 40-character caption on a 1920 x 1280 output.
+void BM_captionSizeSearch(benchmark::State& state)
+{
+    ensureGuiApplication();
+    CaptionSettings caption = defaultCaption(0, {});
+    const QString text = QStringLiteral("IMG_20240612_181455.jpg - 12 June 2024 @");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(captionLayout(caption, text, 1920, 1280).fontSize);
+    state.SetLabel("size " + std::to_string(captionLayout(caption, text, 1920, 1280).fontSize) + ", "
+        + std::to_string(text.size()) + " chars");
+}
+
 void configure(benchmark::internal::Benchmark* b)
 {
     // Work runs on two threads, so CPU time would overstate it; medians of 7 repetitions.
@@ -386,6 +447,15 @@ void registerBenchmarks()
     configure(benchmark::RegisterBenchmark("settings/read", BM_settings, SettingsStep::Read));
     configure(benchmark::RegisterBenchmark("settings/write", BM_settings, SettingsStep::Write));
     configure(benchmark::RegisterBenchmark("settings/write+flush", BM_settings, SettingsStep::WriteAndFlush));
+    benchmark::RegisterBenchmark("decorations/all-on-1920x1280", BM_decorationsAllOn)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Repetitions(7)
+        ->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("decorations/caption-size-search-40chars", BM_captionSizeSearch)
+        ->Unit(benchmark::kMicrosecond)
+        ->Repetitions(7)
+        ->ReportAggregatesOnly(true);
 }
 
 // Takes "--NAME VALUE" or "--NAME=VALUE" out of argv; Google Benchmark rejects flags it does not know.

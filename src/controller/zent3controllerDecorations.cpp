@@ -9,6 +9,7 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QGuiApplication>
 
 #include <cmath>
 
@@ -88,6 +89,8 @@ void zent3controller::setCaptionFontName(int index, const QFont& font)
 QString zent3controller::captionFontNameLabel(int index) const
 {
     // What is drawn: a family that is not installed shows as the font used instead.
+    if (!QGuiApplication::instance())
+        return caption(index).fontName;
     return QFontInfo(captionFont(caption(index).fontName, 12)).family();
 }
 

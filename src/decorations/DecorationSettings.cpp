@@ -10,7 +10,7 @@ BorderSettings defaultBorder(int index)
 {
     BorderSettings b;
     const float offsets[] = { 0.0f, 0.5f, 1.0f };
-    const QColor colors[] = { QColor(0, 0, 0), QColor(128, 128, 128), QColor(255, 255, 255) };
+    const QColor colors[] = { QColor(0, 0, 0), QColor::fromRgbF(0.5f, 0.5f, 0.5f), QColor(255, 255, 255) };
     const int i = std::clamp(index, 0, 2);
     b.offsetTop = b.offsetBottom = b.offsetLeft = b.offsetRight = offsets[i];
     b.color = colors[i];

@@ -1,6 +1,11 @@
 #include "TextFormats.h"
 
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
 #include <cmath>
+#include <memory>
 
 namespace quillum {
 namespace {
@@ -52,6 +57,23 @@ QString stringForByteSize(std::int32_t bytes, const QLocale& locale)
     if (v < 1023.0f)
         return decimal(v, 1, locale) + QStringLiteral(" MB");
     return decimal(v / 1024.0f, 1, locale) + QStringLiteral(" GB");
+}
+
+QString stringForDateTime(const QDateTime& when, DateOrTime what, DateStyle style, const QString& localeName)
+{
+    const icu::DateFormat::EStyle icuStyle = style == DateStyle::Full ? icu::DateFormat::kFull
+        : style == DateStyle::Medium                                  ? icu::DateFormat::kMedium
+                                                                      : icu::DateFormat::kShort;
+    const icu::Locale locale
+        = localeName.isEmpty() ? icu::Locale::getDefault() : icu::Locale(localeName.toUtf8().constData());
+    std::unique_ptr<icu::DateFormat> format(what == DateOrTime::Date
+            ? icu::DateFormat::createDateInstance(icuStyle, locale)
+            : icu::DateFormat::createTimeInstance(icuStyle, locale));
+    if (!format)
+        return {};
+    icu::UnicodeString text;
+    format->format(static_cast<UDate>(when.toMSecsSinceEpoch()), text);
+    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
 }
 
 } // namespace quillum

@@ -1,6 +1,7 @@
 #pragma once
 // Size and time texts, formatted with the locale's grouping separator.
 
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 
@@ -17,5 +18,11 @@ QString stringForFullByteSize(std::int32_t bytes, const QLocale& locale = QLocal
 
 // B, KB, MB, GB with a step of 1023 (not 1024): "#,##0 B", then "#,##0.0 KB" / "MB" / "GB".
 QString stringForByteSize(std::int32_t bytes, const QLocale& locale = QLocale());
+
+enum class DateOrTime { Date, Time };
+enum class DateStyle { Full, Medium, Short };
+// The date alone or the time alone in the locale's full, medium or short style (ICU: Qt's
+// locale has no medium style). localeName names an ICU locale; empty is the user's.
+QString stringForDateTime(const QDateTime& when, DateOrTime what, DateStyle style, const QString& localeName = {});
 
 } // namespace quillum

@@ -112,7 +112,7 @@ TEST_F(DecorationCommands, ResettingABorderRestoresItsRegisteredValues)
     c.setBorder2PenOpaque(0.2f);
     c.resetBorder2();
     EXPECT_TRUE(c.showBorder2());
-    EXPECT_EQ(c.border2Color(), QColor(128, 128, 128));
+    EXPECT_EQ(c.border2Color(), QColor::fromRgbF(0.5f, 0.5f, 0.5f)) << "50 % white";
     EXPECT_EQ(c.border2OffsetLeft(), 0.5f);
     EXPECT_EQ(c.border2PenSize(), 0.1f);
     EXPECT_EQ(c.border2PenOpaque(), 1.0f);

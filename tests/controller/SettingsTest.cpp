@@ -281,9 +281,11 @@ TEST(Settings, FirstRunTakesTheRegisteredDefaults)
     EXPECT_EQ(c.caption1LocationValue(), 6);
     EXPECT_EQ(c.caption2LocationValue(), 3);
     EXPECT_FALSE(c.caption1FontName().isEmpty());
-    EXPECT_EQ(c.border2Color(), QColor(128, 128, 128));
+    EXPECT_EQ(c.border2Color(), QColor::fromRgbF(0.5f, 0.5f, 0.5f)) << "50 % white";
     EXPECT_EQ(c.border3OffsetLeft(), 1.0f);
     EXPECT_EQ(c.logoSetupWindow().logoImageFile(), QStringLiteral("SampleLogo500"));
+    EXPECT_TRUE(c.logoImageView().hasImage()) << "the built-in mark, without a file";
+    EXPECT_FALSE(c.drawLogo());
     EXPECT_EQ(c.logoLocationValue(), 8);
     EXPECT_EQ(run.ui.mainFrame, (Rect { 100, 100, 1400, 880 })) << "the designed frame";
     EXPECT_TRUE(run.ui.widthsSet.value(0) == (std::pair { 0.0, 0.0 })) << "no stored widths";
