@@ -82,25 +82,7 @@ void expectRect(const Rect& got, const Rect& want, double tolerance = 0.01)
 
 } // namespace
 
-TEST(Interaction, HitTestingOrder)
-{
-    Panel p;
-    p.view->selRect()->setFrame({ 100, 50, 400, 300 });
-    struct Row {
-        Point at;
-        int location;
-    } rows[] = {
-        { { 100, 350 }, 1 }, { { 300, 350 }, 2 }, { { 500, 350 }, 3 }, { { 100, 200 }, 4 }, { { 300, 200 }, 5 },
-        { { 500, 200 }, 6 }, { { 100, 50 }, 7 }, { { 300, 50 }, 8 }, { { 500, 50 }, 9 }, { { 512, 362 }, 10 },
-        { { 488, 338 }, 10 }, { { 700, 700 }, 0 }, { { 107.9, 342 }, 1 }, // corners win over edges where they overlap
-    };
-    for (const Row& r : rows)
-        EXPECT_EQ(p.view->gripPoint(r.at), r.location) << r.at.x << "," << r.at.y;
-    p.view->setScale(2.0f); // the frame is now (200, 100, 800, 600) in view units
-    EXPECT_EQ(p.view->gripPoint({ 1000, 700 }), 3);
-}
-
-TEST(Interaction, HitTestingOnTheEdgesOfActiveAreas)
+TEST(Interaction, HitTestingOrderAndTheEdgesOfActiveAreas)
 {
     // Frame (100, 50, 400, 300), s = 8, v = 4. Areas are closed at their low edges and open
     // at their high edges: corner 1 is [92, 108) x [342, 358), top edge [108, 500) x [342,
@@ -114,6 +96,18 @@ TEST(Interaction, HitTestingOnTheEdgesOfActiveAreas)
         Point at;
         int location;
     } rows[] = {
+        { "corner 1", { 100, 350 }, 1 },
+        { "top edge", { 300, 350 }, 2 },
+        { "corner 3", { 500, 350 }, 3 },
+        { "left edge", { 100, 200 }, 4 },
+        { "inside", { 300, 200 }, 5 },
+        { "right edge", { 500, 200 }, 6 },
+        { "corner 7", { 100, 50 }, 7 },
+        { "corner 9", { 500, 50 }, 9 },
+        { "rotation grip", { 512, 362 }, 10 },
+        { "inner grip", { 488, 338 }, 10 },
+        { "far outside", { 700, 700 }, 0 },
+        { "corners win over edges where they overlap", { 107.9, 342 }, 1 },
         { "corner's low x edge is in", { 92, 350 }, 1 },
         { "corner's high x edge belongs to the top edge", { 108, 350 }, 2 },
         { "corner's low y edge is in (over the left edge)", { 100, 342 }, 1 },
@@ -138,6 +132,8 @@ TEST(Interaction, HitTestingOnTheEdgesOfActiveAreas)
     };
     for (const Row& r : rows)
         EXPECT_EQ(p.view->gripPoint(r.at), r.location) << r.name;
+    p.view->setScale(2.0f); // the frame is now (200, 100, 800, 600) in view units
+    EXPECT_EQ(p.view->gripPoint({ 1000, 700 }), 3);
 }
 
 TEST(Interaction, DragResults)

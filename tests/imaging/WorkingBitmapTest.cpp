@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 using namespace quillum;
@@ -23,16 +24,15 @@ struct Picture {
 
 BitmapImageRep make(int spp, int bpp, bool alpha, unsigned flags, bool planar, std::size_t rowPad = 0)
 {
-    BitmapImageRep::Layout l;
-    l.width = Picture::W;
-    l.height = Picture::H;
-    l.samplesPerPixel = spp;
-    l.bitsPerPixel = planar ? 8 : bpp;
-    l.hasAlpha = alpha;
-    l.formatFlags = flags;
-    l.planar = planar;
-    l.colorSpace = spp <= 2 ? ColorSpace::CalibratedWhite : ColorSpace::CalibratedRGB;
-    l.bytesPerRow = (planar ? std::size_t(Picture::W) : std::size_t(Picture::W) * std::size_t(bpp / 8)) + rowPad;
+    const BitmapImageRep::Layout l { .width = Picture::W,
+        .height = Picture::H,
+        .samplesPerPixel = spp,
+        .bitsPerPixel = planar ? 8 : bpp,
+        .bytesPerRow = (planar ? std::size_t(Picture::W) : std::size_t(Picture::W) * std::size_t(bpp / 8)) + rowPad,
+        .hasAlpha = alpha,
+        .planar = planar,
+        .formatFlags = flags,
+        .colorSpace = spp <= 2 ? ColorSpace::CalibratedWhite : ColorSpace::CalibratedRGB };
     BitmapImageRep rep(l);
     std::memset(rep.bitmapData(), 0x5A, rep.planeBytes() * std::size_t(rep.numberOfPlanes()));
     const bool first = flags & BitmapFormatAlphaFirst;
@@ -136,9 +136,8 @@ TEST(WorkingBitmap, RectanglesCountFromTheBottomAndTruncate)
         EXPECT_EQ(at(out, 0, 0)[1], Picture::channel(0, r.firstX, r.firstRow)) << r.name;
     }
     // 10.9 x 5.2 -> 10 x 5.
-    BitmapImageRep big = BitmapImageRep::makeARGB(20, 20);
-    EXPECT_EQ(convertToWorkingBitmap(big, { 0, 0, 10.9, 5.2 }).pixelsWide(), 10);
-    EXPECT_EQ(convertToWorkingBitmap(big, { 0, 0, 10.9, 5.2 }).pixelsHigh(), 5);
+    const BitmapImageRep big = convertToWorkingBitmap(BitmapImageRep::makeARGB(20, 20), { 0, 0, 10.9, 5.2 });
+    EXPECT_EQ(std::pair(big.pixelsWide(), big.pixelsHigh()), std::pair(10, 5));
 }
 
 TEST(WorkingBitmap, RefusesWhatItCannotReadSafely)
@@ -147,9 +146,7 @@ TEST(WorkingBitmap, RefusesWhatItCannotReadSafely)
     const Rect bad[] = { { -1, 0, 2, 1 }, { 2, 0, 2, 1 }, { 0, 0, 0.5, 1 }, { 0, 1, 1, 2 }, { 0, 0, -3, 1 } };
     for (const Rect& r : bad)
         EXPECT_TRUE(convertToWorkingBitmap(rgb, r).isNull()) << r.x << "," << r.y << " " << r.width << "x" << r.height;
-    BitmapImageRep::Layout floats;
-    floats.width = floats.height = 2;
-    floats.formatFlags = BitmapFormatFloatingPointSamples;
+    const BitmapImageRep::Layout floats { .width = 2, .height = 2, .formatFlags = BitmapFormatFloatingPointSamples };
     EXPECT_TRUE(convertToWorkingBitmap(BitmapImageRep(floats), { 0, 0, 2, 2 }).isNull());
     EXPECT_FALSE(isInteger(BitmapImageRep(floats)));
 }
@@ -163,14 +160,8 @@ TEST(WorkingBitmap, CarriesTheColourProfile)
 
 TEST(WorkingBitmap, CmykBecomesRgbThroughColourManagement)
 {
-    BitmapImageRep::Layout l;
-    l.width = 2;
-    l.height = 1;
-    l.samplesPerPixel = 4;
-    l.hasAlpha = false;
-    l.formatFlags = 0;
-    l.colorSpace = ColorSpace::DeviceCMYK;
-    BitmapImageRep cmyk(l);
+    BitmapImageRep cmyk(
+        { .width = 2, .height = 1, .hasAlpha = false, .formatFlags = 0, .colorSpace = ColorSpace::DeviceCMYK });
     const std::uint8_t px[8] = { 0, 0, 0, 0, 0, 0, 0, 255 }; // paper white, full black
     std::memcpy(cmyk.bitmapData(), px, 8);
     Result<BitmapImageRep> rgb = convertCMYKToRGB(cmyk);
@@ -184,20 +175,17 @@ TEST(WorkingBitmap, CmykBecomesRgbThroughColourManagement)
 
 TEST(WorkingBitmap, DescriptionNamesHeightFirst)
 {
-    BitmapImageRep::Layout l;
-    l.width = 4000;
-    l.height = 3000;
-    l.samplesPerPixel = 3;
-    l.bitsPerPixel = 24;
-    l.hasAlpha = false;
-    l.formatFlags = 0;
-    EXPECT_EQ(imageInfoFor(BitmapImageRep(l)),
+    EXPECT_EQ(imageInfoFor(BitmapImageRep({ .width = 4000,
+                  .height = 3000,
+                  .samplesPerPixel = 3,
+                  .bitsPerPixel = 24,
+                  .hasAlpha = false,
+                  .formatFlags = 0 })),
         QStringLiteral("3000 x 4000 (3 channels, interleaved, integer, Calibrated RGB)"));
-    l.width = l.height = 2;
-    l.samplesPerPixel = 4;
-    l.hasAlpha = true;
-    l.planar = true;
-    l.formatFlags = BitmapFormatFloatingPointSamples;
-    EXPECT_EQ(imageInfoFor(BitmapImageRep(l)),
+    EXPECT_EQ(imageInfoFor(BitmapImageRep({ .width = 2,
+                  .height = 2,
+                  .bitsPerPixel = 24,
+                  .planar = true,
+                  .formatFlags = BitmapFormatFloatingPointSamples })),
         QStringLiteral("2 x 2 (4 channels, planar w/alpha, floating point, Calibrated RGB)"));
 }

@@ -29,11 +29,6 @@ const QByteArray soi = bytes({ 0xFF, 0xD8 });
 const QByteArray eoi = bytes({ 0xFF, 0xD9 });
 const QByteArray sos = segment(0xDA, bytes({ 1, 1, 0, 0, 63, 0 }));
 
-QByteArray progressiveGrey(int scans)
-{
-    return test::progressiveGreyJpeg(8, 8, scans);
-}
-
 TEST(JpegMarkers, CountsScansAndSeesTheEnd)
 {
     const QByteArray thumbnail = soi + sos + bytes({ 0x12, 0x34 }) + sos + bytes({ 0x56 }) + eoi;
@@ -71,8 +66,8 @@ TEST(JpegMarkers, CountsScansAndSeesTheEnd)
         EXPECT_EQ(walk.endsWithEoi, c.endsWithEoi);
         EXPECT_FALSE(walk.progressive);
     }
-    EXPECT_TRUE(walkJpegMarkers(progressiveGrey(3)).progressive);
-    EXPECT_EQ(walkJpegMarkers(progressiveGrey(3)).scans, 3);
+    EXPECT_TRUE(walkJpegMarkers(test::progressiveGreyJpeg(8, 8, 3)).progressive);
+    EXPECT_EQ(walkJpegMarkers(test::progressiveGreyJpeg(8, 8, 3)).scans, 3);
 }
 
 // Scan data spanning many reads, with a stuffed byte or a restart marker split across
@@ -101,7 +96,7 @@ TEST(JpegScanLimit, IsInclusiveForFilesAndPastedData)
     } cases[] = { { 100, 100, true }, { 101, 100, false }, { 3, 2, false }, { 2, 2, true } };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.scans << " scans, limit " << c.limit);
-        const QByteArray jpeg = progressiveGrey(c.scans);
+        const QByteArray jpeg = test::progressiveGreyJpeg(8, 8, c.scans);
         const QString path = dir.filePath(QStringLiteral("scans-%1.jpg").arg(c.scans));
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size());
@@ -122,8 +117,8 @@ TEST(JpegScanLimit, IsInclusiveForFilesAndPastedData)
         EXPECT_EQ(pasted.ok() ? QString() : pasted.error(), QStringLiteral("The pasted image") + tail);
     }
     // The default is generous: no real camera or editor writes anywhere near 100 scans.
-    EXPECT_TRUE(decodeImageData(progressiveGrey(100)).ok());
-    EXPECT_FALSE(decodeImageData(progressiveGrey(101)).ok());
+    EXPECT_TRUE(decodeImageData(test::progressiveGreyJpeg(8, 8, 100)).ok());
+    EXPECT_FALSE(decodeImageData(test::progressiveGreyJpeg(8, 8, 101)).ok());
 }
 
 } // namespace
