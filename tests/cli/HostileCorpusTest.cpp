@@ -17,9 +17,16 @@
 
 namespace {
 
+// Sanitizers' shadow memory reserves terabytes of address space up front (GCC and clang
+// announce them differently).
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-// Their shadow memory reserves terabytes of address space up front.
 constexpr bool kLimitAddressSpace = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kLimitAddressSpace = false;
+#else
+constexpr bool kLimitAddressSpace = true;
+#endif
 #else
 constexpr bool kLimitAddressSpace = true;
 #endif
