@@ -309,6 +309,7 @@ TEST(DecorationGestures, TheBorderPanelEditsEachBorderAndResetsOne)
     opacity->setFocus();
     QTest::keyClick(opacity, Qt::Key_PageDown);
     EXPECT_NEAR(s.controller.border1PenOpaque(), 0.9f, 1e-6);
+    EXPECT_EQ(s.find<QLabel>("border1PenOpacityReadout")->text(), QStringLiteral("90 %"));
 
     // Reset brings border 2 back and leaves the others as they are.
     s.find<QToolButton>("border2Reset")->click();

@@ -113,13 +113,15 @@ QWidget* BordersPanel::buildBorder(int index)
 
     auto* opacity = panelkit::opacitySlider(box, "", tr("How strongly the line covers the picture"));
     opacity->setObjectName(name("PenOpacity"));
+    QLabel* readout = nullptr;
+    QWidget* opacityRow = panelkit::sliderWithReadout(box, opacity, readout);
     m_binder.opacity(
-        opacity, [this, index] { return m_c.border(index).penOpaque; },
+        opacity, readout, [this, index] { return m_c.border(index).penOpaque; },
         [this, index](float v) { m_c.setBorderPenOpaque(index, v); });
     auto* opacityLabel = new QLabel(tr("Opacity"), box);
     opacityLabel->setBuddy(opacity);
     grid->addWidget(opacityLabel, row, 0);
-    grid->addWidget(opacity, row++, 1);
+    grid->addWidget(opacityRow, row++, 1);
 
     auto* reset = panelkit::pushButton(box, "", tr("Reset"), tr("Back to this border's original look"));
     reset->setObjectName(name("Reset"));

@@ -180,10 +180,12 @@ QWidget* CaptionsPanel::buildCaption(int index)
 
     auto* opacity = panelkit::opacitySlider(box, "", tr("How strongly the caption covers the picture"));
     opacity->setObjectName(name("Opacity"));
+    QLabel* readout = nullptr;
+    QWidget* opacityRow = panelkit::sliderWithReadout(box, opacity, readout);
     m_binder.opacity(
-        opacity, [this, index] { return m_c.caption(index).opaque; },
+        opacity, readout, [this, index] { return m_c.caption(index).opaque; },
         [this, index](float v) { m_c.setCaptionOpaque(index, v); });
-    addRow(tr("Opacity"), opacity);
+    addRow(tr("Opacity"), opacityRow);
 
     auto* width = panelkit::valueField(
         box, "", tr("Width of the text in percent of the output's longer side"), 0.0, 100.0, 1.0, QStringLiteral(" %"));

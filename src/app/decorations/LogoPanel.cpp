@@ -193,9 +193,11 @@ LogoPanel::LogoPanel(zent3controller& controller, QWidget* parent)
     grid->addLayout(offsets, row++, 1);
 
     auto* opacity = panelkit::opacitySlider(this, "logoOpacity", tr("How strongly the logo covers the picture"));
+    QLabel* readout = nullptr;
+    QWidget* opacityRow = panelkit::sliderWithReadout(this, opacity, readout);
     m_binder.opacity(
-        opacity, [this] { return m_c.logoOpaqueValue(); }, [this](float v) { m_c.setLogoOpaqueValue(v); });
-    addRow(tr("Opacity"), opacity);
+        opacity, readout, [this] { return m_c.logoOpaqueValue(); }, [this](float v) { m_c.setLogoOpaqueValue(v); });
+    addRow(tr("Opacity"), opacityRow);
 
     auto* location = new LocationGrid(QStringLiteral("logoLocation"), tr("Where the logo sits on the output"), this);
     m_binder.location(

@@ -7,6 +7,8 @@
 #include <QColorDialog>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -54,6 +56,21 @@ QSlider* opacitySlider(QWidget* parent, const char* objectName, const QString& t
     return slider;
 }
 
+QWidget* sliderWithReadout(QWidget* parent, QSlider* slider, QLabel*& readout)
+{
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    readout = new QLabel(row);
+    readout->setObjectName(slider->objectName() + QStringLiteral("Readout"));
+    slider->setParent(row);
+    slider->setMinimumWidth(90);
+    layout->addWidget(slider, 1);
+    layout->addWidget(readout);
+    return row;
+}
+
 QToolButton* pushButton(QWidget* parent, const char* objectName, const QString& text, const QString& toolTip)
 {
     auto* button = new QToolButton(parent);
@@ -80,6 +97,13 @@ LocationGrid::LocationGrid(const QString& objectName, const QString& toolTip, QW
     setObjectName(objectName);
     setToolTip(toolTip);
     m_group = new QButtonGroup(this);
+    // A plain tool button looks the same checked or not on the dark theme; the chosen cell
+    // must stand out.
+    setStyleSheet(QStringLiteral("QToolButton { background: palette(base); border: 1px solid palette(mid);"
+                                 " border-radius: 2px; }"
+                                 "QToolButton:hover { border-color: palette(highlight); }"
+                                 "QToolButton:checked { background: palette(highlight);"
+                                 " border-color: palette(highlight); }"));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(2);
@@ -190,8 +214,13 @@ void PanelBinder::value(QDoubleSpinBox* field, std::function<float()> get, std::
     });
 }
 
-void PanelBinder::opacity(QSlider* slider, std::function<float()> get, std::function<void(float)> set)
+void PanelBinder::opacity(QSlider* slider, QLabel* readout, std::function<float()> get, std::function<void(float)> set)
 {
+    readout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    readout->setMinimumWidth(readout->fontMetrics().horizontalAdvance(QStringLiteral("100 %")) + 4);
+    QObject::connect(slider, &QSlider::valueChanged, readout,
+        [readout](int position) { readout->setText(QStringLiteral("%1 %").arg(position)); });
+    readout->setText(QStringLiteral("%1 %").arg(slider->value()));
     QObject::connect(slider, &QSlider::valueChanged, slider,
         [this, set](int position) { apply([&] { set(float(position) / panelkit::kOpacityScale); }); });
     m_refreshers.push_back([slider, get] {

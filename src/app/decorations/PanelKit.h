@@ -18,6 +18,7 @@ class QButtonGroup;
 class QCheckBox;
 class QDoubleSpinBox;
 class QGridLayout;
+class QLabel;
 class QLineEdit;
 class QSlider;
 class QSpinBox;
@@ -36,6 +37,8 @@ QCheckBox* checkBox(QWidget* parent, const char* objectName, const QString& text
 QDoubleSpinBox* valueField(QWidget* parent, const char* objectName, const QString& toolTip, double minimum,
     double maximum, double step, const QString& suffix = {});
 QSlider* opacitySlider(QWidget* parent, const char* objectName, const QString& toolTip);
+// The slider with a percentage readout beside it, in one widget for a form row.
+QWidget* sliderWithReadout(QWidget* parent, QSlider* slider, QLabel*& readout);
 QToolButton* pushButton(QWidget* parent, const char* objectName, const QString& text, const QString& toolTip);
 
 } // namespace panelkit
@@ -82,7 +85,8 @@ public:
 
     void check(QAbstractButton* button, std::function<bool()> get, std::function<void(bool)> set);
     void value(QDoubleSpinBox* field, std::function<float()> get, std::function<void(float)> set);
-    void opacity(QSlider* slider, std::function<float()> get, std::function<void(float)> set);
+    // The readout shows the slider's percentage.
+    void opacity(QSlider* slider, QLabel* readout, std::function<float()> get, std::function<void(float)> set);
     void location(LocationGrid* grid, std::function<int()> get, std::function<void(int)> set);
     void color(ColorButton* button, std::function<QColor()> get, std::function<void(const QColor&)> set);
     void text(QLineEdit* field, std::function<QString()> get, std::function<void(const QString&)> set);

@@ -72,12 +72,13 @@ void QuickResizePanel::buildColumn(Side side, QGridLayout* grid, int column)
     title->setFont(bold);
     grid->addWidget(title, 0, column, 1, 2);
 
+    // The two extra choices span the column, so the sizes sit right beside their buttons.
     auto addChoice = [&](int choice, int row, const QString& text, const QString& toolTip) {
         auto* radio = new QRadioButton(text, this);
         radio->setObjectName(prefix + QStringLiteral("Choice%1").arg(choice));
         radio->setToolTip(toolTip);
         choices->addButton(radio, choice);
-        grid->addWidget(radio, row, column);
+        grid->addWidget(radio, row, column, 1, text.isEmpty() ? 1 : 2);
         return radio;
     };
     addChoice(kFree, 1, tr("Free"), width ? tr("Leave the output width free") : tr("Leave the output height free"));
