@@ -12,7 +12,9 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QFontDatabase>
+#include <QFontDialog>
 #include <QImage>
 #include <QMenu>
 #include <QRadioButton>
@@ -364,6 +366,31 @@ TEST(DecorationGestures, APictureDroppedOnTheWellIsTheLogoAndATextFileIsRefusedB
     EXPECT_EQ(s.controller.logoSetupWindow().logoImageFile(), QStringLiteral("SampleLogo500"));
     EXPECT_DOUBLE_EQ(s.find<QDoubleSpinBox>("logoHeight")->value(), 10.0);
     EXPECT_EQ(s.window.alerts.size(), 1) << "only the text file was refused";
+}
+
+// The window's own panels: the logo panel offers one existing picture file, the font panel's
+// choice becomes the caption's font.
+TEST(DecorationGestures, TheLogoAndFontPanelsOfTheWindow)
+{
+    WindowSession s;
+    s.window.onLogoOpenPanel = [&s] { return s.window.MainWindow::runLogoOpenPanel(); };
+    s.whenModal<QFileDialog>([](QFileDialog* panel) {
+        EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFile);
+        EXPECT_EQ(panel->nameFilters().value(0), QStringLiteral("Pictures (*.png *.jpg *.jpeg *.gif *.bmp *.svg)"));
+        panel->reject();
+    });
+    s.find<QToolButton>("chooseLogo")->click();
+    EXPECT_TRUE(s.window.alerts.isEmpty()) << "cancelled: nothing opened, nothing said";
+
+    const QString family = QFontDatabase::families().value(0);
+    s.window.onFontPanel = [&s](const QFont& current) { return s.window.MainWindow::runFontPanel(current); };
+    s.whenModal<QFontDialog>([family](QFontDialog* panel) {
+        panel->setCurrentFont(QFont(family, 14));
+        panel->accept();
+    });
+    s.find<QToolButton>("caption2Font")->click();
+    EXPECT_EQ(s.controller.caption2FontName(), family);
+    EXPECT_EQ(s.find<QToolButton>("caption2Font")->text(), s.controller.caption2FontNameLabel());
 }
 
 TEST(DecorationGestures, QuickResizeFixesTheOutputWidthAndAnEditOfTheChosenSizeAppliesAtOnce)
