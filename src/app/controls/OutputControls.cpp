@@ -237,7 +237,7 @@ void OutputControls::buildDecorationRow(QHBoxLayout* row)
         auto* check = checkBox(this, d.checkName, tr(d.title), tr(d.toolTip));
         bindToggle(check, key::decorations, std::bind_front(d.get, &m_c), std::bind_front(d.set, &m_c));
         auto* edit = controlkit::toolButton(this, d.buttonName, tr("Edit…"), tr(d.buttonToolTip));
-        connect(edit, &QToolButton::clicked, this, [this, show = d.show] { (m_c.*show)(Sender {}); });
+        connect(edit, &QToolButton::clicked, this, std::bind_front(d.show, &m_c, Sender {}));
         row->addWidget(check);
         row->addWidget(edit);
         controlkit::addGroupGap(row);

@@ -11,6 +11,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace quillum {
 
 namespace {
@@ -102,9 +104,10 @@ QWidget* BordersPanel::buildBorder(int index)
         auto* field = panelkit::valueField(box, "", tr(f.toolTip), 0.0, kMaxPercent, 0.1, QStringLiteral(" %"));
         field->setDecimals(2);
         field->setObjectName(name(f.objectName));
+        const zent3controller& c = m_c;
         m_binder.value(
-            field, [this, index, member = f.member] { return m_c.border(index).*member; },
-            [this, index, set = f.set](float v) { (m_c.*set)(index, v); });
+            field, [&c, index, member = f.member] { return c.border(index).*member; },
+            std::bind_front(f.set, &m_c, index));
         auto* label = new QLabel(tr(f.title), box);
         label->setBuddy(field);
         grid->addWidget(label, row, 0);
