@@ -7,6 +7,10 @@
 #include "app/controls/PictureCorrectionPanel.h"
 #include "app/controls/StatusStrip.h"
 #include "app/cropframe/PkCroppingImageViewWidget.h"
+#include "app/decorations/BordersPanel.h"
+#include "app/decorations/CaptionsPanel.h"
+#include "app/decorations/LogoPanel.h"
+#include "app/decorations/QuickResizePanel.h"
 #include "app/fullscreen/PkBorderLessWindow.h"
 #include "app/output/OutputViewWidget.h"
 #include "app/preferences/PreferencesPanel.h"
@@ -30,8 +34,10 @@
 #include <QSoundEffect>
 #include <QSpinBox>
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -204,6 +210,10 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     // The set-up panels that exist so far; the controller's show commands bring them up.
     registerWindow(WindowId::PictureCorrection, &m_outputControls->correctionPanel());
     registerWindow(WindowId::Preferences, new PreferencesPanel(controller, this));
+    registerWindow(WindowId::CaptionSetup, new CaptionsPanel(controller, this));
+    registerWindow(WindowId::BorderSetup, new BordersPanel(controller, this));
+    registerWindow(WindowId::LogoSetup, new LogoPanel(controller, this));
+    registerWindow(WindowId::Resizer, new QuickResizePanel(controller, this));
     buildMenus();
     observeController();
     resize(1400, 880);
@@ -606,6 +616,21 @@ QStringList MainWindow::runOpenPanel(bool& includeSubfolders)
     return chosen;
 }
 
+QString MainWindow::runLogoOpenPanel()
+{
+    return QFileDialog::getOpenFileName(this, QStringLiteral("Choose a Logo"), QDir::homePath(),
+        QStringLiteral("Pictures (*.png *.jpg *.jpeg *.gif *.bmp *.svg);;All files (*)"), nullptr,
+        QFileDialog::DontUseNativeDialog);
+}
+
+std::optional<QFont> MainWindow::runFontPanel(const QFont& current)
+{
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(
+        &chosen, current, this, QStringLiteral("Caption Font"), QFontDialog::DontUseNativeDialog);
+    return chosen ? std::optional<QFont>(font) : std::nullopt;
+}
+
 void MainWindow::rebuildMenu(QMenu* menu, const MenuModel& model)
 {
     // Every model has its menu from construction on.
@@ -724,6 +749,15 @@ void MainWindow::buildMenus()
         [this] { m_controller.fitOutputImageTo100(); });
     output->addAction(QStringLiteral("Picture &Correction…"), QKeySequence(Qt::CTRL | Qt::Key_K), this,
         [this] { m_controller.showPictureCorrectionWindow(); });
+    output->addSeparator();
+    output->addAction(QStringLiteral("Ca&ptions…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
+        [this] { m_controller.showCaptionsSetup(); });
+    output->addAction(QStringLiteral("&Borders…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), this,
+        [this] { m_controller.showBorderSetup(); });
+    output->addAction(QStringLiteral("&Logo…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), this,
+        [this] { m_controller.showLogoSetup(); });
+    output->addAction(QStringLiteral("&Quick Resize…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), this,
+        [this] { m_controller.showResizerPanel(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("Quillum &Help"), QKeySequence::HelpContents, this,

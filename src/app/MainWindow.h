@@ -64,6 +64,8 @@ public:
     void showHelpAnchor(const QString& anchor) override;
     void terminate() override;
     QStringList runOpenPanel(bool& includeSubfolders) override;
+    QString runLogoOpenPanel() override;
+    std::optional<QFont> runFontPanel(const QFont& current) override;
     QImage captureScreen(int option) override;
     bool runSavePanel(SavePanel& panel) override;
     void commitEditing() override;

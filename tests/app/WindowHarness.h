@@ -16,6 +16,7 @@
 #include <QDrag>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -29,6 +30,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "TestSupport.h"
 
@@ -41,6 +43,8 @@ public:
     // Null: the user cancels the panel.
     std::function<bool(SavePanel&)> onSavePanel;
     std::function<QStringList(bool& includeSubfolders)> onOpenPanel;
+    std::function<QString()> onLogoOpenPanel;
+    std::function<std::optional<QFont>(const QFont& current)> onFontPanel;
     // Popped per alert; when empty the default (first) button is chosen.
     QList<AlertButton> alertAnswers;
     QStringList alerts; // "title | message"
@@ -55,6 +59,11 @@ public:
     QStringList runOpenPanel(bool& includeSubfolders) override
     {
         return onOpenPanel ? onOpenPanel(includeSubfolders) : QStringList {};
+    }
+    QString runLogoOpenPanel() override { return onLogoOpenPanel ? onLogoOpenPanel() : QString(); }
+    std::optional<QFont> runFontPanel(const QFont& current) override
+    {
+        return onFontPanel ? onFontPanel(current) : std::nullopt;
     }
     AlertButton runAlert(const QString& title, const QString& message, const QStringList&) override
     {

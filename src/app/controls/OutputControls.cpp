@@ -74,12 +74,16 @@ OutputControls::OutputControls(zent3controller& controller, QWidget* parent)
     rows->setSpacing(0);
     auto* sizeRow = new QHBoxLayout;
     auto* lookRow = new QHBoxLayout;
+    auto* decorationRow = new QHBoxLayout;
     controlkit::makeCompact(sizeRow);
     controlkit::makeCompact(lookRow);
+    controlkit::makeCompact(decorationRow);
     rows->addLayout(sizeRow);
     rows->addLayout(lookRow);
+    rows->addLayout(decorationRow);
     buildSizeRow(sizeRow);
     buildLookRow(lookRow);
+    buildDecorationRow(decorationRow);
 }
 
 OutputControls::~OutputControls() = default;
@@ -112,6 +116,10 @@ void OutputControls::buildSizeRow(QHBoxLayout* row)
     row->addWidget(height);
     row->addSpacing(4);
     row->addWidget(stretch);
+    auto* quickResize = controlkit::toolButton(
+        this, "showQuickResize", tr("Sizes…"), tr("Quick resize: fix the output to one of your sizes"));
+    connect(quickResize, &QToolButton::clicked, this, [this] { m_c.showResizerPanel(); });
+    row->addWidget(quickResize);
     row->addStretch(1);
     row->addWidget(fit);
     row->addWidget(actual);
@@ -200,6 +208,41 @@ void OutputControls::buildLookRow(QHBoxLayout* row)
         this, "showCorrection", tr("Correction…"), tr("Gamma, contrast and colour balance of the output"));
     connect(correction, &QToolButton::clicked, this, [this] { m_c.showPictureCorrectionWindow(); });
     row->addWidget(correction);
+}
+
+void OutputControls::buildDecorationRow(QHBoxLayout* row)
+{
+    struct Decoration {
+        const char* checkName;
+        const char* title;
+        const char* toolTip;
+        bool (zent3controller::*get)() const;
+        void (zent3controller::*set)(bool);
+        const char* buttonName;
+        const char* buttonToolTip;
+        void (zent3controller::*show)(const Sender&);
+    };
+    const Decoration decorations[] = {
+        { "captionsCheck", "Captions", "Stamp the captions on the output", &zent3controller::textCaption1Check,
+            &zent3controller::setTextCaption1Check, "showCaptions", "Caption texts, fonts and places",
+            &zent3controller::showCaptionsSetup },
+        { "bordersCheck", "Borders", "Draw the borders on the output", &zent3controller::border1Check,
+            &zent3controller::setBorder1Check, "showBorders", "Border colours, insets and lines",
+            &zent3controller::showBorderSetup },
+        { "logoCheck", "Logo", "Stamp the logo on the output", &zent3controller::drawLogo,
+            &zent3controller::setDrawLogo, "showLogo", "The logo picture, its size and place",
+            &zent3controller::showLogoSetup },
+    };
+    for (const Decoration& d : decorations) {
+        auto* check = checkBox(this, d.checkName, tr(d.title), tr(d.toolTip));
+        bindToggle(check, key::decorations, std::bind_front(d.get, &m_c), std::bind_front(d.set, &m_c));
+        auto* edit = controlkit::toolButton(this, d.buttonName, tr("Edit…"), tr(d.buttonToolTip));
+        connect(edit, &QToolButton::clicked, this, std::bind_front(d.show, &m_c, Sender {}));
+        row->addWidget(check);
+        row->addWidget(edit);
+        controlkit::addGroupGap(row);
+    }
+    row->addStretch(1);
 }
 
 void OutputControls::bindToggle(

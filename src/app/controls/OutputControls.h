@@ -1,7 +1,7 @@
 #pragma once
 // The strip above the output panel: output size, auto levels, mirrors, invert, colour mode,
-// sharpening, the correction panel and the output zoom. It mirrors the controller both ways
-// and holds no rules of its own.
+// sharpening, the correction panel, the output zoom and the decorations' switches. It
+// mirrors the controller both ways and holds no rules of its own.
 
 #include "ControllerObservers.h"
 
@@ -34,6 +34,8 @@ public:
 private:
     void buildSizeRow(QHBoxLayout* row);
     void buildLookRow(QHBoxLayout* row);
+    // The decorations' master switches, each with the button to its panel.
+    void buildDecorationRow(QHBoxLayout* row);
     // A check box or checkable button that mirrors one boolean property under `key`.
     void bindToggle(QAbstractButton* button, const char* key, std::function<bool()> get, std::function<void(bool)> set);
     // A fixed-size check box with its field, for the width or the height.
