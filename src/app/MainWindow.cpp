@@ -23,10 +23,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -216,8 +216,12 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     registerWindow(WindowId::Resizer, new QuickResizePanel(controller, this));
     buildMenus();
     observeController();
-    resize(1400, 880);
-    m_splitter->setSizes({ 760, 640 });
+    // The designed size, within a small screen's working area (1280 x 800 laptops).
+    QSize size(1400, 880);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+    resize(size);
+    m_splitter->setSizes({ size.width() * 760 / 1400, size.width() * 640 / 1400 });
 }
 
 // While the window is busy, input would act on a state about to change: it is swallowed,
@@ -292,9 +296,12 @@ void MainWindow::observeController()
     });
     m_observers.observe({ key::navigationButtons }, [this] { syncNavigation(); });
     m_observers.observe({ key::fileCounter }, [this] { syncNavigation(); });
-    m_observers.observeMenu(m_controller.recentImagesMenu(), [this] { rebuildMenu(m_recentImagesMenu, m_controller.recentImagesMenu()); });
-    m_observers.observeMenu(m_controller.recentInFoldersMenu(), [this] { rebuildMenu(m_recentInFoldersMenu, m_controller.recentInFoldersMenu()); });
-    m_observers.observeMenu(m_controller.recentOutFoldersMenu(), [this] { rebuildMenu(m_recentOutFoldersMenu, m_controller.recentOutFoldersMenu()); });
+    m_observers.observeMenu(
+        m_controller.recentImagesMenu(), [this] { rebuildMenu(m_recentImagesMenu, m_controller.recentImagesMenu()); });
+    m_observers.observeMenu(m_controller.recentInFoldersMenu(),
+        [this] { rebuildMenu(m_recentInFoldersMenu, m_controller.recentInFoldersMenu()); });
+    m_observers.observeMenu(m_controller.recentOutFoldersMenu(),
+        [this] { rebuildMenu(m_recentOutFoldersMenu, m_controller.recentOutFoldersMenu()); });
     m_observers.observe({ key::imageInfo }, [this] {
         m_cropView->setPicture(m_controller.srcImageRep(), m_controller.sourceGeneration());
         syncLeftPanel();
@@ -310,8 +317,10 @@ void MainWindow::observeController()
     });
     m_observers.observe({ key::rightPanelScale }, [this] { syncRightPanel(); });
     m_observers.observe({ key::windowTitle }, [this] { setWindowTitle(m_controller.windowTitle()); });
-    m_observers.observeMenu(m_controller.mainZoomMenu(), [this] { rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu()); });
-    m_observers.observeMenu(m_controller.applicationMenu(), [this] { rebuildMenu(m_appMenu, m_controller.applicationMenu()); });
+    m_observers.observeMenu(
+        m_controller.mainZoomMenu(), [this] { rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu()); });
+    m_observers.observeMenu(
+        m_controller.applicationMenu(), [this] { rebuildMenu(m_appMenu, m_controller.applicationMenu()); });
 }
 
 // The model's scroll origin has y up from the document's bottom; Qt's scroll bars count
@@ -634,7 +643,7 @@ std::optional<QFont> MainWindow::runFontPanel(const QFont& current)
 void MainWindow::rebuildMenu(QMenu* menu, const MenuModel& model)
 {
     // Every model has its menu from construction on.
-    QUILLUM_ASSERT(menu, return);
+    QUILLUM_ASSERT(menu, return );
     menu->clear();
     for (const MenuItem& item : model.items()) {
         if (item.separator || item.title.isEmpty()) {
@@ -702,8 +711,8 @@ void MainWindow::buildMenus()
     edit->addAction(QStringLiteral("Next &Guide"), QKeySequence(Qt::CTRL | Qt::Key_G), this,
         [this] { m_controller.nextCompositionGuide(); });
     // The desktop's own shortcut where it has one, Ctrl+, everywhere.
-    QAction* preferences = edit->addAction(QStringLiteral("Pr&eferences…"), this,
-        [this] { m_controller.showPreferencesPanel(); });
+    QAction* preferences
+        = edit->addAction(QStringLiteral("Pr&eferences…"), this, [this] { m_controller.showPreferencesPanel(); });
     QList<QKeySequence> preferenceKeys = QKeySequence::keyBindings(QKeySequence::Preferences);
     if (!preferenceKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Comma)))
         preferenceKeys << QKeySequence(Qt::CTRL | Qt::Key_Comma);
@@ -760,8 +769,8 @@ void MainWindow::buildMenus()
         [this] { m_controller.showResizerPanel(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("Quillum &Help"), QKeySequence::HelpContents, this,
-        [this] { m_controller.helpMainScreen(); });
+    help->addAction(
+        QStringLiteral("Quillum &Help"), QKeySequence::HelpContents, this, [this] { m_controller.helpMainScreen(); });
     m_appMenu = help->addMenu(QStringLiteral("Updates"));
     rebuildMenu(m_appMenu, m_controller.applicationMenu());
 }

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -99,4 +102,18 @@ TEST(MainWindow, TheOpenPanelOffersWhatTheWindowShows)
     }
     for (const char* other : { "drawing.svg", "paper.pdf", "scan.ppm", "notes.txt", "photo.webp", "photo.gif" })
         EXPECT_FALSE(matchesAny(patterns, QString::fromLatin1(other))) << other;
+}
+
+// A first start on a small screen (a 1280 x 800 laptop) shows the whole window, its status
+// line included, not a 1400 x 880 window hanging off the bottom.
+TEST(MainWindow, TheFirstFrameFitsTheScreen)
+{
+    test::testApplication();
+    NotificationCenter center;
+    zent3controller controller(center);
+    MainWindow window(controller);
+    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const QSize least = window.minimumSizeHint();
+    EXPECT_LE(window.width(), std::max(available.width(), least.width()));
+    EXPECT_LE(window.height(), std::max(available.height(), least.height()));
 }
