@@ -54,6 +54,24 @@ QString quickResizeKey(char side, int index)
     return QStringLiteral("resizerController%1%2").arg(QLatin1Char(side)).arg(index, 2, 10, QLatin1Char('0'));
 }
 
+// The per-border and per-caption keys, in the order they are read and written.
+constexpr std::array<std::array<const char*, 7>, 3> kBorderKeys { {
+    { setting::ShowBorder1, setting::Border1OffsetTop, setting::Border1OffsetBottom, setting::Border1OffsetLeft,
+        setting::Border1OffsetRight, setting::Border1PenSize, setting::Border1PenOpaque },
+    { setting::ShowBorder2, setting::Border2OffsetTop, setting::Border2OffsetBottom, setting::Border2OffsetLeft,
+        setting::Border2OffsetRight, setting::Border2PenSize, setting::Border2PenOpaque },
+    { setting::ShowBorder3, setting::Border3OffsetTop, setting::Border3OffsetBottom, setting::Border3OffsetLeft,
+        setting::Border3OffsetRight, setting::Border3PenSize, setting::Border3PenOpaque },
+} };
+constexpr std::array<std::array<const char*, 9>, 2> kCaptionKeys { {
+    { setting::ShowCaption1, setting::Caption1Text, setting::Caption1YOffset, setting::Caption1Size,
+        setting::Caption1XOffset, setting::Caption1Layout, setting::Caption1Outlined, setting::Caption1Opaque,
+        setting::Caption1FontName },
+    { setting::ShowCaption2, setting::Caption2Text, setting::Caption2YOffset, setting::Caption2Size,
+        setting::Caption2XOffset, setting::Caption2Layout, setting::Caption2Outlined, setting::Caption2Opaque,
+        setting::Caption2FontName },
+} };
+
 } // namespace
 
 void zent3controller::setUserDefaults(UserDefaults* defaults)
@@ -161,16 +179,8 @@ void zent3controller::readDecorations(const UserDefaults& d)
     const char* const colors[] = { Border1Color, Border2Color, Border3Color };
     for (int i = 0; i < 3; ++i)
         setBorderColor(i, d.colorForKey(stored(colors[i])).value_or(defaultBorder(i).color));
-    const std::array<std::array<const char*, 7>, 3> borders { {
-        { ShowBorder1, Border1OffsetTop, Border1OffsetBottom, Border1OffsetLeft, Border1OffsetRight, Border1PenSize,
-            Border1PenOpaque },
-        { ShowBorder2, Border2OffsetTop, Border2OffsetBottom, Border2OffsetLeft, Border2OffsetRight, Border2PenSize,
-            Border2PenOpaque },
-        { ShowBorder3, Border3OffsetTop, Border3OffsetBottom, Border3OffsetLeft, Border3OffsetRight, Border3PenSize,
-            Border3PenOpaque },
-    } };
     for (int i = 0; i < 3; ++i) {
-        const auto& k = borders[std::size_t(i)];
+        const auto& k = kBorderKeys[std::size_t(i)];
         setBorderShown(i, d.boolForKey(stored(k[0])));
         setBorderOffsetTop(i, d.floatForKey(stored(k[1])));
         setBorderOffsetBottom(i, d.floatForKey(stored(k[2])));
@@ -179,14 +189,8 @@ void zent3controller::readDecorations(const UserDefaults& d)
         setBorderPenSize(i, d.floatForKey(stored(k[5])));
         setBorderPenOpaque(i, d.floatForKey(stored(k[6])));
     }
-    const std::array<std::array<const char*, 8>, 2> captions { {
-        { ShowCaption1, Caption1Text, Caption1YOffset, Caption1Size, Caption1XOffset, Caption1Layout, Caption1Outlined,
-            Caption1Opaque },
-        { ShowCaption2, Caption2Text, Caption2YOffset, Caption2Size, Caption2XOffset, Caption2Layout, Caption2Outlined,
-            Caption2Opaque },
-    } };
     for (int i = 0; i < 2; ++i) {
-        const auto& k = captions[std::size_t(i)];
+        const auto& k = kCaptionKeys[std::size_t(i)];
         setCaptionShown(i, d.boolForKey(stored(k[0])));
         setCaptionTextString(i, d.stringForKey(stored(k[1])).value_or(QString()));
         setCaptionOffsetYValue(i, d.floatForKey(stored(k[2])));
@@ -197,9 +201,9 @@ void zent3controller::readDecorations(const UserDefaults& d)
         setCaptionOpaque(i, d.floatForKey(stored(k[7])));
     }
     // A font that is not installed (any more) reads as the standard interface font.
-    const char* const fonts[] = { Caption1FontName, Caption2FontName };
     for (int i = 0; i < 2; ++i)
-        setCaptionFontName(i, captionFont(d.stringForKey(stored(fonts[i])).value_or(QString()), 12));
+        setCaptionFontName(
+            i, captionFont(d.stringForKey(stored(kCaptionKeys[std::size_t(i)][8])).value_or(QString()), 12));
     setCaptionTextColor(0, d.colorForKey(stored(Caption1TextColor)).value_or(QColor(Qt::white)));
     setCaptionOutlineColor(0, d.colorForKey(stored(Caption1OutlineColor)).value_or(QColor(Qt::black)));
     setCaptionTextColor(1, d.colorForKey(stored(Caption2TextColor)).value_or(QColor(Qt::white)));
@@ -234,16 +238,8 @@ void zent3controller::writeDecorations(UserDefaults& d) const
     d.setColor(stored(Border1Color), border(0).color);
     d.setColor(stored(Border2Color), border(1).color);
     d.setColor(stored(Border3Color), border(2).color);
-    const std::array<std::array<const char*, 7>, 3> borders { {
-        { ShowBorder1, Border1OffsetTop, Border1OffsetBottom, Border1OffsetLeft, Border1OffsetRight, Border1PenSize,
-            Border1PenOpaque },
-        { ShowBorder2, Border2OffsetTop, Border2OffsetBottom, Border2OffsetLeft, Border2OffsetRight, Border2PenSize,
-            Border2PenOpaque },
-        { ShowBorder3, Border3OffsetTop, Border3OffsetBottom, Border3OffsetLeft, Border3OffsetRight, Border3PenSize,
-            Border3PenOpaque },
-    } };
     for (int i = 0; i < 3; ++i) {
-        const auto& k = borders[std::size_t(i)];
+        const auto& k = kBorderKeys[std::size_t(i)];
         const BorderSettings& b = border(i);
         d.setBool(stored(k[0]), b.show);
         d.setFloat(stored(k[1]), b.offsetTop);
@@ -253,14 +249,8 @@ void zent3controller::writeDecorations(UserDefaults& d) const
         d.setFloat(stored(k[5]), b.penSize);
         d.setFloat(stored(k[6]), b.penOpaque);
     }
-    const std::array<std::array<const char*, 9>, 2> captions { {
-        { ShowCaption1, Caption1Text, Caption1YOffset, Caption1Size, Caption1XOffset, Caption1Layout, Caption1Outlined,
-            Caption1Opaque, Caption1FontName },
-        { ShowCaption2, Caption2Text, Caption2YOffset, Caption2Size, Caption2XOffset, Caption2Layout, Caption2Outlined,
-            Caption2Opaque, Caption2FontName },
-    } };
     for (int i = 0; i < 2; ++i) {
-        const auto& k = captions[std::size_t(i)];
+        const auto& k = kCaptionKeys[std::size_t(i)];
         const CaptionSettings& c = caption(i);
         d.setBool(stored(k[0]), c.show);
         d.setString(stored(k[1]), c.text);
