@@ -24,6 +24,23 @@ public:
     int h(int index) const;
     void setW(int index, int pixels);
     void setH(int index, int pixels);
+    // The entries by their own names (w01 … w10, h01 … h10).
+#define QUILLUM_RESIZER_ENTRY(NN, I)                                                                        \
+    int w##NN() const { return w(I); }                                                                      \
+    void setW##NN(int pixels) { setW(I, pixels); }                                                          \
+    int h##NN() const { return h(I); }                                                                      \
+    void setH##NN(int pixels) { setH(I, pixels); }
+    QUILLUM_RESIZER_ENTRY(01, 1)
+    QUILLUM_RESIZER_ENTRY(02, 2)
+    QUILLUM_RESIZER_ENTRY(03, 3)
+    QUILLUM_RESIZER_ENTRY(04, 4)
+    QUILLUM_RESIZER_ENTRY(05, 5)
+    QUILLUM_RESIZER_ENTRY(06, 6)
+    QUILLUM_RESIZER_ENTRY(07, 7)
+    QUILLUM_RESIZER_ENTRY(08, 8)
+    QUILLUM_RESIZER_ENTRY(09, 9)
+    QUILLUM_RESIZER_ENTRY(10, 10)
+#undef QUILLUM_RESIZER_ENTRY
     int wCase() const { return m_wCase; }
     int hCase() const { return m_hCase; }
     void setWCase(int choice) { m_wCase = choice; }

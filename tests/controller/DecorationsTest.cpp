@@ -203,7 +203,7 @@ TEST_F(DecorationCommands, QuickResizeChoices)
     EXPECT_FALSE(c.outputHeightIsFixed()) << "the height is left as it was";
     EXPECT_EQ(outW(), 150);
 
-    r.setW(3, 180);
+    r.setW03(180);
     EXPECT_EQ(outW(), 180) << "editing the chosen entry applies at once";
     renders = 0;
     r.setW(4, 640);
