@@ -59,16 +59,16 @@ const char* kUsage = "Usage: quillum-cli render IN OUT [options]\n"
                      "\n"
                      "Decorations (drawn exactly as the window draws them):\n"
                      "  --borders          draw the three borders (black, gray, white hairlines)\n"
-                     "  --border N:SPEC    border N (1-3), SPEC a comma list of: show, hide, color=#rrggbb,\n"
+                     "  --border N:LIST    border N (1-3), LIST a comma list of: show, hide, color=#rrggbb,\n"
                      "                     offset=P (all four sides, percent of the longer side),\n"
                      "                     top=P, bottom=P, left=P, right=P, pen=P, opacity=F\n"
                      "  --caption N TEXT   draw caption N (1 or 2) with TEXT; tags: $f file name, $F folder,\n"
                      "                     $FX path, $s $S $SX size, $d $D $DX date, $t $T $TX time, $P new line\n"
-                     "  --caption-style N:SPEC  SPEC a comma list of: font=FAMILY, size=P (width in percent\n"
+                     "  --caption-style N:LIST  LIST a comma list of: font=FAMILY, size=P (width in percent\n"
                      "                     of the longer side), x=U, y=U (half-percent units), location=0-8,\n"
                      "                     color=#rrggbb, outline=#rrggbb, no-outline, opacity=F\n"
                      "  --logo FILE        stamp FILE as a logo (SampleLogo500: the built-in mark)\n"
-                     "  --logo-style SPEC  SPEC a comma list of: width=P, height=P, free (not proportional),\n"
+                     "  --logo-style LIST  LIST a comma list of: width=P, height=P, free (not proportional),\n"
                      "                     x=P, y=P, location=0-8, opacity=F\n"
                      "  --help             this text\n";
 
@@ -88,29 +88,29 @@ std::optional<double> number(const QString& text)
 }
 
 // "key=value,flag,…" into its parts; answers an error text naming the bad part.
-using Spec = std::vector<std::pair<QString, QString>>;
-Spec parseSpec(const QString& text)
+using KeyValues = std::vector<std::pair<QString, QString>>;
+KeyValues parseList(const QString& text)
 {
-    Spec spec;
+    KeyValues parts;
     for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const qsizetype eq = part.indexOf(QLatin1Char('='));
-        spec.emplace_back(eq < 0 ? part.trimmed() : part.left(eq).trimmed(), eq < 0 ? QString() : part.mid(eq + 1));
+        parts.emplace_back(eq < 0 ? part.trimmed() : part.left(eq).trimmed(), eq < 0 ? QString() : part.mid(eq + 1));
     }
-    return spec;
+    return parts;
 }
 
-// "N:SPEC" with N from 1 to count.
-std::optional<std::pair<int, Spec>> numberedSpec(const QString& text, int count)
+// "N:LIST" with N from 1 to count.
+std::optional<std::pair<int, KeyValues>> numberedList(const QString& text, int count)
 {
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     bool ok = false;
     const int n = text.left(colon < 0 ? text.size() : colon).toInt(&ok);
     if (!ok || n < 1 || n > count)
         return std::nullopt;
-    return std::pair { n - 1, parseSpec(colon < 0 ? QString() : text.mid(colon + 1)) };
+    return std::pair { n - 1, parseList(colon < 0 ? QString() : text.mid(colon + 1)) };
 }
 
-// Applies one part of a border, caption or logo SPEC; false for a part it does not know
+// Applies one part of a border, caption or logo LIST; false for a part it does not know
 // or a value out of range.
 bool applyBorder(zent3controller& c, int i, const QString& key, const QString& value)
 {
@@ -343,12 +343,12 @@ int run(int argc, char** argv)
         } else if (a == QLatin1String("--border") || a == QLatin1String("--caption-style")) {
             const bool border = a == QLatin1String("--border");
             const auto text = value();
-            const auto spec = text ? numberedSpec(*text, border ? 3 : 2) : std::nullopt;
-            if (!spec)
-                return fail(QStringLiteral("%1 wants N:SPEC (see --help)").arg(a));
-            for (const auto& [key, v] : spec->second)
-                if (!(border ? applyBorder(controller, spec->first, key, v)
-                             : applyCaption(controller, spec->first, key, v)))
+            const auto list = text ? numberedList(*text, border ? 3 : 2) : std::nullopt;
+            if (!list)
+                return fail(QStringLiteral("%1 wants N:LIST (see --help)").arg(a));
+            for (const auto& [key, v] : list->second)
+                if (!(border ? applyBorder(controller, list->first, key, v)
+                             : applyCaption(controller, list->first, key, v)))
                     return fail(QStringLiteral("%1: “%2” is not understood (see --help)").arg(a, key));
             if (border)
                 controller.setBorder1Check(true);
@@ -376,8 +376,8 @@ int run(int argc, char** argv)
         } else if (a == QLatin1String("--logo-style")) {
             const auto text = value();
             if (!text)
-                return fail(QStringLiteral("--logo-style wants a SPEC (see --help)"));
-            for (const auto& [key, v] : parseSpec(*text))
+                return fail(QStringLiteral("--logo-style wants a LIST (see --help)"));
+            for (const auto& [key, v] : parseList(*text))
                 if (!applyLogo(controller, key, v))
                     return fail(QStringLiteral("--logo-style: “%1” is not understood (see --help)").arg(key));
         } else {
