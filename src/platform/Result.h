@@ -34,6 +34,7 @@ public:
     T& value() { return *m_value; }
     const T& value() const { return *m_value; }
     T& operator*() { return *m_value; }
+    const T& operator*() const { return *m_value; }
     T* operator->() { return &*m_value; }
     const T* operator->() const { return &*m_value; }
     const QString& error() const { return m_error; }
