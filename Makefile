@@ -2,10 +2,12 @@
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
 TSAN_BUILD ?= build-tsan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME  ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-sanitize test-tsan bench clean format
+.PHONY: all deps build run test test-sanitize test-tsan bench fuzz clean format
 
 all: build
 
@@ -40,8 +42,19 @@ test-tsan: deps
 bench: build
 	@./scripts/bench.sh $(BUILD)
 
+# libFuzzer on the preset archive reader for FUZZ_TIME seconds, from the committed preset
+# files; fails when it finds a crash, leaving the input in $(FUZZ_BUILD)/. Not part of test.
+fuzz: deps
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUILLUM_FUZZ=ON -DQUILLUM_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target preset_archive_fuzz
+	@mkdir -p $(FUZZ_BUILD)/corpus && cp tests/data/presets/*.zentpres $(FUZZ_BUILD)/corpus/
+	@UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(FUZZ_BUILD)/fuzz/preset_archive_fuzz \
+	  -max_total_time=$(FUZZ_TIME) -max_len=32768 -timeout=10 -print_final_stats=1 \
+	  -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) out
+	@rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) out

@@ -9,6 +9,7 @@ packages=(
   libvips-dev libexiv2-dev liblcms2-dev libjpeg62-turbo-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick fonts-dejavu-core
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

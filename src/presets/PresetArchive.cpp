@@ -6,6 +6,7 @@
 #include <QCborStreamWriter>
 #include <QHash>
 
+#include <cmath>
 #include <limits>
 
 namespace quillum {
@@ -362,8 +363,9 @@ private:
             m_r.next();
             return true;
         case PresetFieldKind::Float: {
+            // Sizes, offsets and opacities: a number that is not finite as a float is no value.
             std::optional<double> d = readNumber();
-            if (!d)
+            if (!d || !std::isfinite(float(*d)))
                 return false;
             v.f = float(*d);
             return true;
@@ -373,7 +375,7 @@ private:
                 return false;
             for (double& d : v.rect) {
                 std::optional<double> x = m_r.hasNext() ? readNumber() : std::nullopt;
-                if (!x)
+                if (!x || !std::isfinite(*x))
                     return false;
                 d = *x;
             }

@@ -23,7 +23,7 @@ using PresetList = std::vector<PresetEntry>;
 
 // Limits of what the reader accepts.
 inline constexpr qsizetype kMaxPresetArchiveBytes = 64 * 1024 * 1024;
-inline constexpr qsizetype kMaxPresetEntries = 100000;
+inline constexpr qsizetype kMaxPresetEntries = 10000;
 
 QByteArray archivedPresetLibrary(const PresetList& library);
 Result<PresetList> unarchivePresetLibrary(const QByteArray& data);
