@@ -73,6 +73,12 @@ inline constexpr const char yMoveSliderMax[] = "yMoveSliderMax";
 inline constexpr const char decorations[] = "decorations";
 // The logo well's image or the logo panel's file name.
 inline constexpr const char logoImage[] = "logoImage";
+// The preset library's entries (the presets panel reloads its table).
+inline constexpr const char mySavedPresets[] = "mySavedPresets";
+// The presets panel's selected row and the details shown for it.
+inline constexpr const char myPresetsSelection[] = "myPresetsSelection";
+// The naming sheet: its remember boxes, name and details.
+inline constexpr const char newPresetSheet[] = "newPresetSheet";
 // Any of the twenty quick-resize sizes.
 inline constexpr const char quickResizeSizes[] = "quickResizeSizes";
 

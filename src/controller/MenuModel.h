@@ -13,11 +13,13 @@ namespace quillum {
 struct MenuItem {
     int tag = 0;
     QString title; // empty for a separator
-    QString keyEquivalent; // e.g. "+", "9"; empty for none
+    QString keyEquivalent; // e.g. "+", "9", with Ctrl; empty for none
     bool enabled = true;
     bool separator = false;
     bool checked = false;
     std::function<void()> action;
+    QString shortcut; // a whole key sequence ("Ctrl+Alt+."), used instead of keyEquivalent
+    QString toolTip;
 };
 
 class MenuModel {
@@ -26,6 +28,12 @@ public:
     MenuItem* itemWithTag(int tag);
     const MenuItem* itemWithTag(int tag) const;
     void addItem(MenuItem item);
+    // Every item at once, announced once.
+    void replaceItems(MenuModel&& other)
+    {
+        m_items = std::move(other.m_items);
+        changed();
+    }
     // Removes the item with this tag if present.
     void removeItemWithTag(int tag);
     void setAutoenablesItems(bool on) { m_autoenables = on; }

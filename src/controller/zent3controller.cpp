@@ -16,13 +16,13 @@ zent3controller::zent3controller(NotificationCenter& center, std::unique_ptr<One
 {
     setUserDefaults(nullptr);
     m_mainZoomMenu.addItem(
-        { 101, QStringLiteral("Zoom In"), QStringLiteral("+"), true, false, false, [this] { inPicZoomIn(); } });
+        { 101, QStringLiteral("Zoom In"), QStringLiteral("+"), true, false, false, [this] { inPicZoomIn(); }, {}, {} });
     m_mainZoomMenu.addItem(
-        { 102, QStringLiteral("Zoom Out"), QStringLiteral("-"), true, false, false, [this] { inPicZoomOut(); } });
+        { 102, QStringLiteral("Zoom Out"), QStringLiteral("-"), true, false, false, [this] { inPicZoomOut(); }, {}, {} });
     m_mainZoomMenu.addItem(
-        { 103, QStringLiteral("Fit to View"), QStringLiteral("9"), true, false, false, [this] { fitImageToView(); } });
+        { 103, QStringLiteral("Fit to View"), QStringLiteral("9"), true, false, false, [this] { fitImageToView(); }, {}, {} });
     m_mainZoomMenu.addItem(
-        { 104, QStringLiteral("Actual Size"), QStringLiteral("0"), true, false, false, [this] { fitImageTo100(); } });
+        { 104, QStringLiteral("Actual Size"), QStringLiteral("0"), true, false, false, [this] { fitImageTo100(); }, {}, {} });
 }
 
 zent3controller::~zent3controller()

@@ -20,6 +20,7 @@
 #include "decorations/PkResizerScreen.h"
 #include "imaging/Effects.h"
 #include "imaging/OutputSize.h"
+#include "presets/PresetLibrary.h"
 #include "platform/BitmapImageRep.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
@@ -489,6 +490,61 @@ public:
     bool dropFilesOnLogoWell(const QStringList& fileNames);
     void clearLogoImage(const Sender& sender = {});
 
+    // --- MyPresets: the preset library, the Presets menu and the two preset sheets -------
+    // zent3controllerMyPresets.cpp. The library's own rules live in presets/PresetLibrary.
+    const PresetLibrary& mySavedPresets() const { return m_mySavedPresets; }
+    // Replaces the library and rebuilds the menu (start-up, tests); not stored.
+    void setMySavedPresets(PresetList entries);
+    // The Presets menu as data; every entry runs its command.
+    MenuModel& presetsMenu() { return m_presetsMenu; }
+    void remakePresetMenu();
+    // The built-in set, written to the store at once.
+    void makeDefaultMenu();
+    // sender.tag: a library index, -1 restore defaults, -2 the display preset.
+    void onMyPresetMenuSelected(const Sender& sender);
+    ZentFullPresetRec makePresetWithCurrentStateNamed(const QString& name) const;
+    // Applies the remembered groups only; the frame then follows the aspect and renders once.
+    void loadPresetToController(const ZentFullPresetRec& preset);
+    // The library into the store and the store to its file; false (said) when not written.
+    bool storePresetLibrary();
+
+    // The naming sheet ("newPresetSheet"): open with the candidate's suggested name.
+    void addThisPreset(const Sender& sender = {});
+    const NewPresetSheet& newPresetSheet() const { return m_newPresetSheet; }
+    void setRememberBox(RememberGroup group, bool on);
+    void rememberAll(const Sender& sender = {});
+    void rememberNone(const Sender& sender = {});
+    void rememberListChanged(const Sender& sender = {});
+    void makeSuggestedNameAndShow();
+    // The user typed in the name field.
+    void setNewPresetName(const QString& name);
+    void theNewPresetNameOK(const Sender& sender = {});
+    void theNewPresetNameCancel(const Sender& sender = {});
+
+    // The presets panel ("mySavedPresets", "myPresetsSelection").
+    void showMyPresetsPanel(const Sender& sender = {});
+    int numberOfRowsInTableView() const { return m_mySavedPresets.size(); }
+    QString tableViewObjectValueForRow(int row) const;
+    bool tableViewShouldEditRow(int row) const { return m_mySavedPresets.isPreset(row); }
+    void tableViewSetObjectValueForRow(const QString& name, int row);
+    // -1 for no selection.
+    void tableViewSelectionDidChange(int row);
+    const PresetsPanelState& myPresetsPanel() const { return m_myPresetsPanel; }
+    // A drop of the row dragged from `firstDraggedRow` at `row` (0…rows).
+    bool tableViewAcceptDrop(int firstDraggedRow, int row);
+    void theMyPresetsUseThisPreset(const Sender& sender = {});
+    void removeSelectedPreset(const Sender& sender = {});
+    void addSeparatorLine(const Sender& sender = {});
+    // True only when the file was written.
+    bool savePresetsToFileAction();
+    void savePresetsToFile(const Sender& sender = {});
+    void loadPresetsFromFile(const Sender& sender = {});
+    void appendPresetsFromFile(const Sender& sender = {});
+    void resetPresetsToDefault(const Sender& sender = {});
+    void deleteAllPresets(const Sender& sender = {});
+    void theMyPresetsSheetOK(const Sender& sender = {});
+    void theMyPresetsSheetCancel(const Sender& sender = {});
+
     // --- Loading: showing the current picture of the list ------------------------------
     // The paste command and a drop: a file opens as a new list, else image data shows as a
     // pasted picture, else "Paste Error". True when a picture is shown.
@@ -784,6 +840,9 @@ public:
 
 private:
     void readDecorations(const UserDefaults& defaults);
+    void readPresetLibrary(const UserDefaults& defaults);
+    std::optional<PresetList> readPresetFileWithPanel();
+    void presetLibraryChanged();
     void writeDecorations(UserDefaults& defaults) const;
     template <typename T> void setAndRender(T& member, T value, const char* key);
     void wireNotifications();
@@ -975,6 +1034,12 @@ private:
     QString m_updateFeedAddress;
     // Update answers arrive later; they reach only a controller that still exists.
     std::shared_ptr<int> m_updaterAnswerToken = std::make_shared<int>(0);
+
+    // MyPresets state.
+    PresetLibrary m_mySavedPresets;
+    MenuModel m_presetsMenu;
+    NewPresetSheet m_newPresetSheet;
+    PresetsPanelState m_myPresetsPanel;
 
     // Stopwatch.
     std::chrono::steady_clock::time_point m_startDate;

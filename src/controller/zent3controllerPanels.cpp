@@ -126,7 +126,7 @@ void zent3controller::insertCheckForUpdatesItem()
     if (m_applicationMenu.itemWithTag(kCheckForUpdatesItemTag))
         return;
     m_applicationMenu.addItem({ kCheckForUpdatesItemTag, QStringLiteral("Check for Updates\u2026"), QString(), true,
-        false, false, [this] { runUpdater(); } });
+        false, false, [this] { runUpdater(); }, {}, {} });
 }
 
 } // namespace quillum

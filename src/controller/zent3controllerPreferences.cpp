@@ -95,6 +95,7 @@ void zent3controller::defaultsRead()
     setRecentImages(d.arrayForKey(stored(setting::ZentRecentImagesArray)));
     setRecentInFolders(d.arrayForKey(stored(setting::ZentRecentInPathArray)));
     setRecentOutFolders(d.arrayForKey(stored(setting::ZentRecentOutPathArray)));
+    readPresetLibrary(d);
     validateRecentMenus();
 
     setCurrentOutputFileType(imageFileTypeFromIndex(d.integerForKey(stored(setting::OutputFileTypeInteger))));
@@ -343,6 +344,8 @@ bool zent3controller::defaultsWrite()
         d.setInteger(quickResizeKey('W', i), m_resizerController.w(i));
     for (int i = 1; i <= PkResizerScreen::kCount; ++i)
         d.setInteger(quickResizeKey('H', i), m_resizerController.h(i));
+
+    d.setData(stored(setting::ZentMySavedPresetsArray), archivedPresetLibrary(m_mySavedPresets.entries()));
 
     if (m_defaultsWriter)
         m_defaultsWriter();

@@ -32,6 +32,8 @@ enum class WindowId {
     Resizer,
     PictureCorrection,
     Preferences,
+    MyPresetsPanel, // the presets panel, a sheet on the main window
+    NewPresetName, // the naming sheet of a new preset
 };
 
 class UiServices {
@@ -130,6 +132,20 @@ public:
 
     // A modal open panel for one logo picture (files only). Empty when cancelled.
     virtual QString runLogoOpenPanel() { return {}; }
+
+    // Save and open panels for one preset file (".zentpres"), titled `title`. The save
+    // panel adds the extension and has asked about replacing an existing file. Empty when
+    // cancelled.
+    virtual QString runPresetSavePanel(const QString& title)
+    {
+        (void)title;
+        return {};
+    }
+    virtual QString runPresetOpenPanel(const QString& title)
+    {
+        (void)title;
+        return {};
+    }
 
     // The font panel, preselecting `current`; the chosen font, or nothing when cancelled.
     virtual std::optional<QFont> runFontPanel(const QFont& current)

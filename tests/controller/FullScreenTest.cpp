@@ -175,7 +175,7 @@ TEST(FullScreen, OpenAndEscapeLeaveTheZoomMenuAsBefore)
     // Escape in the panel is fullScreen() with no sender. Closing removes the viewer's items
     // that are still there and nothing else.
     menu.removeItemWithTag(9995);
-    menu.addItem({ 9997, QStringLiteral("Other"), {}, true, false, false, {} });
+    menu.addItem({ 9997, QStringLiteral("Other"), {}, true, false, false, {}, {}, {} });
     v.ui.calls.clear();
     v.c.fullScreen();
     EXPECT_EQ(v.ui.calls.join(','), QStringLiteral("out %1,presentation 0,forward %2 0").arg(panel).arg(main));
