@@ -111,8 +111,14 @@ void zent3controller::readPresetLibrary(const UserDefaults& d)
     if (!data.isEmpty())
         std::fprintf(stderr, "Quillum: the stored presets could not be read (%s); the default set replaces them\n",
             qPrintable(stored.error()));
-    m_mySavedPresets.clear();
-    makeDefaultMenu();
+    // First start: the default set goes to the store at once. A store that cannot be
+    // written is told once by the start-up check, not here.
+    m_mySavedPresets.makeDefaultMenu();
+    m_myPresetsPanel = {};
+    m_userDefaults->setData(presetsKey(), archivedPresetLibrary(m_mySavedPresets.entries()));
+    if (const Status written = m_userDefaults->synchronize(); !written)
+        std::fprintf(stderr, "Quillum: %s\n", qPrintable(written.error()));
+    presetLibraryChanged();
 }
 
 void zent3controller::onMyPresetMenuSelected(const Sender& sender)
