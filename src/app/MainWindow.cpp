@@ -14,6 +14,8 @@
 #include "app/fullscreen/PkBorderLessWindow.h"
 #include "app/output/OutputViewWidget.h"
 #include "app/preferences/PreferencesPanel.h"
+#include "app/presets/NewPresetSheet.h"
+#include "app/presets/PresetsPanel.h"
 #include "controller/zent3controller.h"
 #include "platform/Assert.h"
 #include "platform/WindowPosition.h"
@@ -149,6 +151,27 @@ public:
     }
 };
 
+const QString kPresetFilter = QStringLiteral("Quillum presets (*.zentpres)");
+
+// The default suffix covers a name without a dot only; "trip.2024" gets its extension
+// here, before the panel asks about replacing a file, so it asks about the file written.
+class PresetSaveDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QUILLUM_ASSERT(field, return QFileDialog::accept());
+        const QString typed = field->text().trimmed();
+        const QString extension = QLatin1Char('.') + kPresetFileExtension;
+        if (!typed.isEmpty() && !typed.endsWith(extension, Qt::CaseInsensitive)
+            && !QFileInfo(QDir(directory()).filePath(typed)).isDir())
+            field->setText(typed + extension);
+        QFileDialog::accept();
+    }
+};
+
 } // namespace
 
 MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
@@ -214,6 +237,9 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     registerWindow(WindowId::BorderSetup, new BordersPanel(controller, this));
     registerWindow(WindowId::LogoSetup, new LogoPanel(controller, this));
     registerWindow(WindowId::Resizer, new QuickResizePanel(controller, this));
+    m_newPresetSheet = new NewPresetNameSheet(controller, this);
+    registerWindow(WindowId::NewPresetName, m_newPresetSheet);
+    registerWindow(WindowId::MyPresetsPanel, new PresetsPanel(controller, this));
     buildMenus();
     observeController();
     // The designed size, within a small screen's working area (1280 x 800 laptops).
@@ -321,6 +347,9 @@ void MainWindow::observeController()
         m_controller.mainZoomMenu(), [this] { rebuildMenu(m_zoomMenu, m_controller.mainZoomMenu()); });
     m_observers.observeMenu(
         m_controller.applicationMenu(), [this] { rebuildMenu(m_appMenu, m_controller.applicationMenu()); });
+    // The controller makes this menu when it reads the settings, after this window exists.
+    m_observers.observeMenu(
+        m_controller.presetsMenu(), [this] { rebuildMenu(m_presetsMenu, m_controller.presetsMenu()); });
 }
 
 // The model's scroll origin has y up from the document's bottom; Qt's scroll bars count
@@ -563,6 +592,8 @@ bool MainWindow::runSavePanel(SavePanel& panel)
 
 void MainWindow::commitEditing()
 {
+    if (m_newPresetSheet && m_newPresetSheet->isVisible())
+        m_newPresetSheet->commit();
     if (!m_outputName || !m_outputName->isModified())
         return;
     m_outputName->setModified(false);
@@ -632,6 +663,31 @@ QString MainWindow::runLogoOpenPanel()
         QFileDialog::DontUseNativeDialog);
 }
 
+QString MainWindow::runPresetSavePanel(const QString& title)
+{
+    PresetSaveDialog dialog(frontWindow(), title, QDir::homePath());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(kPresetFilter);
+    dialog.setDefaultSuffix(kPresetFileExtension);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+QString MainWindow::runPresetOpenPanel(const QString& title)
+{
+    QFileDialog dialog(frontWindow(), title, QDir::homePath());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(kPresetFilter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
 std::optional<QFont> MainWindow::runFontPanel(const QFont& current)
 {
     bool chosen = false;
@@ -652,8 +708,14 @@ void MainWindow::rebuildMenu(QMenu* menu, const MenuModel& model)
         }
         QAction* action = menu->addAction(item.title);
         action->setEnabled(item.enabled);
-        if (!item.keyEquivalent.isEmpty())
+        if (!item.shortcut.isEmpty())
+            action->setShortcut(QKeySequence(item.shortcut, QKeySequence::PortableText));
+        else if (!item.keyEquivalent.isEmpty())
             action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + item.keyEquivalent));
+        if (!item.toolTip.isEmpty()) {
+            action->setToolTip(item.toolTip);
+            menu->setToolTipsVisible(true);
+        }
         const int tag = item.tag;
         const MenuModel* source = &model;
         connect(action, &QAction::triggered, this, [source, tag] {
@@ -768,6 +830,9 @@ void MainWindow::buildMenus()
     output->addAction(QStringLiteral("&Quick Resize…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), this,
         [this] { m_controller.showResizerPanel(); });
 
+    m_presetsMenu = menuBar()->addMenu(QStringLiteral("&Presets"));
+    rebuildMenu(m_presetsMenu, m_controller.presetsMenu());
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(
         QStringLiteral("Quillum &Help"), QKeySequence::HelpContents, this, [this] { m_controller.helpMainScreen(); });
@@ -777,9 +842,15 @@ void MainWindow::buildMenus()
 
 // --- UiServices ---------------------------------------------------------------------------
 
+QWidget* MainWindow::frontWindow()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal->parentWidget() == this ? modal : this;
+}
+
 AlertButton MainWindow::runAlert(const QString& title, const QString& message, const QStringList& buttons)
 {
-    QMessageBox box(this);
+    QMessageBox box(frontWindow());
     box.setWindowTitle(title);
     box.setText(QStringLiteral("<b>%1</b>").arg(title.toHtmlEscaped()));
     box.setInformativeText(message);
@@ -870,8 +941,14 @@ void MainWindow::bringWindowForward(WindowId id, bool floating)
 
 void MainWindow::orderWindowOut(WindowId id)
 {
-    if (QWidget* w = window(id))
-        w->hide();
+    QWidget* w = window(id);
+    if (!w)
+        return;
+    const bool sheet = w != this && w->windowModality() == Qt::WindowModal && w->isVisible();
+    w->hide();
+    // The keys go back to the window the sheet sat on, whatever the desktop does.
+    if (sheet)
+        activateWindow();
 }
 
 bool MainWindow::isWindowVisible(WindowId id) const

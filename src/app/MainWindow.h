@@ -31,6 +31,7 @@ class OutputViewWidget;
 class OutputControls;
 class StatusStrip;
 class PkBorderLessWindow;
+class NewPresetNameSheet;
 
 class MainWindow : public QMainWindow, public UiServices {
 public:
@@ -65,6 +66,8 @@ public:
     void terminate() override;
     QStringList runOpenPanel(bool& includeSubfolders) override;
     QString runLogoOpenPanel() override;
+    QString runPresetSavePanel(const QString& title) override;
+    QString runPresetOpenPanel(const QString& title) override;
     std::optional<QFont> runFontPanel(const QFont& current) override;
     QImage captureScreen(int option) override;
     bool runSavePanel(SavePanel& panel) override;
@@ -89,6 +92,8 @@ private:
     QWidget* leftStrip();
     QWidget* rightStrip();
     QWidget* window(WindowId id) const;
+    // The window a panel or alert belongs over: a sheet that is up, else this window.
+    QWidget* frontWindow();
 
     zent3controller& m_controller;
     // Constructed before any widget registers, destroyed before the children go.
@@ -102,6 +107,8 @@ private:
     PkBorderLessWindow* m_fullScreen = nullptr; // child window
     QMenu* m_zoomMenu = nullptr;
     QMenu* m_appMenu = nullptr;
+    QMenu* m_presetsMenu = nullptr;
+    NewPresetNameSheet* m_newPresetSheet = nullptr; // child
     QMenu* m_recentImagesMenu = nullptr;
     QMenu* m_recentInFoldersMenu = nullptr;
     QMenu* m_recentOutFoldersMenu = nullptr;

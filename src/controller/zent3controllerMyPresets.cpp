@@ -492,6 +492,9 @@ void zent3controller::addSeparatorLine(const Sender&)
 {
     m_mySavedPresets.insertSeparator(m_myPresetsPanel.selectedRow);
     presetLibraryChanged();
+    // The selected row now holds the separator; its details say so.
+    if (m_myPresetsPanel.selectedRow >= 0)
+        tableViewSelectionDidChange(m_myPresetsPanel.selectedRow);
 }
 
 bool zent3controller::savePresetsToFileAction()

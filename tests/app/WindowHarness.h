@@ -45,6 +45,8 @@ public:
     std::function<QStringList(bool& includeSubfolders)> onOpenPanel;
     std::function<QString()> onLogoOpenPanel;
     std::function<std::optional<QFont>(const QFont& current)> onFontPanel;
+    std::function<QString(const QString& title)> onPresetSavePanel;
+    std::function<QString(const QString& title)> onPresetOpenPanel;
     // Popped per alert; when empty the default (first) button is chosen.
     QList<AlertButton> alertAnswers;
     QStringList alerts; // "title | message"
@@ -61,6 +63,14 @@ public:
         return onOpenPanel ? onOpenPanel(includeSubfolders) : QStringList {};
     }
     QString runLogoOpenPanel() override { return onLogoOpenPanel ? onLogoOpenPanel() : QString(); }
+    QString runPresetSavePanel(const QString& title) override
+    {
+        return onPresetSavePanel ? onPresetSavePanel(title) : QString();
+    }
+    QString runPresetOpenPanel(const QString& title) override
+    {
+        return onPresetOpenPanel ? onPresetOpenPanel(title) : QString();
+    }
     std::optional<QFont> runFontPanel(const QFont& current) override
     {
         return onFontPanel ? onFontPanel(current) : std::nullopt;
