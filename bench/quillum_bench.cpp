@@ -351,6 +351,46 @@ void BM_settings(benchmark::State& state, SettingsStep step)
     }
 }
 
+// A library of 1,000 presets (with a separator every tenth entry) read from its archive and
+// made into the Presets menu.
+void BM_presetLibraryRead(benchmark::State& state)
+{
+    PresetList library;
+    const PresetList defaults = PresetLibrary::defaultSet();
+    for (int i = 0; library.size() < 1000; ++i) {
+        ZentFullPresetRec p = defaults[std::size_t(i) % defaults.size()].value_or(ZentFullPresetRec());
+        p.setName(QStringLiteral("Client %1 - web gallery").arg(i));
+        p.setBorder1Color(QColor(i % 255, 30, 60));
+        p.setCaption1TextColor(Qt::white);
+        library.emplace_back(i % 10 == 9 ? PresetEntry() : PresetEntry(std::move(p)));
+    }
+    const QByteArray archive = archivedPresetLibrary(library);
+    NotificationCenter center;
+    zent3controller controller(center);
+    for (auto _ : state) {
+        Result<PresetList> read = unarchivePresetLibrary(archive);
+        if (!read)
+            state.SkipWithError("the archive was not read");
+        controller.setMySavedPresets(std::move(read.value()));
+        benchmark::DoNotOptimize(controller.presetsMenu().items().size());
+    }
+    state.SetLabel(std::to_string(archive.size() / 1024) + " KiB");
+}
+
+// "Add Current State as Preset...", OK: capture, append, archive into the store (the store
+// kept in memory: the disk's flush is not ours).
+void BM_presetCaptureAndAppend(benchmark::State& state)
+{
+    NotificationCenter center;
+    zent3controller controller(center);
+    controller.awakeFromNib();
+    for (auto _ : state) {
+        controller.setMySavedPresets(PresetLibrary::defaultSet());
+        controller.addThisPreset();
+        controller.theNewPresetNameOK();
+    }
+}
+
 // Captions measure fonts, which needs a GUI application (offscreen when there is no display).
 void ensureGuiApplication()
 {
@@ -447,6 +487,8 @@ void registerBenchmarks()
     configure(benchmark::RegisterBenchmark("settings/read", BM_settings, SettingsStep::Read));
     configure(benchmark::RegisterBenchmark("settings/write", BM_settings, SettingsStep::Write));
     configure(benchmark::RegisterBenchmark("settings/write+flush", BM_settings, SettingsStep::WriteAndFlush));
+    configure(benchmark::RegisterBenchmark("presets/read-1000-and-menu", BM_presetLibraryRead));
+    configure(benchmark::RegisterBenchmark("presets/capture-and-append", BM_presetCaptureAndAppend));
     benchmark::RegisterBenchmark("decorations/all-on-1920x1280", BM_decorationsAllOn)
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()

@@ -163,6 +163,8 @@ listing=$(median_of list/10000-files)
 settings_read=$(median_of settings/read)
 settings_write=$(median_of settings/write)
 settings_flush=$(median_of "settings/write+flush")
+presets_read=$(median_of presets/read-1000-and-menu)
+presets_add=$(median_of presets/capture-and-append)
 save_plain=$(median_of save/jpeg-1920-q90-plain)
 save_meta=$(median_of save/jpeg-1920-q90-metadata)
 save_gesture=$(awk -F, '$1 ~ /^"save\/save-and-advance/ && $1 ~ /_median"$/ { printf "%.1f", $3 }' "$work/bench.csv")
@@ -186,6 +188,8 @@ echo "| process start to the last photo reopened, 6000 × 4000 (whole run) | $re
 echo "| read every setting at start | $settings_read | | ≤ 5 ms: $(verdict "$settings_read" 5) |"
 echo "| write every setting at quit, into the store | $settings_write | | ≤ 5 ms: $(verdict "$settings_write" 5) |"
 echo "| the same, with the file written, flushed to disk and checked | $settings_flush | | (the disk's flush) |"
+echo "| read a library of 1,000 presets and rebuild the menu | $presets_read | | ≤ 50 ms: $(verdict "$presets_read" 50) |"
+echo "| capture the current state and append it as a preset | $presets_add | | ≤ 5 ms: $(verdict "$presets_add" 5) |"
 echo "| next picture after 1 s, with look-ahead | ${next_ahead:-n/a} | | ≤ render + 30 ms |"
 echo "| next picture after 1 s, without look-ahead | ${next_plain:-n/a} | | |"
 echo "| peak RSS walking the folder | | $walk_rss | ≤ 1000 MB: $(verdict "$walk_rss" 1000) |"
