@@ -89,7 +89,7 @@ void zent3controller::setCaptionFontName(int index, const QFont& font)
 QString zent3controller::captionFontNameLabel(int index) const
 {
     // What is drawn: a family that is not installed shows as the font used instead.
-    if (!QGuiApplication::instance())
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return caption(index).fontName;
     return QFontInfo(captionFont(caption(index).fontName, 12)).family();
 }

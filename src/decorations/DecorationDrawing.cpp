@@ -358,7 +358,7 @@ void drawLogo(BitmapImageRep& output, const LogoSettings& logo, const QImage& im
 QFont captionFont(const QString& fontName, int pointSize)
 {
     // Without a GUI application there is no font database to ask (and nothing is drawn).
-    if (!QGuiApplication::instance()) {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QFont font;
         font.setFamily(fontName);
         return font;
@@ -547,7 +547,7 @@ void Decorator::drawLogo(BitmapImageRep& output)
 void Decorator::drawCaptions(BitmapImageRep& output)
 {
     // Text needs the fonts of a GUI application; the window and quillum-cli's captions have one.
-    if (!m_settings.captionsOn || !QGuiApplication::instance())
+    if (!m_settings.captionsOn || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
     const QString path = m_sourcePath ? m_sourcePath() : QString();
     for (const CaptionSettings& caption : m_settings.captions) {
