@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
-  libvips-dev libexiv2-dev liblcms2-dev libjpeg62-turbo-dev libicu-dev
+  libvips-dev libexiv2-dev liblcms2-dev libjpeg62-turbo-dev libturbojpeg0-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick fonts-dejavu-core
   clang-14 libclang-rt-14-dev

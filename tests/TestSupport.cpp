@@ -19,13 +19,15 @@ QString fileFormatByContent(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray head = file.read(8);
+    const QByteArray head = file.read(12);
     if (head.startsWith("\xFF\xD8\xFF"))
         return QStringLiteral("jpeg");
     if (head.startsWith(QByteArray("II*\0", 4)) || head.startsWith(QByteArray("MM\0*", 4)))
         return QStringLiteral("tiff");
     if (head.startsWith("\x89PNG\r\n\x1a\n"))
         return QStringLiteral("png");
+    if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP")
+        return QStringLiteral("webp");
     return {};
 }
 

@@ -9,7 +9,7 @@ namespace quillum::test {
 QString dataPath(const char* name); // tests/data/<name>
 QString samplePath(const char* name); // samples/<name>
 
-// What a file holds by its first bytes: "jpeg", "tiff", "png", or "" for anything else.
+// What a file holds by its first bytes: "jpeg", "tiff", "png", "webp", or "" for anything else.
 QString fileFormatByContent(const QString& path);
 
 // A grey progressive JPEG libjpeg decodes without a warning: one DC scan, then scans - 1

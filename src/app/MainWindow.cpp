@@ -55,6 +55,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 // The help pages, the sound and the other resources are compiled into the static app
@@ -122,7 +123,7 @@ int screenHeight(const QWidget* w)
 }
 
 // The save panel's file types, in the order of their indexes.
-const char* const kSaveFilters[] = { "JPEG (*.jpg)", "TIFF (*.tif)", "PNG (*.png)" };
+const char* const kSaveFilters[] = { "JPEG (*.jpg)", "TIFF (*.tif)", "PNG (*.png)", "WebP (*.webp)" };
 
 // A typed name whose extension does not name the chosen type gets the type's extension
 // before the panel looks for an existing file, so its replace question is about the file
@@ -133,7 +134,7 @@ public:
 
     ImageFileType chosenType() const
     {
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < int(std::size(kSaveFilters)); ++i)
             if (selectedNameFilter() == QLatin1String(kSaveFilters[i]))
                 return imageFileTypeFromIndex(i);
         return ImageFileType::Jpeg;
@@ -442,7 +443,7 @@ QWidget* MainWindow::rightStrip()
     name->setText(m_controller.currentOutputFileName());
     auto* type = new QComboBox;
     type->setObjectName(QStringLiteral("outputType"));
-    type->addItems({ QStringLiteral("JPEG"), QStringLiteral("TIFF"), QStringLiteral("PNG") });
+    type->addItems({ QStringLiteral("JPEG"), QStringLiteral("TIFF"), QStringLiteral("PNG"), QStringLiteral("WebP") });
     type->setCurrentIndex(imageFileTypeIndex(m_controller.currentOutputFileType()));
     auto* folder = new QToolButton;
     folder->setText(QStringLiteral("Folder"));
@@ -532,13 +533,13 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     SavePanelDialog dialog(this, QStringLiteral("Save Crop"), panel.path);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    const auto& filters = kSaveFilters;
-    dialog.setNameFilters(
-        { QString::fromLatin1(filters[0]), QString::fromLatin1(filters[1]), QString::fromLatin1(filters[2]) });
-    const int type = imageFileTypeIndex(panel.fileType);
-    dialog.selectNameFilter(QString::fromLatin1(filters[type]));
+    QStringList filters;
+    for (const char* filter : kSaveFilters)
+        filters << QString::fromLatin1(filter);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.value(imageFileTypeIndex(panel.fileType), filters.first()));
     dialog.selectFile(QFileInfo(panel.path).fileName());
-    // The accessory: quality for JPEG, metadata and the landscape turn.
+    // The accessory: quality for JPEG and WebP, metadata and the landscape turn.
     auto* accessory = new QWidget(&dialog);
     auto* row = new QHBoxLayout(accessory);
     row->setContentsMargins(0, 0, 0, 0);
@@ -569,11 +570,13 @@ bool MainWindow::runSavePanel(SavePanel& panel)
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
         grid->addWidget(accessory, grid->rowCount(), 0, 1, -1);
     auto adapt = [&](const QString& filter) {
-        // JPEG shows its quality; TIFF and PNG can keep transparency instead.
+        // The lossy types show their quality; all but JPEG can keep transparency.
         const bool jpeg = filter.startsWith(QLatin1String("JPEG"));
-        quality->setVisible(jpeg);
-        qualityLabel->setVisible(jpeg);
-        slider->setVisible(jpeg);
+        const bool webp = filter.startsWith(QLatin1String("WebP"));
+        qualityLabel->setText(webp ? QStringLiteral("WebP quality") : QStringLiteral("JPEG quality"));
+        quality->setVisible(jpeg || webp);
+        qualityLabel->setVisible(jpeg || webp);
+        slider->setVisible(jpeg || webp);
         transparency->setVisible(!jpeg);
     };
     connect(&dialog, &QFileDialog::filterSelected, &dialog, adapt);

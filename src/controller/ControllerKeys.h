@@ -30,6 +30,7 @@ inline constexpr const char initialCustomOutputFileName[] = "initialCustomOutput
 inline constexpr const char invertIsOn[] = "invertIsOn";
 inline constexpr const char lastRotation[] = "lastRotation";
 inline constexpr const char leftPanelGeometry[] = "leftPanelGeometry";
+inline constexpr const char losslessWhenPossible[] = "losslessWhenPossible";
 inline constexpr const char navigationButtons[] = "navigationButtons";
 inline constexpr const char onOpeningMargine[] = "onOpeningMargine";
 inline constexpr const char onOpeningMaximizeSelection[] = "onOpeningMaximizeSelection";

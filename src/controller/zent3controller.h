@@ -22,6 +22,7 @@
 #include "imaging/OutputSize.h"
 #include "presets/PresetLibrary.h"
 #include "platform/BitmapImageRep.h"
+#include "platform/ImageEncoder.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationNames.h"
 #include "platform/Result.h"
@@ -574,6 +575,8 @@ public:
     QString lookAheadPath() const { return m_lookAhead.pendingPath(); }
     // Reading the next picture ahead is on unless switched off (to measure what it saves).
     void setLookAheadEnabled(bool on) { m_lookAheadEnabled = on; }
+    // The rotation-button thumbnails are drawn unless switched off (nothing shows them).
+    void setRotationThumbnailsEnabled(bool on) { m_rotationThumbnailsEnabled = on; }
     void loadRepByImageObject(BitmapImageRep picture);
     // Measures the source, refreshes its description and puts it into the left panel.
     void showRepInLeftPanel();
@@ -733,6 +736,17 @@ public:
     bool saveCropWithDialogue(const Sender& sender = {});
     bool saveCropWithSpecialDialogue(const Sender& sender = {});
     bool saveCropToPath(const QString& path);
+    // Writes the rendered output to `path` as a `type` file with `options`. When this save
+    // only crops a JPEG file (whyNotLossless, output/LosslessSave.h) the source's blocks are
+    // copied instead, the crop's top-left corner moved left and up onto the JPEG's MCU grid;
+    // otherwise, or when the source's JPEG data turns out damaged, the normal encoder writes
+    // it and `*whyNot` (may be null) says why in a short clause. `*whyNot` is empty after a
+    // lossless write. The failure of either write is the result; it leaves no file.
+    [[nodiscard]] Status writeCropLosslessWhenPossible(
+        const QString& path, ImageFileType type, const EncodeOptions& options, QString* whyNot) const;
+    // "Lossless when possible": saves that only crop a JPEG file copy its blocks.
+    bool losslessWhenPossible() const { return m_losslessWhenPossible; }
+    void setLosslessWhenPossible(bool on);
     bool playSoundOnSave() const { return m_playSoundOnSave; }
     void setPlaySoundOnSave(bool on) { m_playSoundOnSave = on; }
     bool advanceToNextOnCrop() const { return m_advanceToNextOnCrop; }
@@ -960,6 +974,7 @@ private:
     bool m_useEXIfRotation = false;
     bool m_lastLoadWasStopped = false;
     bool m_lookAheadEnabled = true;
+    bool m_rotationThumbnailsEnabled = true;
     void captureWithOption(int option);
     RotationThumbnails m_thumbnails;
     std::shared_ptr<int> m_aliveToken = std::make_shared<int>(0); // outlived checks from queued calls
@@ -1000,7 +1015,8 @@ private:
 
     // Saving state.
     bool saveOutputReady();
-    [[nodiscard]] Status writeOutput(const QString& path, ImageFileType type) const;
+    // `whyNotLossless`: as writeCropLosslessWhenPossible's `whyNot`, when that option is on.
+    [[nodiscard]] Status writeOutput(const QString& path, ImageFileType type, QString* whyNotLossless = nullptr) const;
     void presetSavePanel(UiServices::SavePanel& panel) const;
     void takeSavePanelChoices(const UiServices::SavePanel& panel);
     bool mayReplace(const QString& path, const QString& confirmed);
@@ -1009,6 +1025,7 @@ private:
     int m_currentJpegQuality = 90;
     bool m_currentSaveWithMetadata = true;
     bool m_currentSavingLandscape = false;
+    bool m_losslessWhenPossible = false;
     bool m_noTransparencyChannel = true;
     QString m_lastSavedPath;
     QString m_savedLabelText;

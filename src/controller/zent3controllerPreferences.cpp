@@ -120,6 +120,7 @@ void zent3controller::defaultsRead()
     setCurrentJpegQuality(d.integerForKey(stored(setting::JpegQualityInteger)));
     setCurrentSaveWithMetadata(d.boolForKey(stored(setting::OutputSaveWithEXIF)));
     setCurrentSavingLandscape(d.boolForKey(stored(setting::OutputSavingLandscpe)));
+    setLosslessWhenPossible(d.boolForKey(stored(setting::LosslessWhenPossible)));
     setOnOpeningMaxAndNewAspectControl(d.boolForKey(stored(setting::OnOpeningMaxAndNewAspect)));
     setNoTransparencyChannel(d.boolForKey(stored(setting::NoTransparencyChannel)));
     setOutputFileRule(d.integerForKey(stored(setting::OutputFileRuleInteger)));
@@ -305,6 +306,7 @@ bool zent3controller::defaultsWrite()
     d.setBool(stored(setting::OnOpeningMaxAndNewAspect), m_onOpeningMaxAndNewAspectControl);
     d.setBool(stored(setting::NoTransparencyChannel), m_noTransparencyChannel);
     d.setBool(stored(setting::OutputSaveWithEXIF), m_currentSaveWithMetadata);
+    d.setBool(stored(setting::LosslessWhenPossible), m_losslessWhenPossible);
     d.setInteger(stored(setting::OutputFileRuleInteger), m_outputFileRule);
     // The name as the field shows it, typing not yet committed included.
     if (m_uiServices)

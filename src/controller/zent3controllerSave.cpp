@@ -4,8 +4,11 @@
 
 #include "zent3controller.h"
 
+#include "imaging/WorkingBitmap.h"
+#include "output/LosslessSave.h"
 #include "output/OutputNaming.h"
 #include "platform/ImageEncoder.h"
+#include "platform/LosslessJpeg.h"
 #include "platform/PrivateFolder.h"
 #include "platform/StagedFile.h"
 #include "platform/UiServices.h"
@@ -13,6 +16,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <new>
 
 namespace quillum {
 
@@ -30,7 +37,7 @@ bool zent3controller::saveOutputReady()
 
 // The output with the current encoding options. The output folder is made again if it was
 // removed since it was chosen; a failure to make it is the result.
-Status zent3controller::writeOutput(const QString& path, ImageFileType type) const
+Status zent3controller::writeOutput(const QString& path, ImageFileType type, QString* whyNotLossless) const
 {
     EncodeOptions options;
     options.jpegQuality = m_currentJpegQuality;
@@ -40,6 +47,83 @@ Status zent3controller::writeOutput(const QString& path, ImageFileType type) con
     options.keepAlpha = !m_noTransparencyChannel;
     if (Status folder = makeFolderPath(QFileInfo(path).absolutePath()); !folder)
         return folder;
+    if (m_losslessWhenPossible)
+        return writeCropLosslessWhenPossible(path, type, options, whyNotLossless);
+    return writeWorkingBitmap(*m_outPict, path, type, options);
+}
+
+void zent3controller::setLosslessWhenPossible(bool on)
+{
+    if (m_losslessWhenPossible == on)
+        return;
+    m_losslessWhenPossible = on;
+    didChangeValueForKey(key::losslessWhenPossible);
+}
+
+Status zent3controller::writeCropLosslessWhenPossible(
+    const QString& path, ImageFileType type, const EncodeOptions& options, QString* whyNot) const
+{
+    if (!m_outPict)
+        return StagedFile(path).failure(QStringLiteral("there is no picture to save"));
+    LosslessSaveState state;
+    state.outputType = type;
+    state.sourceHasFile = m_srcImageRep && !m_sourcePath.isEmpty();
+    JpegLayout layout;
+    if (state.outputType == ImageFileType::Jpeg && state.sourceHasFile) {
+        if (Result<JpegLayout> read = readJpegLayout(m_sourcePath); read) {
+            layout = *read;
+            state.sourceIsJpeg = true;
+        }
+    }
+    state.sourceIsCmyk = layout.cmyk;
+    state.sourceMatchesFile
+        = m_srcImageRep && m_srcImageRep->pixelsWide() == layout.width && m_srcImageRep->pixelsHigh() == layout.height;
+    // A mirroring orientation was applied to the backup every later turn starts from.
+    const int orientation = m_sourceProperties.value(QStringLiteral("Orientation")).toInt();
+    const bool mirroredAtOpening = orientation == 2 || orientation == 4 || orientation == 5 || orientation == 7;
+    const ZentCropBorder* frame = m_leftPanel.selRect();
+    state.pictureTurned = mirroredAtOpening || (frame && std::fmod(double(frame->preRotatedAngleDegs()), 360.0) != 0.0);
+    state.frameTurned = frame && frame->cropAngle() != 0.0;
+    // The rectangle the render cut: the frame clipped to the picture, rows top first.
+    Rect r = frame ? frame->frame() : Rect {};
+    const Size S = m_leftPanel.pictureSize();
+    const double left = std::max(r.x, 0.0), bottom = std::max(r.y, 0.0);
+    r = { left, bottom, std::min(r.x + r.width, S.width) - left, std::min(r.y + r.height, S.height) - bottom };
+    const PixelRect cut = m_srcImageRep ? pixelRectFor(r, m_srcImageRep->pixelsHigh()) : PixelRect {};
+    state.scaled = m_outPict->pixelsWide() != cut.width || m_outPict->pixelsHigh() != cut.height;
+    state.autoLevels = m_autoLevelsIsOn;
+    state.pictureCorrection = m_pictureCorrectionIsOn;
+    state.mirrored = m_flipVertical || m_flipHorizontal;
+    state.inverted = m_invertIsOn;
+    state.colourModeChanged = m_outputModeTag == OutputModeBlackAndWhite || m_outputModeTag == OutputModeSepia;
+    state.sharpened = m_sharpenLevel > 0;
+    state.decorated
+        = m_decorator && (m_decorations.captionsOn || m_decorations.bordersOn || m_decorations.logo.drawLogo);
+    state.landscapeTurn = options.landscape && m_outPict->pixelsWide() < m_outPict->pixelsHigh();
+
+    QString reason = whyNotLossless(state);
+    if (reason.isEmpty()) {
+        const JpegRect rect = snapToMcuGrid(
+            { int(cut.x), int(cut.top), int(cut.width), int(cut.height) }, layout.mcuWidth, layout.mcuHeight);
+        Result<QByteArray> jpeg = [&]() -> Result<QByteArray> {
+            try {
+                return cropJpegLosslessly(m_sourcePath, rect, { options.withMetadata, m_outPict->colorProfile() });
+            } catch (const std::bad_alloc&) {
+                return Error(QStringLiteral("out of memory"));
+            }
+        }();
+        if (jpeg) {
+            if (whyNot)
+                whyNot->clear();
+            return writeCroppedJpeg(
+                *jpeg, path, options.withMetadata ? options.metadataSourcePath : QString(), rect.width, rect.height);
+        }
+        // The file changed or is damaged past its header: the decoded picture still saves.
+        qWarning("Quillum: %s", qPrintable(jpeg.error()));
+        reason = QStringLiteral("the photo's JPEG data cannot be copied");
+    }
+    if (whyNot)
+        *whyNot = reason;
     return writeWorkingBitmap(*m_outPict, path, type, options);
 }
 
@@ -191,14 +275,18 @@ bool zent3controller::saveCropToPath(const QString& path)
 {
     if (!m_outPict)
         return false;
-    const Status written = writeOutput(path, m_currentOutputFileType);
+    QString whyNotLossless;
+    const Status written = writeOutput(path, m_currentOutputFileType, &whyNotLossless);
     if (!written) {
         if (m_uiServices)
             m_uiServices->runAlert(QStringLiteral("The crop was not saved"), written.error(), { QStringLiteral("OK") });
         return false;
     }
     m_lastSavedPath = path;
-    m_savedLabelText = QStringLiteral("Saved %1").arg(QFileInfo(path).fileName());
+    const QString name = QFileInfo(path).fileName();
+    m_savedLabelText = !m_losslessWhenPossible ? QStringLiteral("Saved %1").arg(name)
+        : whyNotLossless.isEmpty()             ? QStringLiteral("Saved %1 losslessly").arg(name)
+                                               : QStringLiteral("Saved %1 normally: %2").arg(name, whyNotLossless);
     didChangeValueForKey(key::savedLabelText);
     noteRecentOutputFolder(QFileInfo(path).absolutePath());
     outputFileSavedLabelHidden(false);

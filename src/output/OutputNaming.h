@@ -8,7 +8,7 @@
 
 namespace quillum {
 
-// folder / name . extension of the type ("jpg", "tif", "png").
+// folder / name . extension of the type ("jpg", "tif", "png", "webp").
 QString outputFilePath(const QString& folder, const QString& name, ImageFileType fileType);
 
 // The name with its trailing counter advanced by one. The counter is the longest tail made

@@ -1,5 +1,7 @@
 #include "ImageEncoder.h"
 
+#include "SourceExif.h"
+
 #include "ColorManagement.h"
 #include "JpegWriter.h"
 #include "StagedFile.h"
@@ -8,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <exiv2/exiv2.hpp>
 #include <vips/vips.h>
 
 #include <algorithm>
@@ -31,141 +32,6 @@ QString vipsReason()
     vips_error_clear();
     const int newline = reason.indexOf(QLatin1Char('\n'));
     return newline > 0 ? reason.left(newline) : reason;
-}
-
-void ensureExiv2Ready()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        Exiv2::XmpParser::initialize();
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    });
-}
-
-// IFD0 tags that describe the source's own pixel layout or carry blobs the encoder owns;
-// copied into another file they would lie about it.
-bool isStructuralImageTag(const std::string& name)
-{
-    static const std::set<std::string> names = { "NewSubfileType", "SubfileType", "ImageWidth", "ImageLength",
-        "BitsPerSample", "Compression", "PhotometricInterpretation", "FillOrder", "StripOffsets", "SamplesPerPixel",
-        "RowsPerStrip", "StripByteCounts", "PlanarConfiguration", "Predictor", "TileWidth", "TileLength", "TileOffsets",
-        "TileByteCounts", "SubIFDs", "ExtraSamples", "SampleFormat", "JPEGInterchangeFormat",
-        "JPEGInterchangeFormatLength", "YCbCrCoefficients", "YCbCrSubSampling", "YCbCrPositioning", "XMLPacket",
-        "IPTCNAA", "ImageResources", "InterColorProfile", "ExifTag", "GPSTag", "Orientation" };
-    return names.count(name) != 0;
-}
-
-// Main-image EXIF only: thumbnails, sub-images and maker notes describe the uncropped source.
-bool isCarried(const Exiv2::Exifdatum& datum)
-{
-    const std::string group = datum.groupName();
-    if (group == "Image")
-        return !isStructuralImageTag(datum.tagName());
-    return group == "Photo" || group == "GPSInfo" || group == "Iop";
-}
-
-Exiv2::ExifData readSourceExif(const QString& source)
-{
-    if (source.isEmpty())
-        return {};
-    try {
-        auto image = Exiv2::ImageFactory::open(QFile::encodeName(source).toStdString(), false);
-        if (!image.get())
-            return {};
-        image->readMetadata();
-        return image->exifData();
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const Exiv2::AnyError& e) {
-        if (e.code() == Exiv2::kerMallocFailed)
-            throw std::bad_alloc();
-        // A source whose metadata cannot be read has none to carry.
-        return {};
-    } catch (...) {
-        return {};
-    }
-}
-
-// Exiv2 rewrites a file in place without checking that the new contents reached the disk
-// (a short write or a failed close goes unnoticed); this file remembers the first failure.
-class CheckedFileIo : public Exiv2::FileIo {
-public:
-    using Exiv2::FileIo::FileIo;
-    long write(const Exiv2::byte* data, long count) override
-    {
-        const long written = Exiv2::FileIo::write(data, count);
-        note(written == count);
-        return written;
-    }
-    long write(Exiv2::BasicIo& source) override
-    {
-        const long expected = source.isopen() ? source.size() - source.tell() : 0;
-        const long written = Exiv2::FileIo::write(source);
-        note(written == expected);
-        return written;
-    }
-    int close() override
-    {
-        const int closed = Exiv2::FileIo::close();
-        note(closed == 0);
-        return closed;
-    }
-    int failure() const { return m_failure; }
-
-private:
-    void note(bool ok)
-    {
-        if (!ok && !m_failure)
-            m_failure = errno ? errno : EIO;
-    }
-    int m_failure = 0;
-};
-
-// Merges the source's EXIF into the encoded file at `file`, in place (the layout tags stay
-// the encoder's), with orientation 1 and the pixel dimensions of the written picture.
-// Empty on success, else the reason. Running out of memory throws std::bad_alloc.
-QString addSourceExif(const QByteArray& file, const Exiv2::ExifData& source, int width, int height)
-{
-    try {
-        auto* checked = new CheckedFileIo(file.toStdString());
-        const CheckedFileIo& io = *checked; // owned by the image from here on
-        Exiv2::BasicIo::AutoPtr owner(checked);
-        auto image = Exiv2::ImageFactory::open(owner);
-        if (!image.get())
-            return QStringLiteral("the metadata writer does not know the encoded format");
-        image->readMetadata();
-        Exiv2::ExifData exif = image->exifData();
-        // The source's values replace the encoder's defaults (resolution, colour space).
-        for (const Exiv2::Exifdatum& datum : source) {
-            if (!isCarried(datum))
-                continue;
-            const auto existing = exif.findKey(Exiv2::ExifKey(datum.key()));
-            if (existing != exif.end())
-                exif.erase(existing);
-            exif.add(datum);
-        }
-        // The pixels are written upright: a viewer must not turn them again.
-        exif["Exif.Image.Orientation"] = std::uint16_t(1);
-        if (exif.findKey(Exiv2::ExifKey("Exif.Photo.PixelXDimension")) != exif.end()) {
-            exif["Exif.Photo.PixelXDimension"] = std::uint32_t(width);
-            exif["Exif.Photo.PixelYDimension"] = std::uint32_t(height);
-        }
-        image->setExifData(exif);
-        image->writeMetadata();
-        if (io.failure())
-            return QString::fromLocal8Bit(std::strerror(io.failure()));
-        return {};
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const Exiv2::AnyError& e) {
-        if (e.code() == Exiv2::kerMallocFailed)
-            throw std::bad_alloc();
-        return QStringLiteral("the metadata could not be written (%1)").arg(QString::fromLocal8Bit(e.what()));
-    } catch (const std::exception& e) {
-        return QStringLiteral("the metadata could not be written (%1)").arg(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        return QStringLiteral("the metadata could not be written");
-    }
 }
 
 // The profile when its header says it describes RGB data (bytes 16 to 19 are "RGB ");
@@ -273,6 +139,8 @@ const char* typeName(ImageFileType type)
         return "JPEG";
     case ImageFileType::Png:
         return "PNG";
+    case ImageFileType::Webp:
+        return "WebP";
     case ImageFileType::Tiff:
         break;
     }
@@ -294,6 +162,10 @@ Status writeStaged(
             return file.outOfMemory(stage);
         picture = &turned;
     }
+    // libwebp refuses larger pictures with an error that does not say why.
+    constexpr int kWebpMaxSide = 16383;
+    if (type == ImageFileType::Webp && std::max(picture->pixelsWide(), picture->pixelsHigh()) > kWebpMaxSide)
+        return file.failure(QStringLiteral("a WebP picture can be at most %1 pixels wide and high").arg(kWebpMaxSide));
     if (type == ImageFileType::Jpeg && !options.withMetadata)
         return saveNSBitmapImageRepWithLibJpeg(*picture, file.target(), options.jpegQuality);
 
@@ -331,6 +203,10 @@ Status writeStaged(
     case ImageFileType::Tiff:
         failed = vips_tiffsave_target(image.get(), target.get(), nullptr);
         break;
+    case ImageFileType::Webp:
+        // Lossy, like JPEG, so the one quality setting means the same for both.
+        failed = vips_webpsave_target(image.get(), target.get(), "Q", std::clamp(options.jpegQuality, 1, 100), nullptr);
+        break;
     }
     if (failed) {
         const QString reason = vipsReason();
@@ -338,15 +214,11 @@ Status writeStaged(
                                        : file.failure(QStringLiteral("the encoder failed (%1)").arg(reason));
     }
 
-    if (options.withMetadata) {
-        ensureExiv2Ready();
-        stage = QStringLiteral("reading the source's metadata");
-        const Exiv2::ExifData exif = readSourceExif(options.metadataSourcePath);
-        if (!exif.empty()) {
-            stage = QStringLiteral("adding the metadata");
-            if (const QString reason = addSourceExif(file.temporaryPath(), exif, w, h); !reason.isEmpty())
-                return saysOutOfMemory(reason) ? file.outOfMemory(stage) : file.failure(reason);
-        }
+    if (options.withMetadata && !options.metadataSourcePath.isEmpty()) {
+        stage = QStringLiteral("adding the metadata");
+        if (const QString reason = addSourceExif(file.temporaryPath(), options.metadataSourcePath, w, h);
+            !reason.isEmpty())
+            return saysOutOfMemory(reason) ? file.outOfMemory(stage) : file.failure(reason);
     }
     return file.commit();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Writing a working bitmap to JPEG, PNG or TIFF; the caller names the type, the path's
+// Writing a working bitmap to JPEG, PNG, TIFF or WebP; the caller names the type, the path's
 // extension is not consulted. JPEG without metadata goes through libjpeg (JpegWriter.h);
 // everything else through the libvips savers, which embed the ICC profile (an RGB one that
 // LittleCMS accepts: the samples written are RGB), with Exiv2 copying the source file's
@@ -17,11 +17,11 @@
 namespace quillum {
 
 struct EncodeOptions {
-    int jpegQuality = 90; // 0..100 (libvips takes 1 at the least)
-    bool keepAlpha = false; // PNG and TIFF only; JPEG never has alpha
+    int jpegQuality = 90; // 0..100 for JPEG and (lossy) WebP; libvips takes 1 at the least
+    bool keepAlpha = false; // PNG, TIFF and WebP only; JPEG never has alpha
     // On: the ICC profile and the EXIF of `metadataSourcePath` (with orientation 1, since
     // the pixels are already upright) go into the file. Off: a JPEG is a plain JFIF file;
-    // PNG and TIFF still carry the ICC profile.
+    // PNG, TIFF and WebP still carry the ICC profile.
     bool withMetadata = true;
     QString metadataSourcePath; // the original file; empty: no EXIF
     bool landscape = false; // a portrait bitmap is turned a quarter counter-clockwise

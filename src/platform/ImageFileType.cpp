@@ -11,6 +11,8 @@ ImageFileType imageFileTypeFromIndex(int index)
         return ImageFileType::Tiff;
     case 2:
         return ImageFileType::Png;
+    case 3:
+        return ImageFileType::Webp;
     default:
         return ImageFileType::Jpeg;
     }
@@ -28,6 +30,8 @@ QString imageFileTypeExtension(ImageFileType type)
         return QStringLiteral("tif");
     case ImageFileType::Png:
         return QStringLiteral("png");
+    case ImageFileType::Webp:
+        return QStringLiteral("webp");
     case ImageFileType::Jpeg:
         break;
     }
@@ -43,12 +47,14 @@ std::optional<ImageFileType> imageFileTypeForExtension(const QString& extension)
         return ImageFileType::Tiff;
     if (e == QLatin1String("png"))
         return ImageFileType::Png;
+    if (e == QLatin1String("webp"))
+        return ImageFileType::Webp;
     return std::nullopt;
 }
 
 QString acceptedImageFileExtensions()
 {
-    return QStringLiteral(".jpg, .jpeg, .tif, .tiff or .png");
+    return QStringLiteral(".jpg, .jpeg, .tif, .tiff, .png or .webp");
 }
 
 namespace {

@@ -92,10 +92,10 @@ public:
     struct SavePanel {
         QString path;
         ImageFileType fileType = ImageFileType::Jpeg;
-        int jpegQuality = 90;
+        int jpegQuality = 90; // JPEG and WebP
         bool withMetadata = true;
         bool landscape = false;
-        bool keepTransparency = false; // TIFF and PNG only
+        bool keepTransparency = false; // TIFF, PNG and WebP only
     };
     virtual bool runSavePanel(SavePanel& panel)
     {

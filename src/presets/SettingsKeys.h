@@ -27,6 +27,7 @@ inline constexpr char OutputSpecialFolderString[] = "OutputSpecialFolderString";
 inline constexpr char JpegQualityInteger[] = "JpegQualityInteger";
 inline constexpr char OutputSaveWithEXIF[] = "OutputSaveWithEXIF";
 inline constexpr char OutputSavingLandscpe[] = "OutputSavingLandscpe";
+inline constexpr char LosslessWhenPossible[] = "LosslessWhenPossible";
 inline constexpr char OnOpeningMaxAndNewAspect[] = "OnOpeningMaxAndNewAspect";
 inline constexpr char NoTransparencyChannel[] = "NoTransparencyChannel";
 inline constexpr char OutputFileRuleInteger[] = "OutputFileRuleInteger";

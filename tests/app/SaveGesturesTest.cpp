@@ -241,6 +241,8 @@ TEST(SaveGestures, ThePanelsEncodingChoicesReachTheFile)
         { "turned.jpg", ImageFileType::Jpeg, 90, true, false },
         { "alpha.png", ImageFileType::Png, 90, false, true },
         { "no-alpha.png", ImageFileType::Png, 90, false, false },
+        { "q5.webp", ImageFileType::Webp, 5, false, false },
+        { "q95.webp", ImageFileType::Webp, 95, false, false },
     };
     for (const char* command : { "Save Crop As…", "Save Crop to Special Folder…" }) {
         SCOPED_TRACE(command);
@@ -262,10 +264,41 @@ TEST(SaveGestures, ThePanelsEncodingChoicesReachTheFile)
             EXPECT_EQ(saved->bitmap.pixelsWide() > saved->bitmap.pixelsHigh(), r.landscape);
             EXPECT_EQ(saved->bitmap.samplesPerPixel(), r.keepTransparency ? 4 : 3);
         }
-        EXPECT_LT(QFileInfo(folder.filePath(QStringLiteral("q5.jpg"))).size() * 2,
-            QFileInfo(folder.filePath(QStringLiteral("q95.jpg"))).size())
-            << "the quality chosen";
+        for (const char* extension : { "jpg", "webp" }) {
+            const QString low = QStringLiteral("q5.%1").arg(QLatin1String(extension));
+            const QString high = QStringLiteral("q95.%1").arg(QLatin1String(extension));
+            EXPECT_LT(QFileInfo(folder.filePath(low)).size() * 2, QFileInfo(folder.filePath(high)).size())
+                << "the quality chosen for " << extension;
+        }
     }
+}
+
+TEST(SaveGestures, WebpChosenInTheTypePopUpIsWhatTheNextSaveWrites)
+{
+    WindowSession s;
+    ASSERT_TRUE(s.open(s.picture("a.jpg")));
+    s.window.onSavePanel = answerPanel(s.output(QStringLiteral("a-0001.jpg")), ImageFileType::Jpeg);
+    ASSERT_TRUE(s.choose(QStringLiteral("Save Crop")));
+    auto* type = s.find<QComboBox>("outputType");
+    ASSERT_TRUE(type);
+    type->setFocus();
+    QTest::keyClicks(type, QStringLiteral("w")); // the keyboard's search picks the item
+    ASSERT_EQ(type->currentText(), QStringLiteral("WebP"));
+    reframe(s);
+    s.press(QKeySequence::Save);
+    const QString path = s.output(QStringLiteral("a-0002.webp"));
+    EXPECT_EQ(fileFormatByContent(path), QStringLiteral("webp"));
+    Result<DecodedBitmap> saved = decodeImageFile(path);
+    ASSERT_TRUE(saved.ok()) << saved.error().toStdString();
+    const BitmapImageRep& out = *s.controller.outPict();
+    ASSERT_EQ(saved->bitmap.pixelsWide(), out.pixelsWide());
+    ASSERT_EQ(saved->bitmap.pixelsHigh(), out.pixelsHigh());
+    const int x = out.pixelsWide() / 2, y = out.pixelsHigh() / 2;
+    const std::uint8_t* want = out.bitmapData() + (std::size_t(y) * out.pixelsWide() + x) * 4; // A,R,G,B
+    const std::uint8_t* got = saved->bitmap.bitmapData() + std::size_t(y) * saved->bitmap.bytesPerRow() + x * 3;
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(got[c], want[c + 1], 16) << "channel " << c;
+    EXPECT_EQ(s.window.savePanels, 1) << "the pop-up's type needs no panel";
 }
 
 TEST(SaveGestures, TheSpecialSaveWritesWhereAndAsChosenAndLeavesTheNameAlone)

@@ -1,5 +1,6 @@
-// Tried as a user would: change the output folder, the naming rule, the quality, the guides
-// and the window, quit, start again; everything is as left and the last photo reopens.
+// Tried as a user would: change the output folder, the naming rule, lossless saving, the
+// quality, the guides and the window, quit, start again; everything is as left and the last
+// photo reopens.
 
 #include "WindowHarness.h"
 
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -65,9 +67,11 @@ TEST(SettingsGestures, WhatTheUserChangedIsThereAfterARestart)
         auto* preferences = s.find<QDialog>("preferences");
         ASSERT_TRUE(preferences && preferences->isVisible());
         preferences->findChild<QRadioButton*>(QStringLiteral("namingSource"))->click();
+        preferences->findChild<QCheckBox*>(QStringLiteral("lossless"))->click();
         preferences->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
         EXPECT_FALSE(preferences->isVisible());
         EXPECT_EQ(s.controller.outputFileRule(), 2);
+        EXPECT_TRUE(s.controller.losslessWhenPossible());
 
         QComboBox* guides = s.find<QComboBox>("guides");
         guides->setCurrentIndex(guides->findText(QStringLiteral("Golden section")));
@@ -83,6 +87,7 @@ TEST(SettingsGestures, WhatTheUserChangedIsThereAfterARestart)
     EXPECT_EQ(s.controller.outputFileRule(), 2);
     EXPECT_EQ(s.nameField()->text(), QStringLiteral("b")) << "rule 2 names the crop after its picture";
     EXPECT_EQ(s.controller.currentJpegQuality(), 70);
+    EXPECT_TRUE(s.controller.losslessWhenPossible());
     EXPECT_EQ(s.controller.currentOutputPath(), crops.path());
     EXPECT_EQ(s.find<QComboBox>("guides")->currentText(), QStringLiteral("Golden section"));
     EXPECT_EQ(s.window.size(), QSize(1000, 700));

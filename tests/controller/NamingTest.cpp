@@ -124,7 +124,8 @@ TEST(Naming, TypePopUpRenamesOnlyTheDragFilesExtension)
     struct Row {
         int index;
         const char* dragged;
-    } rows[] = { { 0, "Shot-###.jpg" }, { 1, "Shot-###.tif" }, { 2, "Shot-###.png" }, { 3, "Shot-###.jpg" } };
+    } rows[] = { { 0, "Shot-###.jpg" }, { 1, "Shot-###.tif" }, { 2, "Shot-###.png" }, { 3, "Shot-###.webp" },
+        { 4, "Shot-###.jpg" } };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.index);
         App app;

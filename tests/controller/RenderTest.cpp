@@ -467,6 +467,7 @@ TEST(Cli, TheOutputExtensionNamesTheTypeAndAnUnknownOneIsRefused)
         { "c.tiff", "tiff" },
         { "d.Tif", "tiff" },
         { "e.png", "png" },
+        { "f.WebP", "webp" },
         { "holiday.2024", "" },
         { "shot.bmp", "" },
         { "noextension", "" },
@@ -484,7 +485,8 @@ TEST(Cli, TheOutputExtensionNamesTheTypeAndAnUnknownOneIsRefused)
             EXPECT_EQ(test::fileFormatByContent(out), QLatin1String(r.format));
         } else {
             EXPECT_EQ(cli.exitCode(), 2);
-            EXPECT_TRUE(error.contains(QLatin1String(".jpg, .jpeg, .tif, .tiff or .png"))) << error.toStdString();
+            EXPECT_TRUE(error.contains(QLatin1String(".jpg, .jpeg, .tif, .tiff, .png or .webp")))
+                << error.toStdString();
             EXPECT_FALSE(QFileInfo::exists(out)) << "nothing is written";
         }
     }

@@ -47,7 +47,8 @@ TEST(OutputNaming, RulesAndExtensionsAtTheirValueBoundaries)
         { 0, "DSC-0001", true, "jpg" },
         { 1, "ImageCrop-0007", true, "tif" },
         { 2, "DSC", false, "png" },
-        { 3, "ImageCrop-0007", true, "jpg" },
+        { 3, "ImageCrop-0007", true, "webp" },
+        { 4, "ImageCrop-0007", true, "jpg" },
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.value);

@@ -135,6 +135,9 @@ TEST(ImageFileType, AnExtensionAgreesWithItsTypeOrTheTypesOwnIsAppended)
         { "/o/noext", T::Tiff, "/o/noext.tif", "noext" },
         { "/o/.jpg", T::Jpeg, "/o/.jpg.jpg", ".jpg" }, // all extension, no name
         { "/o/dir.jpg/name", T::Jpeg, "/o/dir.jpg/name.jpg", "name" },
+        { "/o/d.WebP", T::Webp, "/o/d.WebP", "d" },
+        { "/o/shot.webp", T::Jpeg, "/o/shot.webp.jpg", "shot.webp" },
+        { "/o/shot.jpg", T::Webp, "/o/shot.jpg.webp", "shot.jpg" },
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.path);
@@ -143,9 +146,9 @@ TEST(ImageFileType, AnExtensionAgreesWithItsTypeOrTheTypesOwnIsAppended)
         EXPECT_EQ(
             baseNameForImageFileType(pathWithImageFileTypeExtension(path, r.type), r.type), QString::fromUtf8(r.base));
     }
-    for (int index : { -1, 0, 1, 2, 3 }) {
+    for (int index : { -1, 0, 1, 2, 3, 4 }) {
         const T type = imageFileTypeFromIndex(index);
-        EXPECT_EQ(imageFileTypeIndex(type), index == 1 || index == 2 ? index : 0) << "any other index is JPEG";
+        EXPECT_EQ(imageFileTypeIndex(type), index >= 1 && index <= 3 ? index : 0) << "any other index is JPEG";
         EXPECT_EQ(imageFileTypeForExtension(imageFileTypeExtension(type)), type);
     }
     EXPECT_FALSE(imageFileTypeForExtension(QStringLiteral("gif")));
@@ -177,7 +180,13 @@ TEST(Encoder, RoundTripsEachFormat)
         { "alpha.tif", T::Tiff, false, true, 128, 4, true, false, 3 },
         { "dropped-alpha.png", T::Png, false, false, 128, 3, true, false, 0 },
         { "the-type-not-the-name.png", T::Tiff, false, false, 255, 3, true, false, 0 },
+        // Lossy at quality 90; Exiv2 rewrites the file around the ICC chunk.
+        { "m.webp", T::Webp, true, false, 255, 3, true, true, 12 },
+        { "plain.webp", T::Webp, false, false, 255, 3, true, false, 12 },
+        { "alpha.webp", T::Webp, true, true, 128, 4, true, true, 12 },
+        { "dropped-alpha.webp", T::Webp, false, false, 128, 3, true, false, 12 },
     };
+    const char* const formats[] = { "jpeg", "tiff", "png", "webp" }; // by type index
     QTemporaryDir dir;
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -186,10 +195,7 @@ TEST(Encoder, RoundTripsEachFormat)
         const QString path = dir.filePath(QString::fromUtf8(r.name));
         const Status written = writeWorkingBitmap(bitmap, path, r.type, withExif(r.metadata, r.keepAlpha));
         ASSERT_TRUE(written.ok()) << written.error().toStdString();
-        EXPECT_EQ(test::fileFormatByContent(path),
-            r.type == T::Jpeg       ? QLatin1String("jpeg")
-                : r.type == T::Tiff ? QLatin1String("tiff")
-                                    : QLatin1String("png"));
+        EXPECT_EQ(test::fileFormatByContent(path), QLatin1String(formats[imageFileTypeIndex(r.type)]));
 
         Result<DecodedBitmap> decoded = decodeImageFile(path);
         ASSERT_TRUE(decoded.ok()) << decoded.error().toStdString();
@@ -297,7 +303,8 @@ TEST(Encoder, OnlyAnRgbProfileGoesIntoTheRgbFile)
     };
     QTemporaryDir dir;
     for (const auto& p : profiles)
-        for (ImageFileType type : { ImageFileType::Jpeg, ImageFileType::Tiff, ImageFileType::Png }) {
+        for (ImageFileType type :
+            { ImageFileType::Jpeg, ImageFileType::Tiff, ImageFileType::Png, ImageFileType::Webp }) {
             SCOPED_TRACE(testing::Message() << p.name << " " << imageFileTypeExtension(type).toStdString());
             BitmapImageRep bitmap = pattern(12, 8);
             bitmap.setColorProfile(p.profile);
@@ -414,10 +421,12 @@ TEST(Encoder, AFailedWriteReportsThePathAndLeavesNothing)
         { "missing/a.jpg", true, "does not exist" },
         { "missing/a.png", true, "does not exist" },
         { "missing/deeper/a.tif", false, "does not exist" },
+        { "missing/a.webp", true, "does not exist" },
         { "folder.png", true, "folder" },
         // Names the file system would spell differently (a null ends the name early).
         { "a|b.jpg", false, "cannot store" },
         { "a|b.tif", true, "cannot store" },
+        { "a|b.webp", false, "cannot store" },
         { "caf~.jpg", true, "cannot store" },
     };
     for (const auto& r : rows) {
@@ -431,6 +440,17 @@ TEST(Encoder, AFailedWriteReportsThePathAndLeavesNothing)
         EXPECT_TRUE(written.error().contains(QLatin1String(r.reason))) << written.error().toStdString();
         EXPECT_FALSE(QFileInfo(path).isFile());
     }
+    EXPECT_EQ(entries(dir.path()), QStringList { QStringLiteral("folder.png") });
+    // One pixel past libwebp's limit: said in our words, before any encoding.
+    for (const auto& [w, h] : { std::pair { 16384, 1 }, std::pair { 1, 16384 } }) {
+        const QString path = dir.filePath(QStringLiteral("huge.webp"));
+        const Status written = writeWorkingBitmap(pattern(w, h), path, ImageFileType::Webp, withExif(true));
+        ASSERT_FALSE(written.ok());
+        EXPECT_TRUE(written.error().contains(QLatin1String("at most 16383 pixels"))) << written.error().toStdString();
+    }
+    EXPECT_TRUE(
+        writeWorkingBitmap(pattern(16383, 1), dir.filePath(QStringLiteral("widest.webp")), ImageFileType::Webp).ok());
+    QFile::remove(dir.filePath(QStringLiteral("widest.webp")));
     EXPECT_EQ(entries(dir.path()), QStringList { QStringLiteral("folder.png") });
     EXPECT_FALSE(
         writeWorkingBitmap(BitmapImageRep {}, dir.filePath(QStringLiteral("empty.png")), ImageFileType::Png).ok());
@@ -461,6 +481,8 @@ TEST(Encoder, AFullDiskFailsAndKeepsTheOldFile)
         { "a.jpg", true, true },
         { "a.png", true, true },
         { "a.tif", true, true },
+        { "a.webp", true, false },
+        { "a.webp", true, true },
     };
 
     QTemporaryDir unlimited;

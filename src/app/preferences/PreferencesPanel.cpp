@@ -74,7 +74,7 @@ PreferencesPanel::PreferencesPanel(zent3controller& controller, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, [this] { m_c.thePreferencesSheetCancel(); });
     m_observers.observe({ key::onOpeningMaximizeSelection, key::onOpeningMargine, key::outputFileRule,
                             key::initialCustomOutputFileName, key::cropperStyle, key::guidesStyle,
-                            key::customLineColor, key::openLastFileOnAppLaunch },
+                            key::customLineColor, key::openLastFileOnAppLaunch, key::losslessWhenPossible },
         [this] { sync(); });
     sync();
 }
@@ -168,10 +168,15 @@ QWidget* PreferencesPanel::savingGroup()
         tr("Saving shows the next picture of the folder, so a folder is cropped one key press per picture"),
         "advance");
     m_metadata = check(tr("Keep the photo's metadata"),
-        tr("Camera, date and place recorded in the photo go into the saved file (JPEG, TIFF, PNG)"), "metadata");
-    m_transparency = check(tr("Keep transparency in PNG and TIFF files"),
+        tr("Camera, date and place recorded in the photo go into the saved file (JPEG, TIFF, PNG, WebP)"),
+        "metadata");
+    m_lossless = check(tr("Lossless when possible"),
+        tr("A JPEG photo only cropped is saved by copying its compressed blocks, so it loses nothing; the crop's "
+           "top-left corner moves onto the photo's 8 or 16 pixel grid"),
+        "lossless");
+    m_transparency = check(tr("Keep transparency in PNG, TIFF and WebP files"),
         tr("Transparent corners of a turned picture stay transparent; off, they are saved opaque"), "transparency");
-    for (QCheckBox* box : { m_sound, m_advance, m_metadata, m_transparency })
+    for (QCheckBox* box : { m_sound, m_advance, m_metadata, m_lossless, m_transparency })
         rows->addWidget(box);
     rows->addStretch(1);
 
@@ -187,6 +192,7 @@ QWidget* PreferencesPanel::savingGroup()
     onToggle(m_sound, [this](bool on) { m_c.setPlaySoundOnSave(on); });
     onToggle(m_advance, [this](bool on) { m_c.setAdvanceToNextOnCrop(on); });
     onToggle(m_metadata, [this](bool on) { m_c.setCurrentSaveWithMetadata(on); });
+    onToggle(m_lossless, [this](bool on) { m_c.setLosslessWhenPossible(on); });
     onToggle(m_transparency, [this](bool on) { m_c.setNoTransparencyChannel(!on); });
     return group;
 }
@@ -247,6 +253,7 @@ void PreferencesPanel::sync()
     m_sound->setChecked(m_c.playSoundOnSave());
     m_advance->setChecked(m_c.advanceToNextOnCrop());
     m_metadata->setChecked(m_c.currentSaveWithMetadata());
+    m_lossless->setChecked(m_c.losslessWhenPossible());
     m_transparency->setChecked(!m_c.noTransparencyChannel());
     m_frameStyle->setCurrentIndex(m_c.cropperStyle() >= 0 && m_c.cropperStyle() <= 2 ? m_c.cropperStyle() : -1);
     m_guidesStyle->setCurrentIndex(m_c.guidesStyle());

@@ -53,6 +53,7 @@ private:
     QCheckBox* m_sound = nullptr;
     QCheckBox* m_advance = nullptr;
     QCheckBox* m_metadata = nullptr;
+    QCheckBox* m_lossless = nullptr;
     QCheckBox* m_transparency = nullptr;
     QComboBox* m_frameStyle = nullptr;
     QComboBox* m_guidesStyle = nullptr;
