@@ -186,6 +186,8 @@ void zent3controller::showPastedPicture(BitmapImageRep picture)
 
 void zent3controller::drawRotationThumbsToButtons()
 {
+    if (!m_rotationThumbnailsEnabled)
+        return;
     std::weak_ptr<int> alive = m_aliveToken;
     QCoreApplication* app = QCoreApplication::instance();
     m_thumbnails.start(m_srcImageRep, [this, alive, app] {
