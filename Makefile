@@ -41,6 +41,7 @@ test-tsan: deps
 
 bench: build
 	@./scripts/bench.sh $(BUILD)
+	@./scripts/bench-batch.sh $(BUILD)
 
 # libFuzzer on the preset archive reader for FUZZ_TIME seconds, from the committed preset
 # files; fails when it finds a crash, leaving the input in $(FUZZ_BUILD)/. Not part of test.
