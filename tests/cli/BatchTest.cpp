@@ -24,14 +24,17 @@ struct Batch {
     QString err;
 };
 
-Batch runBatch(const QStringList& args, int msBeforeInterrupt = -1)
+// With `interruptWhenIn`, Ctrl+C comes as soon as a first output is in that folder.
+Batch runBatch(const QStringList& args, const QString& interruptWhenIn = {})
 {
     QProcess p;
     p.start(QStringLiteral(QUILLUM_CLI), QStringList { QStringLiteral("batch") } + args);
     if (!p.waitForStarted())
         return {};
-    if (msBeforeInterrupt >= 0) {
-        p.waitForFinished(msBeforeInterrupt);
+    if (!interruptWhenIn.isEmpty()) {
+        while (p.state() == QProcess::Running
+            && QDir(interruptWhenIn).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty())
+            p.waitForFinished(20);
         ::kill(pid_t(p.processId()), SIGINT);
     }
     p.waitForFinished(120000);
@@ -189,7 +192,7 @@ TEST(Batch, CtrlCLeavesOnlyWholeFiles)
     const Batch b = runBatch(
         { in, QStringLiteral("--out"), out, QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--width"),
             QStringLiteral("2000"), QStringLiteral("--sharpen"), QStringLiteral("2") },
-        1500);
+        out);
     EXPECT_EQ(b.exitCode, 1) << b.out.toStdString() << b.err.toStdString();
     EXPECT_TRUE(b.out.contains(QStringLiteral("not done (stopped)"))) << b.out.toStdString();
     const QStringList files = filesIn(out);
