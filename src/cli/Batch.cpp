@@ -339,6 +339,7 @@ public:
         });
         if (!m_workers.empty())
             QCoreApplication::exec();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (m_tty)
             std::fputs("\r\033[K", stderr);
         for (std::size_t i : m_pending)
@@ -351,20 +352,20 @@ public:
 
 private:
     struct Worker {
-        std::unique_ptr<QProcess> process;
+        QProcess* process = nullptr; // deleted later: it may be the one emitting
         std::optional<std::size_t> job;
         QByteArray buffer;
     };
 
     void startWorker()
     {
-        auto w = std::make_shared<Worker>();
-        w->process = std::make_unique<QProcess>();
-        w->process->setProcessChannelMode(QProcess::SeparateChannels);
-        w->process->setReadChannel(QProcess::StandardOutput);
+        m_workers.push_back(std::make_unique<Worker>());
+        Worker* w = m_workers.back().get();
+        w->process = new QProcess;
+        QProcess* p = w->process;
+        p->setReadChannel(QProcess::StandardOutput);
         // Its warnings (a damaged file's) are the user's to see.
-        w->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QProcess* p = w->process.get();
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QObject::connect(p, &QProcess::readyReadStandardOutput, [this, w] { readAnswers(*w); });
         QObject::connect(p, &QProcess::finished, [this, w](int code, QProcess::ExitStatus status) {
             workerEnded(w,
@@ -375,7 +376,6 @@ private:
             if (e == QProcess::FailedToStart)
                 workerEnded(w, QStringLiteral("the worker could not be started: %1").arg(w->process->errorString()));
         });
-        m_workers.push_back(w);
         p->start(
             QCoreApplication::applicationFilePath(), QStringList { QStringLiteral("batch-worker") } + m_workerArgs);
         dispatch(*w);
@@ -409,13 +409,15 @@ private:
         }
     }
 
-    void workerEnded(const std::shared_ptr<Worker>& w, const QString& why)
+    void workerEnded(Worker* w, const QString& why)
     {
         if (w->job) {
             finish(*w->job, QStringLiteral("failed"), why, 0);
             w->job.reset();
         }
-        std::erase(m_workers, w);
+        QObject::disconnect(w->process, nullptr, nullptr, nullptr);
+        w->process->deleteLater();
+        std::erase_if(m_workers, [w](const std::unique_ptr<Worker>& x) { return x.get() == w; });
         // A worker that died mid-run is replaced while photos are waiting.
         if (!m_stopping && !m_pending.empty() && !why.startsWith(QLatin1String("the worker could not be started")))
             startWorker();
@@ -485,7 +487,7 @@ private:
     QStringList m_workerArgs;
     bool m_tty;
     std::deque<std::size_t> m_pending;
-    std::vector<std::shared_ptr<Worker>> m_workers;
+    std::vector<std::unique_ptr<Worker>> m_workers;
     qsizetype m_done = 0;
     qsizetype m_written = 0;
     bool m_stopping = false;

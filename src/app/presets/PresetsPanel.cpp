@@ -1,5 +1,7 @@
 #include "PresetsPanel.h"
 
+#include <functional>
+
 #include "controller/zent3controller.h"
 
 #include <QAbstractListModel>
@@ -219,34 +221,36 @@ PresetsPanel::PresetsPanel(zent3controller& controller, QWidget* parent)
     m_details->setFixedHeight(m_details->fontMetrics().lineSpacing() * 6 + 12);
 
     auto button = [this](const QString& title, const char* name, const QString& toolTip,
-                      void (zent3controller::*command)(const Sender&)) {
+                      std::function<void(zent3controller&)> command) {
         auto* b = new QPushButton(title, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(toolTip);
         b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, command] { (m_c.*command)(Sender {}); });
+        connect(b, &QPushButton::clicked, this, [this, command = std::move(command)] { command(m_c); });
         return b;
     };
     auto* commands = new QVBoxLayout;
     commands->setSpacing(4);
     commands->addWidget(button(tr("Use"), "presetUse", tr("Apply the selected preset and close"),
-        &zent3controller::theMyPresetsUseThisPreset));
-    commands->addWidget(
-        button(tr("Remove"), "presetRemove", tr("Remove the selected row"), &zent3controller::removeSelectedPreset));
+        [](zent3controller& c) { c.theMyPresetsUseThisPreset(); }));
+    commands->addWidget(button(tr("Remove"), "presetRemove", tr("Remove the selected row"),
+        [](zent3controller& c) { c.removeSelectedPreset(); }));
     commands->addWidget(button(tr("Add Separator"), "presetAddSeparator",
-        tr("Insert a separator line before the selected row (or at the end)"), &zent3controller::addSeparatorLine));
+        tr("Insert a separator line before the selected row (or at the end)"),
+        [](zent3controller& c) { c.addSeparatorLine(); }));
     commands->addSpacing(14);
     commands->addWidget(button(tr("Save to File…"), "presetSaveToFile", tr("Save all these presets to a file"),
-        &zent3controller::savePresetsToFile));
+        [](zent3controller& c) { c.savePresetsToFile(); }));
     commands->addWidget(button(tr("Load from File…"), "presetLoadFromFile",
-        tr("Replace these presets with the ones in a file"), &zent3controller::loadPresetsFromFile));
+        tr("Replace these presets with the ones in a file"), [](zent3controller& c) { c.loadPresetsFromFile(); }));
     commands->addWidget(button(tr("Append from File…"), "presetAppendFromFile",
-        tr("Add the presets in a file after these"), &zent3controller::appendPresetsFromFile));
+        tr("Add the presets in a file after these"), [](zent3controller& c) { c.appendPresetsFromFile(); }));
     commands->addSpacing(14);
     commands->addWidget(button(tr("Reset to Default…"), "presetResetToDefault",
-        tr("Replace these presets with the built-in set (asks first)"), &zent3controller::resetPresetsToDefault));
+        tr("Replace these presets with the built-in set (asks first)"),
+        [](zent3controller& c) { c.resetPresetsToDefault(); }));
     commands->addWidget(button(tr("Delete All…"), "presetDeleteAll", tr("Delete every preset (asks first)"),
-        &zent3controller::deleteAllPresets));
+        [](zent3controller& c) { c.deleteAllPresets(); }));
     commands->addStretch(1);
 
     auto* listTitle = new QLabel(tr("Presets menu items (drag to reorder, double-click to rename):"), this);
