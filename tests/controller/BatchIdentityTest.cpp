@@ -48,6 +48,8 @@ TEST(BatchIdentity, BatchOutputsEqualTheWindowsSaves)
     c.awakeFromNib();
     c.setUseEXIfRotation(true);
     c.setLookAheadEnabled(false);
+    // Nothing shows the rotation buttons here; the batch leaves them out too.
+    c.setRotationThumbnailsEnabled(false);
     c.loadPresetToController(p);
     c.setAutoLevelsIsOn(true);
     c.setCurrentJpegQuality(85);
