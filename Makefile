@@ -45,7 +45,8 @@ bench: build
 
 # libFuzzer on the preset archive reader for FUZZ_TIME seconds, from the committed preset
 # files; fails when it finds a crash, leaving the input in $(FUZZ_BUILD)/. Not part of test.
-fuzz: deps
+fuzz:
+	@./scripts/install-deps.sh --fuzz
 	@CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DQUILLUM_FUZZ=ON -DQUILLUM_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target preset_archive_fuzz

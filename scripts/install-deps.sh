@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package Quillum builds, tests and benchmarks with.
 # Idempotent: quiet when everything is present; runs apt-get update only when something is missing.
+#   scripts/install-deps.sh          what make run, test and bench need
+#   scripts/install-deps.sh --fuzz   that, and clang for make fuzz (kept out of CI's set-up)
 set -euo pipefail
 
 packages=(
@@ -9,8 +11,8 @@ packages=(
   libvips-dev libexiv2-dev liblcms2-dev libjpeg62-turbo-dev libturbojpeg0-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick fonts-dejavu-core
-  clang-14 libclang-rt-14-dev
 )
+[ "${1:-}" = "--fuzz" ] && packages+=(clang-14 libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
