@@ -55,6 +55,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <string>
 
@@ -83,28 +84,13 @@ QScrollArea* makeScrollArea(QWidget* content)
     return area;
 }
 
-// A control strip that scrolls sideways when its panel is narrower than the strip, rather
-// than squeezing its controls into each other.
-QWidget* stripHolder(QWidget* controls)
-{
-    auto* holder = new QScrollArea;
-    holder->setWidget(controls);
-    holder->setWidgetResizable(true);
-    holder->setFrameShape(QFrame::NoFrame);
-    holder->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    holder->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    holder->setFocusPolicy(Qt::NoFocus);
-    holder->setFixedHeight(controls->sizeHint().height() + holder->horizontalScrollBar()->sizeHint().height());
-    return holder;
-}
-
 QWidget* panel(QWidget* controls, QScrollArea* area)
 {
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(stripHolder(controls));
+    layout->addWidget(controls);
     layout->addWidget(area, 1);
     return box;
 }
@@ -114,6 +100,22 @@ Sender senderWithTag(int tag)
     Sender sender;
     sender.tag = tag;
     return sender;
+}
+
+// The picture's angle as the strip shows it: in [0, 360), to two decimals.
+double pictureAngleForDisplay(double degrees)
+{
+    if (!std::isfinite(degrees))
+        return 0.0;
+    double a = std::fmod(std::round(degrees * 100.0) / 100.0, 360.0);
+    if (a < 0)
+        a += 360.0;
+    return a == 360.0 ? 0.0 : a;
+}
+
+QString formatPictureAngle(double degrees)
+{
+    return QString::number(degrees, 'f', std::fmod(degrees, 1.0) == 0.0 ? 0 : 2) + QStringLiteral("°");
 }
 
 int screenHeight(const QWidget* w)
@@ -243,12 +245,23 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     registerWindow(WindowId::MyPresetsPanel, new PresetsPanel(controller, this));
     buildMenus();
     observeController();
-    // The designed size, within a small screen's working area (1280 x 800 laptops).
-    QSize size(1400, 880);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = initialSize(screen ? screen->availableGeometry().size() : QSize());
     resize(size);
     m_splitter->setSizes({ size.width() * 760 / 1400, size.width() * 640 / 1400 });
+}
+
+QSize MainWindow::initialSize(QSize available)
+{
+    // The designed size, within the screen's working area less the window's frame and title
+    // (1280 x 800 laptops); a large screen gets a larger window, not a postage stamp.
+    QSize size(1400, 880);
+    if (available.isEmpty())
+        return size;
+    const QSize room = available - QSize(16, 48);
+    if (room.width() >= 1800 && room.height() >= 1100)
+        size = QSize(room.width() * 3 / 4, room.height() * 3 / 4);
+    return size.boundedTo(room);
 }
 
 // While the window is busy, input would act on a state about to change: it is swallowed,
@@ -477,19 +490,26 @@ QWidget* MainWindow::rightStrip()
 // buttons show the picture as it would look.
 QWidget* MainWindow::leftStrip()
 {
-    auto* strip = new QWidget;
-    auto* row = new QHBoxLayout(strip);
-    row->setContentsMargins(0, 0, 4, 0);
+    auto* controls = new CropControls(m_controller);
+    // The four buttons wrap with the other groups; each names its angle and the current one
+    // is checked; an angle between them shows beside them.
+    auto* group = new QWidget;
+    group->setObjectName(QStringLiteral("rotationGroup"));
+    auto* row = new QHBoxLayout(group);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(2);
-    row->addWidget(new CropControls(m_controller), 1);
     static const char* const tips[] = { "Turn the picture back to 0°", "Turn the picture to 90° (counter-clockwise)",
         "Turn the picture to 180°", "Turn the picture to 270° (clockwise)" };
     for (int i = 0; i < 4; ++i) {
         auto* button = new QToolButton;
+        button->setObjectName(QStringLiteral("rotate%1").arg(i * 90));
         button->setToolTip(QString::fromUtf8(tips[i]));
         button->setText(QString::number(i * 90) + QStringLiteral("°"));
-        button->setIconSize(QSize(28, 28));
+        button->setIconSize(QSize(24, 24));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setAutoRaise(true);
+        button->setCheckable(true);
+        button->setFocusPolicy(Qt::TabFocus);
         connect(button, &QToolButton::clicked, this, [this, i] {
             switch (i) {
             case 0:
@@ -505,11 +525,31 @@ QWidget* MainWindow::leftStrip()
                 m_controller.inPicRotate270();
                 break;
             }
+            syncRotationButtons();
         });
         m_rotationButtons[i] = button;
         row->addWidget(button);
     }
-    return strip;
+    m_angleLabel = new QLabel;
+    m_angleLabel->setObjectName(QStringLiteral("pictureAngle"));
+    m_angleLabel->setToolTip(QStringLiteral("The picture's angle, counter-clockwise"));
+    m_angleLabel->setMinimumWidth(m_angleLabel->fontMetrics().horizontalAdvance(QStringLiteral("-359.99°")));
+    row->addWidget(m_angleLabel);
+    controls->addGroup(group);
+    m_observers.observe({ key::rotationField }, [this] { syncRotationButtons(); });
+    syncRotationButtons();
+    return controls;
+}
+
+void MainWindow::syncRotationButtons()
+{
+    const double angle = pictureAngleForDisplay(m_controller.rotationFieldValue());
+    const int quarter = std::fmod(angle, 90.0) == 0.0 ? int(angle / 90.0) : -1;
+    for (int i = 0; i < 4; ++i)
+        if (m_rotationButtons[i])
+            m_rotationButtons[i]->setChecked(m_controller.hasSource() && i == quarter);
+    if (m_angleLabel)
+        m_angleLabel->setText(m_controller.hasSource() && quarter < 0 ? formatPictureAngle(angle) : QString());
 }
 
 void MainWindow::syncNavigation()
@@ -900,8 +940,23 @@ Rect MainWindow::windowFrame(WindowId id) const
 
 void MainWindow::setWindowFrame(WindowId id, const Rect& frame)
 {
-    if (QWidget* w = window(id))
-        w->setGeometry(toTopLeft(frame, screenHeight(w)));
+    QWidget* w = window(id);
+    if (!w)
+        return;
+    QRect geometry = toTopLeft(frame, screenHeight(w));
+    // A frame stored on a larger screen is brought within this one's working area.
+    if (id == WindowId::Main) {
+        const QScreen* screen = QGuiApplication::screenAt(geometry.center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect room = screen->availableGeometry();
+            geometry.setSize(geometry.size().boundedTo(room.size() - QSize(16, 48)).expandedTo(w->minimumSizeHint()));
+            geometry.moveLeft(std::clamp(geometry.left(), room.left(), std::max(room.left(), room.right() - geometry.width())));
+            geometry.moveTop(std::clamp(geometry.top(), room.top(), std::max(room.top(), room.bottom() - geometry.height())));
+        }
+    }
+    w->setGeometry(geometry);
 }
 
 std::vector<Rect> MainWindow::screenFrames() const

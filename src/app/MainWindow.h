@@ -14,6 +14,7 @@
 #include <map>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QScrollArea;
@@ -37,6 +38,9 @@ class MainWindow : public QMainWindow, public UiServices {
 public:
     explicit MainWindow(zent3controller& controller, QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    // The first window's size on a screen whose working area is `available`.
+    static QSize initialSize(QSize available);
 
     PkCroppingImageViewWidget* cropView() const { return m_cropView; }
     OutputViewWidget* outputView() const { return m_outputView; }
@@ -89,6 +93,7 @@ private:
     void syncRightPanel();
     void pushLeftScrollToModel();
     void syncNavigation();
+    void syncRotationButtons();
     QWidget* leftStrip();
     QWidget* rightStrip();
     QWidget* window(WindowId id) const;
@@ -117,6 +122,7 @@ private:
     QLineEdit* m_outputName = nullptr;
     QSoundEffect* m_shutter = nullptr; // child
     QToolButton* m_rotationButtons[4] = {}; // 0, 90, 180, 270
+    QLabel* m_angleLabel = nullptr;
     QPointer<QTextBrowser> m_help;
     QTimer m_liveResizeEnd;
     class BusyInput; // swallows input while busy, noting Escape and closing

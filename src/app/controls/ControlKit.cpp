@@ -1,6 +1,8 @@
 #include "ControlKit.h"
+#include "FlowLayout.h"
 
 #include <QBoxLayout>
+#include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -138,6 +140,49 @@ void makeCompact(QBoxLayout* layout)
 {
     layout->setContentsMargins(6, 3, 6, 3);
     layout->setSpacing(4);
+}
+
+StripRow::StripRow(QWidget* owner, FlowLayout* flow)
+    : m_owner(owner)
+    , m_flow(flow)
+{
+}
+
+QHBoxLayout* StripRow::group()
+{
+    if (!m_group) {
+        auto* holder = new QWidget(m_owner);
+        m_group = new QHBoxLayout(holder);
+        m_group->setContentsMargins(0, 0, 0, 0);
+        m_group->setSpacing(4);
+        m_flow->addWidget(holder);
+    }
+    return m_group;
+}
+
+QWidget* StripRow::currentGroup()
+{
+    return group()->parentWidget();
+}
+
+void StripRow::addWidget(QWidget* widget, int stretch)
+{
+    group()->addWidget(widget, stretch);
+}
+
+void StripRow::addLayout(QLayout* layout)
+{
+    group()->addLayout(layout);
+}
+
+void StripRow::addSpacing(int size)
+{
+    group()->addSpacing(size);
+}
+
+void addGroupGap(StripRow* row)
+{
+    row->endGroup();
 }
 
 } // namespace quillum::controlkit

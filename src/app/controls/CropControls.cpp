@@ -1,6 +1,7 @@
 #include "CropControls.h"
 
 #include "ControlKit.h"
+#include "FlowLayout.h"
 #include "controller/zent3controller.h"
 
 #include <QCheckBox>
@@ -117,8 +118,10 @@ CropControls::CropControls(zent3controller& controller, QWidget* parent)
     , m_observers(controller)
 {
     setObjectName(QStringLiteral("CropControls"));
-    auto* row = new QHBoxLayout(this);
-    controlkit::makeCompact(row);
+    m_flow = new FlowLayout(this);
+    m_flow->setContentsMargins(6, 3, 6, 3);
+    controlkit::StripRow strip(this, m_flow);
+    auto* row = &strip;
     buildAspectGroup(row);
     controlkit::addGroupGap(row);
     buildGuidesGroup(row);
@@ -126,7 +129,6 @@ CropControls::CropControls(zent3controller& controller, QWidget* parent)
     buildZoomGroup(row);
     controlkit::addGroupGap(row);
     buildFrameGroup(row);
-    row->addStretch(0);
 
     m_observers.observe({ key::aspectFields }, [this] { syncAspect(); });
     m_observers.observe({ key::compositionGuidesMenuMarkedTag }, [this] { syncGuides(); });
@@ -138,7 +140,12 @@ CropControls::CropControls(zent3controller& controller, QWidget* parent)
 
 CropControls::~CropControls() = default;
 
-void CropControls::buildAspectGroup(QHBoxLayout* row)
+void CropControls::addGroup(QWidget* group)
+{
+    m_flow->addWidget(group);
+}
+
+void CropControls::buildAspectGroup(controlkit::StripRow* row)
 {
     m_fixedAspect = new QCheckBox(tr("Fixed"), this);
     m_fixedAspect->setObjectName(QStringLiteral("fixedAspect"));
@@ -182,7 +189,7 @@ void CropControls::buildAspectGroup(QHBoxLayout* row)
     row->addWidget(m_ratio);
 }
 
-void CropControls::buildGuidesGroup(QHBoxLayout* row)
+void CropControls::buildGuidesGroup(controlkit::StripRow* row)
 {
     m_guides = new QComboBox(this);
     m_guides->setObjectName(QStringLiteral("guides"));
@@ -210,14 +217,13 @@ void CropControls::buildGuidesGroup(QHBoxLayout* row)
     row->addWidget(m_nextGuide);
 }
 
-void CropControls::buildZoomGroup(QHBoxLayout* row)
+void CropControls::buildZoomGroup(controlkit::StripRow* row)
 {
     m_zoom = new QSlider(Qt::Horizontal, this);
     m_zoom->setObjectName(QStringLiteral("zoom"));
     m_zoom->setRange(0, kZoomSteps);
     m_zoom->setPageStep(kZoomSteps / 20);
-    m_zoom->setMinimumWidth(60);
-    m_zoom->setMaximumWidth(200);
+    m_zoom->setFixedWidth(110);
     m_zoom->setToolTip(tr("Zoom of the picture"));
     connect(m_zoom, &QSlider::valueChanged, this, [this](int position) {
         m_c.inPicSetZoomBy(command(0, 0, false, zoomPercentForPosition(position)));
@@ -235,13 +241,13 @@ void CropControls::buildZoomGroup(QHBoxLayout* row)
     auto* actual = controlkit::toolButton(this, "actualSizeImage", tr("1:1"), tr("Actual size (0)"));
     connect(actual, &QToolButton::clicked, this, [this] { m_c.fitImageTo100(); });
 
-    row->addWidget(m_zoom, 1);
+    row->addWidget(m_zoom);
     row->addWidget(m_zoomLabel);
     row->addWidget(fit);
     row->addWidget(actual);
 }
 
-void CropControls::buildFrameGroup(QHBoxLayout* row)
+void CropControls::buildFrameGroup(controlkit::StripRow* row)
 {
     auto* all = controlkit::toolButton(this, "selectAll", tr("Select all"), tr("Select the whole picture"),
         controlkit::icon(controlkit::Glyph::SelectAll, palette()));

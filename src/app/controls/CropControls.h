@@ -18,6 +18,10 @@ class QSpinBox;
 class QToolButton;
 
 namespace quillum {
+class FlowLayout;
+namespace controlkit {
+class StripRow;
+}
 
 class zent3controller;
 
@@ -43,17 +47,21 @@ public:
     };
     static std::span<const GuideItem> guideItems();
 
+    // Another group of controls at the end of the strip, wrapping with the others.
+    void addGroup(QWidget* group);
+
 private:
-    void buildAspectGroup(QHBoxLayout* row);
-    void buildGuidesGroup(QHBoxLayout* row);
-    void buildZoomGroup(QHBoxLayout* row);
-    void buildFrameGroup(QHBoxLayout* row);
+    void buildAspectGroup(controlkit::StripRow* row);
+    void buildGuidesGroup(controlkit::StripRow* row);
+    void buildZoomGroup(controlkit::StripRow* row);
+    void buildFrameGroup(controlkit::StripRow* row);
     void syncAspect();
     void syncGuides();
     void syncZoom();
 
     zent3controller& m_c;
     ControllerObservers m_observers;
+    FlowLayout* m_flow = nullptr;
 
     QCheckBox* m_fixedAspect = nullptr;
     QSpinBox* m_aspectX = nullptr;

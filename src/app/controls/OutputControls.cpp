@@ -1,6 +1,7 @@
 #include "OutputControls.h"
 
 #include "ControlKit.h"
+#include "FlowLayout.h"
 #include "PictureCorrectionPanel.h"
 #include "controller/zent3controller.h"
 
@@ -72,23 +73,22 @@ OutputControls::OutputControls(zent3controller& controller, QWidget* parent)
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(0);
-    auto* sizeRow = new QHBoxLayout;
-    auto* lookRow = new QHBoxLayout;
-    auto* decorationRow = new QHBoxLayout;
-    controlkit::makeCompact(sizeRow);
-    controlkit::makeCompact(lookRow);
-    controlkit::makeCompact(decorationRow);
-    rows->addLayout(sizeRow);
-    rows->addLayout(lookRow);
-    rows->addLayout(decorationRow);
-    buildSizeRow(sizeRow);
-    buildLookRow(lookRow);
-    buildDecorationRow(decorationRow);
+    // Three rows, each wrapping on its own when the panel is narrow.
+    using Builder = void (OutputControls::*)(controlkit::StripRow*);
+    for (Builder build : { &OutputControls::buildSizeRow, &OutputControls::buildLookRow,
+             &OutputControls::buildDecorationRow }) {
+        auto* holder = new QWidget(this);
+        auto* flow = new FlowLayout(holder);
+        flow->setContentsMargins(6, 3, 6, 3);
+        controlkit::StripRow row(holder, flow);
+        (this->*build)(&row);
+        rows->addWidget(holder);
+    }
 }
 
 OutputControls::~OutputControls() = default;
 
-void OutputControls::buildSizeRow(QHBoxLayout* row)
+void OutputControls::buildSizeRow(controlkit::StripRow* row)
 {
     auto* fixedWidth = checkBox(this, "fixedWidth", tr("W"), tr("Fix the output width"));
     auto* width = sizeField(this, "outputWidth", tr("Output width"));
@@ -125,7 +125,7 @@ void OutputControls::buildSizeRow(QHBoxLayout* row)
     row->addWidget(actual);
 }
 
-void OutputControls::buildLookRow(QHBoxLayout* row)
+void OutputControls::buildLookRow(controlkit::StripRow* row)
 {
     using controlkit::Glyph;
     auto* autoLevels = checkBox(this, "autoLevels", tr("Auto levels"), tr("Stretch each colour channel to full range"));
@@ -210,7 +210,7 @@ void OutputControls::buildLookRow(QHBoxLayout* row)
     row->addWidget(correction);
 }
 
-void OutputControls::buildDecorationRow(QHBoxLayout* row)
+void OutputControls::buildDecorationRow(controlkit::StripRow* row)
 {
     struct Decoration {
         const char* checkName;

@@ -17,6 +17,10 @@ class QHBoxLayout;
 class QSpinBox;
 
 namespace quillum {
+class FlowLayout;
+namespace controlkit {
+class StripRow;
+}
 
 class PictureCorrectionPanel;
 class zent3controller;
@@ -32,10 +36,10 @@ public:
     void showCorrectionPanel();
 
 private:
-    void buildSizeRow(QHBoxLayout* row);
-    void buildLookRow(QHBoxLayout* row);
+    void buildSizeRow(controlkit::StripRow* row);
+    void buildLookRow(controlkit::StripRow* row);
     // The decorations' master switches, each with the button to its panel.
-    void buildDecorationRow(QHBoxLayout* row);
+    void buildDecorationRow(controlkit::StripRow* row);
     // A check box or checkable button that mirrors one boolean property under `key`.
     void bindToggle(QAbstractButton* button, const char* key, std::function<bool()> get, std::function<void(bool)> set);
     // A fixed-size check box with its field, for the width or the height.
