@@ -5,6 +5,7 @@
 #include "app/controls/CropControls.h"
 #include "app/controls/OutputControls.h"
 #include "app/controls/PictureCorrectionPanel.h"
+#include "app/controls/BusyIndicator.h"
 #include "app/controls/StatusStrip.h"
 #include "app/cropframe/PkCroppingImageViewWidget.h"
 #include "app/decorations/BordersPanel.h"
@@ -308,6 +309,7 @@ void MainWindow::setBusy(bool busy)
     if (busy == (m_busyInput != nullptr))
         return;
     if (busy) {
+        waitBegins(false);
         m_busyInput = new BusyInput(this);
         qApp->installEventFilter(m_busyInput);
         QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -316,7 +318,18 @@ void MainWindow::setBusy(bool busy)
         delete m_busyInput;
         m_busyInput = nullptr;
         QApplication::restoreOverrideCursor();
+        waitEnds();
     }
+}
+
+void MainWindow::waitBegins(bool expectLong)
+{
+    m_status->busyIndicator().begin(expectLong);
+}
+
+void MainWindow::waitEnds()
+{
+    m_status->busyIndicator().end();
 }
 
 bool MainWindow::userAskedToStop()

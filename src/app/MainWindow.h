@@ -79,6 +79,8 @@ public:
     void playSound(const QString& name) override;
     void setBusy(bool busy) override;
     bool userAskedToStop() override;
+    void waitBegins(bool expectLong) override;
+    void waitEnds() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

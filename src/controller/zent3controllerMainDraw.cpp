@@ -132,6 +132,7 @@ void zent3controller::renderOutput(Rect rect)
         rect.height = S.height - rect.y;
     if (rect.width <= 0 || rect.height <= 0)
         return;
+    const UiWait wait(m_uiServices, rect.width * rect.height >= UiWait::kLongWorkPixels);
     startMyTimer();
     // Cut, convert, auto levels and scale. A crop narrower than one pixel truncates to
     // nothing: keep the previous output.

@@ -21,6 +21,9 @@ void zent3controller::rotateScrImageBy(float a)
         m_lastRotationTitle = QString::asprintf("Last Rotation: %1.2f", double(a));
         didChangeValueForKey(key::lastRotation);
     }
+    // A free angle resamples every pixel; a quarter turn only moves them.
+    const double pixels = double(m_srcImageRep->pixelsWide()) * m_srcImageRep->pixelsHigh();
+    const UiWait wait(m_uiServices, pixels * (std::fmod(double(a), 90.0) != 0.0 ? 2.0 : 1.0) >= UiWait::kLongWorkPixels);
     if (!m_backupSrcImageRep)
         safeBackupSrcRGBToARGBImageRep();
     if (!m_backupSrcImageRep)

@@ -111,6 +111,11 @@ public:
     // began.
     virtual void setBusy(bool busy) { (void)busy; }
     virtual bool userAskedToStop() { return false; }
+    // Work the user waits for (decoding, rendering, turning a large picture): the window
+    // shows that it is working once the wait passes a moment, or at once when `expectLong`
+    // (the work holds the event loop, so no later moment would come). Calls nest.
+    virtual void waitBegins(bool expectLong) { (void)expectLong; }
+    virtual void waitEnds() { }
 
     // Plays a bundled sound by name (nothing when there is no audio).
     virtual void playSound(const QString& name) { (void)name; }
@@ -153,6 +158,31 @@ public:
         (void)current;
         return std::nullopt;
     }
+};
+
+// A wait the window shows for the scope's life (see UiServices::waitBegins).
+class UiWait {
+public:
+    // Work over this many pixels on the window's thread is expected to keep the user waiting
+    // (a 24-megapixel render or turn takes well over 150 ms).
+    static constexpr double kLongWorkPixels = 12.0e6;
+
+    UiWait(UiServices* ui, bool expectLong)
+        : m_ui(ui)
+    {
+        if (m_ui)
+            m_ui->waitBegins(expectLong);
+    }
+    ~UiWait()
+    {
+        if (m_ui)
+            m_ui->waitEnds();
+    }
+    UiWait(const UiWait&) = delete;
+    UiWait& operator=(const UiWait&) = delete;
+
+private:
+    UiServices* m_ui;
 };
 
 } // namespace quillum

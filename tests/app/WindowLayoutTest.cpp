@@ -3,6 +3,7 @@
 
 #include "WindowHarness.h"
 
+#include "app/controls/BusyIndicator.h"
 #include "app/controls/FlowLayout.h"
 
 #include <QAbstractButton>
@@ -174,4 +175,59 @@ TEST(WindowLayout, AFrameFromALargerScreenIsBroughtWithinThisOne)
     EXPECT_LE(frame.width(), room.width());
     EXPECT_LE(frame.height(), room.height());
     EXPECT_TRUE(room.contains(frame)) << frame.x() << "," << frame.y();
+}
+
+// Quick work never flickers the indicator; a wait past the delay shows it; a wait known to
+// be long shows it at once; nested waits end with the last.
+TEST(BusyIndicatorTest, ShowsOnlyForWaitsThatLast)
+{
+    testApplication();
+    QWidget host;
+    auto* busy = new BusyIndicator(&host);
+    host.show();
+    busy->begin(false);
+    EXPECT_FALSE(busy->isShowing());
+    busy->end();
+    QTest::qWait(BusyIndicator::kDelayMs + 60);
+    EXPECT_FALSE(busy->isShowing()) << "a finished wait does not show late";
+
+    busy->begin(false);
+    QTest::qWait(BusyIndicator::kDelayMs + 60);
+    EXPECT_TRUE(busy->isShowing());
+    busy->begin(true);
+    busy->end();
+    EXPECT_TRUE(busy->isShowing()) << "the outer wait goes on";
+    busy->end();
+    EXPECT_FALSE(busy->isShowing());
+
+    busy->begin(true);
+    EXPECT_TRUE(busy->isShowing());
+    busy->end();
+    EXPECT_FALSE(busy->isShowing());
+}
+
+// Opening a large photo: the indicator is up while the window renders it, and gone after.
+TEST(BusyIndicatorTest, OpeningALargePhotoShowsItWhileRendering)
+{
+    WindowSession session;
+    const QString big = session.picture("big.jpg");
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    image.fill(QColor(90, 120, 150));
+    ASSERT_TRUE(image.save(big, "JPEG", 80));
+    auto* busy = session.find<BusyIndicator>("busyIndicator");
+    ASSERT_NE(busy, nullptr);
+    struct ShowCounter : QObject {
+        int shown = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            shown += e->type() == QEvent::Show;
+            return false;
+        }
+    } counter;
+    busy->installEventFilter(&counter);
+    ASSERT_TRUE(session.open(big));
+    EXPECT_TRUE(session.window.windowTitle().startsWith(QStringLiteral("big.jpg")));
+    EXPECT_GE(counter.shown, 1);
+    EXPECT_FALSE(busy->isShowing());
+    busy->removeEventFilter(&counter);
 }

@@ -248,3 +248,51 @@ TEST(Loading, PastedImageDataBecomesThePicture)
     const std::uint8_t* p = c.outPict()->bitmapData();
     EXPECT_EQ((std::vector<int> { p[0], p[1], p[2], p[3] }), (std::vector<int> { 255, 10, 200, 30 }));
 }
+
+// The window hears of every wait; work large enough to hold the window's thread for long is
+// announced as long, so the indicator is up before the work blocks.
+TEST(Waits, LargeRendersAndTurnsAreAnnouncedAsLong)
+{
+    struct Waits : UiServices {
+        QStringList heard;
+        int depth = 0;
+        void waitBegins(bool expectLong) override
+        {
+            heard << (expectLong ? QStringLiteral("long") : QStringLiteral("short"));
+            ++depth;
+        }
+        void waitEnds() override { --depth; }
+    };
+    struct Row {
+        int width, height;
+        const char* gesture;
+        bool announcedLong;
+    } rows[] = {
+        { 600, 400, "render", false },
+        { 4000, 3000, "render", true },
+        { 2000, 1500, "turn 90", false },
+        { 2500, 2500, "turn 30", true },
+        { 1000, 1000, "turn 30", false },
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.width) + "x" + std::to_string(r.height) + " " + r.gesture);
+        NotificationCenter center;
+        zent3controller c { center };
+        Waits ui;
+        c.setUiServices(&ui);
+        c.setSourcePicture(BitmapImageRep::makeARGB(r.width, r.height));
+        c.leftPanel().selRect()->setFrame({ 0, 0, double(r.width), double(r.height) });
+        ui.heard.clear();
+        if (QLatin1String(r.gesture) == QLatin1String("render")) {
+            c.redrawOutput();
+        } else {
+            Sender by;
+            by.doubleValue = QString::fromLatin1(r.gesture).mid(5).toDouble();
+            c.inPicRotateBy(by);
+        }
+        EXPECT_EQ(ui.depth, 0) << "every wait ends";
+        ASSERT_FALSE(ui.heard.isEmpty());
+        EXPECT_EQ(ui.heard.first() == QLatin1String("long"), r.announcedLong) << ui.heard.join(',').toStdString();
+        c.setUiServices(nullptr);
+    }
+}

@@ -1,5 +1,6 @@
 #include "StatusStrip.h"
 
+#include "BusyIndicator.h"
 #include "ControlKit.h"
 #include "controller/zent3controller.h"
 
@@ -47,7 +48,10 @@ StatusStrip::StatusStrip(zent3controller& controller, QWidget* parent)
     m_saved->setText(tr("Saved"));
     m_saved->setForegroundRole(QPalette::Highlight);
 
+    m_busy = new BusyIndicator(this);
+
     row->addWidget(m_info, 3);
+    row->addWidget(m_busy);
     row->addWidget(m_operationTime, 4);
     row->addWidget(m_saved);
     row->addWidget(m_fileCounter);

@@ -10,6 +10,8 @@ class QLabel;
 
 namespace quillum {
 
+class BusyIndicator;
+
 class zent3controller;
 
 class StatusStrip : public QWidget {
@@ -20,6 +22,7 @@ public:
 
     // "current/total", 1-based; shows "0/0" while there is no file list.
     void setFileCounter(int current, int total);
+    BusyIndicator& busyIndicator() const { return *m_busy; }
 
 private:
     void syncInfo();
@@ -32,6 +35,7 @@ private:
     QLabel* m_operationTime = nullptr;
     QLabel* m_fileCounter = nullptr;
     QLabel* m_saved = nullptr;
+    BusyIndicator* m_busy = nullptr;
 };
 
 } // namespace quillum
