@@ -8,7 +8,7 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-sanitize test-tsan bench fuzz install clean format
+.PHONY: all deps build run test test-sanitize test-tsan bench fuzz install package clean format
 
 all: build
 
@@ -64,6 +64,11 @@ install: build
 	  if command -v update-desktop-database >/dev/null; then update-desktop-database -q $(PREFIX)/share/applications; fi; \
 	  if command -v gtk-update-icon-cache >/dev/null; then gtk-update-icon-cache -q -t -f $(PREFIX)/share/icons/hicolor; fi; \
 	fi
+
+# A Debian package installing into /usr, its library dependencies found by dpkg-shlibdeps.
+package: build
+	@cd $(BUILD) && cpack -G DEB >cpack.log || { cat cpack.log; exit 1; }
+	@sed -n 's/^CPack: - package: \(.*\) generated\.$$/\1/p' $(BUILD)/cpack.log
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
