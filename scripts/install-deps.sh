@@ -12,7 +12,7 @@ packages=(
   libvips-dev libexiv2-dev liblcms2-dev libjpeg62-turbo-dev libturbojpeg0-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick fonts-dejavu-core
-  dpkg-dev
+  desktop-file-utils appstream dpkg-dev
 )
 [ "${1:-}" = "--fuzz" ] && packages+=(clang-14 libclang-rt-14-dev)
 [ "${1:-}" = "--icons" ] && packages+=(librsvg2-bin)
