@@ -5,9 +5,10 @@ TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME  ?= 60
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-sanitize test-tsan bench fuzz clean format
+.PHONY: all deps build run test test-sanitize test-tsan bench fuzz install package clean format
 
 all: build
 
@@ -54,6 +55,20 @@ fuzz:
 	@UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(FUZZ_BUILD)/fuzz/preset_archive_fuzz \
 	  -max_total_time=$(FUZZ_TIME) -max_len=32768 -timeout=10 -print_final_stats=1 \
 	  -artifact_prefix=$(CURDIR)/$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus
+
+# The programs, desktop entry, icons, AppStream data, help and manual page under PREFIX
+# (DESTDIR stages them elsewhere). Menus and "Open with" read the refreshed caches at once.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX) --strip
+	@if [ -z "$(DESTDIR)" ]; then \
+	  if command -v update-desktop-database >/dev/null; then update-desktop-database -q $(PREFIX)/share/applications; fi; \
+	  if command -v gtk-update-icon-cache >/dev/null; then gtk-update-icon-cache -q -t -f $(PREFIX)/share/icons/hicolor; fi; \
+	fi
+
+# A Debian package installing into /usr, its library dependencies found by dpkg-shlibdeps.
+package: build
+	@cd $(BUILD) && cpack -G DEB >cpack.log || { cat cpack.log; exit 1; }
+	@sed -n 's/^CPack: - package: \(.*\) generated\.$$/\1/p' $(BUILD)/cpack.log
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

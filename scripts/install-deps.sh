@@ -3,6 +3,7 @@
 # Idempotent: quiet when everything is present; runs apt-get update only when something is missing.
 #   scripts/install-deps.sh          what make run, test and bench need
 #   scripts/install-deps.sh --fuzz   that, and clang for make fuzz (kept out of CI's set-up)
+#   scripts/install-deps.sh --icons  that, and rsvg-convert for scripts/make-icons.sh
 set -euo pipefail
 
 packages=(
@@ -11,8 +12,10 @@ packages=(
   libvips-dev libexiv2-dev liblcms2-dev libjpeg62-turbo-dev libturbojpeg0-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick fonts-dejavu-core
+  desktop-file-utils appstream dpkg-dev
 )
 [ "${1:-}" = "--fuzz" ] && packages+=(clang-14 libclang-rt-14-dev)
+[ "${1:-}" = "--icons" ] && packages+=(librsvg2-bin)
 
 missing=()
 for p in "${packages[@]}"; do

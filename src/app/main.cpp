@@ -5,9 +5,12 @@
 #include "input/CommandLine.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QTimer>
+
+#include <cstdio>
 
 using namespace quillum;
 
@@ -45,6 +48,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillum"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    // The installed desktop entry's id (cmake/Install.cmake): docks match the window to the
+    // entry by it and show the installed icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillum.Quillum"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quillum.Quillum")));
     applyDarkPalette(app);
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
@@ -64,8 +71,14 @@ int main(int argc, char** argv)
     QObject::connect(&app, &QCoreApplication::aboutToQuit,
         [&] { center.postNotificationName(notification::ApplicationWillTerminate, &app); });
     center.postNotificationName(notification::ApplicationDidFinishLaunching, &app);
-    // For the start-up benchmark: leave as soon as the window has been shown once.
+    // For the start-up benchmark and the install test: leave as soon as the window has been
+    // shown once. Queued here, after the files above were opened, so the title printed is
+    // the opened picture's.
     if (qEnvironmentVariableIsSet("QUILLUM_QUIT_WHEN_SHOWN"))
-        QTimer::singleShot(0, &app, [&] { QCoreApplication::exit(0); });
+        QTimer::singleShot(0, &app, [&] {
+            std::fprintf(stdout, "%s\n", qUtf8Printable(window.windowTitle()));
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        });
     return app.exec();
 }
