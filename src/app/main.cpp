@@ -51,7 +51,6 @@ int main(int argc, char** argv)
     // The installed desktop entry's id (cmake/Install.cmake): docks match the window to the
     // entry by it and show the installed icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillum.Quillum"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quillum.Quillum")));
     applyDarkPalette(app);
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
@@ -59,6 +58,13 @@ int main(int argc, char** argv)
     UserDefaults defaults(UserDefaults::standardFilePath());
     controller.setUserDefaults(&defaults);
     MainWindow window(controller);
+    // Run from the build tree, the theme has no such icon: the bundled copies (registered
+    // with the window's resources) stand in.
+    QIcon icon = QIcon::fromTheme(QStringLiteral("org.quillum.Quillum"));
+    if (icon.isNull())
+        for (const char* size : { "64", "256" })
+            icon.addFile(QStringLiteral(":/icons/quillum-%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
     controller.setUiServices(&window);
     controller.awakeFromNib();
     controller.applicationWillFinishLaunching();
