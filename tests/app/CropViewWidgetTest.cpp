@@ -47,9 +47,11 @@ struct Fixture : ::testing::Test {
         widget->resize(400, 300);
         center.addObserver(QStringLiteral("SelRectDidChangeNotification"), nullptr, [this](auto&) { ++changes; });
     }
-    QImage paint()
+    // The widget as a screen of this pixel ratio shows it, in device pixels.
+    QImage paint(qreal ratio = 1.0)
     {
-        QImage image(widget->size(), QImage::Format_ARGB32);
+        QImage image((QSizeF(widget->size()) * ratio).toSize(), QImage::Format_ARGB32);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::black);
         widget->render(&image);
         return image;
@@ -61,6 +63,18 @@ struct Fixture : ::testing::Test {
 bool isGrey(QRgb c)
 {
     return qRed(c) == 128 && qGreen(c) == 128 && qBlue(c) == 128;
+}
+
+// One-pixel columns, black and white by turns: any resampling blurs them into grey.
+BitmapImageRep stripedPicture(int w, int h)
+{
+    BitmapImageRep rep = BitmapImageRep::makeARGB(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = rep.bitmapData() + std::size_t(y) * rep.bytesPerRow() + 4 * x;
+            p[0] = 255, p[1] = p[2] = p[3] = x % 2 ? 255 : 0;
+        }
+    return rep;
 }
 
 } // namespace
@@ -142,4 +156,30 @@ TEST_F(Fixture, NoPictureShowsThePlaceholder)
     model.setPictureSize({});
     const QImage image = paint();
     EXPECT_NE(image.pixel(200, 150), qRgb(0, 0, 0)) << "something is drawn in the middle";
+}
+
+TEST_F(Fixture, TheSourceIsPaintedAtTheScreensFullResolution)
+{
+    // 600 source pixels shown on 600 device pixels, whatever the ratio: every stripe must
+    // come through as it is. A copy made at the logical size would blur them into grey.
+    const BitmapImageRep stripes = stripedPicture(600, 300);
+    model.selRect()->setVisible(false);
+    for (qreal ratio : { 1.0, 1.5, 2.0 }) {
+        SCOPED_TRACE(ratio);
+        model.setPictureSize({ 600, 300 });
+        model.setScale(float(1.0 / ratio));
+        model.applyScale();
+        widget->setPicture(&stripes, std::uint64_t(ratio * 10));
+        widget->syncGeometry();
+        ASSERT_EQ(widget->size(), (QSizeF(600, 300) / ratio).toSize());
+        const QImage image = paint(ratio);
+        ASSERT_EQ(image.size(), QSize(600, 300));
+        int wrong = 0;
+        for (int y : { 0, 150, 299 })
+            for (int x = 0; x < 600; ++x) {
+                const int want = x % 2 ? 255 : 0;
+                wrong += std::abs(qGreen(image.pixel(x, y)) - want) > 8;
+            }
+        EXPECT_EQ(wrong, 0);
+    }
 }

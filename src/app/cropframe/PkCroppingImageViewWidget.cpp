@@ -34,10 +34,12 @@ unsigned modifierFlags(Qt::KeyboardModifiers m)
     return flags;
 }
 
-// 16 x 16 cursors drawn in code, hot spot (7, 7).
-QCursor drawnCursor(CursorKind kind)
+// 16 x 16 cursors drawn in code, hot spot (7, 7), drawn at the screen's pixel ratio so they
+// stay sharp on HiDPI screens.
+QCursor drawnCursor(CursorKind kind, qreal ratio)
 {
-    QPixmap pixmap(16, 16);
+    QPixmap pixmap(QSize(16, 16) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -116,9 +118,10 @@ QPixmap PkCroppingImageViewWidget::texturePattern()
     return tile;
 }
 
-QPixmap PkCroppingImageViewWidget::placeholderImage()
+QPixmap PkCroppingImageViewWidget::placeholderImage(qreal ratio)
 {
-    QPixmap pixmap(320, 200);
+    QPixmap pixmap(QSize(320, 200) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -198,14 +201,16 @@ QRectF PkCroppingImageViewWidget::toWidget(const Rect& r) const
 void PkCroppingImageViewWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    const qreal ratio = paintRatio(painter);
     if (m_display.isNull() || !m_model.hasPicture()) {
-        const QPixmap placeholder = placeholderImage();
+        const QPixmap placeholder = placeholderImage(ratio);
+        const QSizeF logical = placeholder.deviceIndependentSize();
         painter.drawPixmap(
-            QPointF((width() - placeholder.width()) / 2.0, (height() - placeholder.height()) / 2.0), placeholder);
+            QPointF((width() - logical.width()) / 2.0, (height() - logical.height()) / 2.0), placeholder);
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QImage& shown = m_display.forSize(size());
+    const QImage& shown = m_display.forSize((QSizeF(size()) * ratio).toSize(), ratio);
     painter.drawImage(QRectF(rect()), shown);
 
     const QRect dirty = event->rect();
@@ -315,7 +320,7 @@ void PkCroppingImageViewWidget::updateCursor(QPointF widgetPoint)
     for (auto it = areas.rbegin(); it != areas.rend(); ++it) {
         const Rect& r = it->rect;
         if (p.x >= r.x && p.x < r.maxX() && p.y >= r.y && p.y < r.maxY()) {
-            setCursor(drawnCursor(it->cursor));
+            setCursor(drawnCursor(it->cursor, devicePixelRatioF()));
             return;
         }
     }
