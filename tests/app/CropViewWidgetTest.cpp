@@ -77,6 +77,15 @@ BitmapImageRep stripedPicture(int w, int h)
     return rep;
 }
 
+// Length of the run of pixels in row y from x on, stepping by dx, that `pred` accepts.
+template <typename Pred> int run(const QImage& image, int x, int y, int dx, Pred pred)
+{
+    int n = 0;
+    for (; x >= 0 && x < image.width() && pred(image.pixel(x, y)); x += dx)
+        ++n;
+    return n;
+}
+
 } // namespace
 
 TEST_F(Fixture, DraggingAHandleMovesThatEdgeAndReportsOnce)
@@ -140,10 +149,10 @@ TEST_F(Fixture, FrameHandlesAndGuidesArePaintedInEachStyle)
             for (int dx = -1; dx <= 0; ++dx)
                 guideSeen |= !isGrey(image.pixel(at(166.67, 110 + dy) + QPoint(dx, 0)));
         EXPECT_TRUE(guideSeen);
-        // Outside the frame: untouched unless veiled (style 2 lightens it).
+        // Outside the frame: untouched unless veiled (style 2 darkens it).
         const QRgb outside = image.pixel(at(20, 20));
         if (r.borderStyle == 2) {
-            EXPECT_GT(qRed(outside), 160);
+            EXPECT_LT(qRed(outside), 80);
         } else {
             EXPECT_TRUE(isGrey(outside)) << std::hex << outside;
         }
@@ -181,5 +190,45 @@ TEST_F(Fixture, TheSourceIsPaintedAtTheScreensFullResolution)
                 wrong += std::abs(qGreen(image.pixel(x, y)) - want) > 8;
             }
         EXPECT_EQ(wrong, 0);
+    }
+}
+
+TEST_F(Fixture, TheVeiledFrameReadsAtEveryPixelRatio)
+{
+    // The default look: the outside darkened, a white line with a dark halo, large handles;
+    // every line is as many device pixels wide as the screen's ratio, not a hairline.
+    model.selRect()->setBorderStyle(2);
+    model.selRect()->setCompositionGudes(0);
+    for (qreal ratio : { 1.0, 1.5, 2.0 }) {
+        SCOPED_TRACE(ratio);
+        const QImage image = paint(ratio);
+        const auto device = [&](double x, double y) { return (QPointF(at(x, y)) * ratio).toPoint(); };
+        const auto lineWidth = std::max(1, int(std::floor(ratio)));
+
+        // Inside untouched; outside darkened by about half.
+        EXPECT_TRUE(isGrey(image.pixel(device(200, 125))));
+        const QRgb outside = image.pixel(device(20, 20));
+        EXPECT_NEAR(qRed(outside), 64, 4);
+
+        // Across the left edge midway up: dark halo, white line, dark halo.
+        const QPoint edge = device(100, 125);
+        const auto white = [](QRgb c) { return qRed(c) > 240; };
+        const auto darkerThanVeil = [](QRgb c) { return qRed(c) < 40; };
+        const auto darkerThanGrey = [](QRgb c) { return qRed(c) < 70; };
+        int x = edge.x() - 3 * int(std::ceil(ratio));
+        while (x < image.width() && !white(image.pixel(x, edge.y())))
+            ++x;
+        const int line = run(image, x, edge.y(), 1, white);
+        EXPECT_GE(line, lineWidth);
+        EXPECT_LE(line, int(std::ceil(ratio)) + 1);
+        EXPECT_GE(run(image, x - 1, edge.y(), -1, darkerThanVeil), lineWidth) << "halo outside";
+        EXPECT_GE(run(image, x + line, edge.y(), 1, darkerThanGrey), lineWidth) << "halo inside";
+
+        // The bottom-left handle: at least 8 logical pixels of white, framed in black.
+        const QPoint corner = device(100, 50);
+        const int left = corner.x() - run(image, corner.x(), corner.y(), -1, white);
+        const int handle = run(image, left + 1, corner.y(), 1, white);
+        EXPECT_GE(handle, int(8 * ratio));
+        EXPECT_GE(run(image, left, corner.y(), -1, [](QRgb c) { return qRed(c) < 30; }), lineWidth);
     }
 }

@@ -225,42 +225,9 @@ void PkCroppingImageViewWidget::strokeWithPen(
     QPainter& painter, const QPainterPath& path, FramePen pen, const QColor& custom)
 {
     painter.setBrush(Qt::NoBrush);
-    switch (pen) {
-    case FramePen::None:
-        return;
-    case FramePen::Dashed: {
-        QPen white(Qt::white, 1);
-        white.setCosmetic(true);
-        white.setDashPattern({ 4, 4 });
-        painter.setPen(white);
+    for (const QPen& stroke : frameStrokes(pen, custom, m_texture)) {
+        painter.setPen(stroke);
         painter.drawPath(path);
-        QPen black(Qt::black, 1);
-        black.setCosmetic(true);
-        black.setDashPattern({ 4, 4 });
-        black.setDashOffset(4);
-        painter.setPen(black);
-        painter.drawPath(path);
-        return;
-    }
-    case FramePen::SoftCustom:
-    case FramePen::SoftBlack: {
-        QPen soft(QColor(255, 255, 255, 128), 2);
-        soft.setCosmetic(true);
-        painter.setPen(soft);
-        painter.drawPath(path);
-        QPen line(pen == FramePen::SoftCustom ? custom : QColor(Qt::black), 1);
-        line.setCosmetic(true);
-        painter.setPen(line);
-        painter.drawPath(path);
-        return;
-    }
-    case FramePen::Pattern: {
-        QPen pattern(m_texture, 1.5);
-        pattern.setCosmetic(true);
-        painter.setPen(pattern);
-        painter.drawPath(path);
-        return;
-    }
     }
 }
 
@@ -277,15 +244,8 @@ void PkCroppingImageViewWidget::paintFrame(QPainter& painter, const Rect& dirty)
     painter.setClipRect(QRectF(plan.clip.x, plan.clip.y, plan.clip.width, plan.clip.height));
     if (plan.hasVeil) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(255, 255, 255, 128));
+        painter.setBrush(plan.veilColor);
         painter.drawPath(plan.veil);
-        painter.setBrush(Qt::NoBrush);
-        const Rect& o = plan.veilOuterFrame;
-        painter.setPen(QPen(QColor(255, 255, 255, 178), 1));
-        painter.drawRect(QRectF(o.x, o.y, o.width, o.height));
-        const Rect& i = plan.veilInnerFrame;
-        painter.setPen(QPen(Qt::black, 0.3));
-        painter.drawRect(QRectF(i.x, i.y, i.width, i.height));
     }
     strokeWithPen(painter, plan.outline, plan.outlinePen, plan.customColor);
     strokeWithPen(painter, plan.guides, plan.guidesPen, plan.customColor);
@@ -296,7 +256,7 @@ void PkCroppingImageViewWidget::paintFrame(QPainter& painter, const Rect& dirty)
             painter.setPen(Qt::NoPen);
             painter.setBrush(Qt::white);
             painter.drawRect(r);
-            painter.setPen(QPen(Qt::black, 1));
+            painter.setPen(handleOutlinePen());
             painter.setBrush(Qt::NoBrush);
             painter.drawEllipse(r);
         }
@@ -304,7 +264,7 @@ void PkCroppingImageViewWidget::paintFrame(QPainter& painter, const Rect& dirty)
         for (const Rect& h : plan.handles) {
             const QRectF r(h.x, h.y, h.width, h.height);
             painter.fillRect(r, Qt::white);
-            painter.setPen(QPen(Qt::black, 1));
+            painter.setPen(handleOutlinePen());
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(r);
         }
