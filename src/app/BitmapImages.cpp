@@ -2,6 +2,9 @@
 
 #include "imaging/WorkingBitmap.h"
 
+#include <QPainter>
+
+#include <cmath>
 #include <cstring>
 
 namespace quillum {
@@ -42,7 +45,14 @@ void DisplayCopy::setSource(QImage full)
     m_scaled = QImage();
 }
 
-const QImage& DisplayCopy::forSize(QSize shown)
+qreal paintRatio(const QPainter& painter)
+{
+    const QTransform t = painter.deviceTransform();
+    const qreal ratio = std::hypot(t.m11(), t.m12());
+    return ratio > 0 && std::isfinite(ratio) ? ratio : 1.0;
+}
+
+const QImage& DisplayCopy::forSize(QSize shown, qreal ratio)
 {
     if (m_full.isNull() || shown.isEmpty())
         return m_full;
@@ -51,6 +61,7 @@ const QImage& DisplayCopy::forSize(QSize shown)
     if (m_scaled.isNull() || std::abs(m_scaled.width() - shown.width()) > 1
         || std::abs(m_scaled.height() - shown.height()) > 1)
         m_scaled = m_full.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_scaled.setDevicePixelRatio(ratio);
     return m_scaled;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/TextFormats.h"
 #include "platform/vimage.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -345,8 +346,10 @@ void zent3controller::scaleOutputPicture()
 {
     if (!m_srcImageRep || !m_rightPanel.hasPicture())
         return;
+    // Fitting only ever shrinks: an output smaller than the panel is shown at 100 %, as an
+    // enlarged one would look softer than the file really is. "Actual Size" still sets 1.
     if (m_keepRightFitToView)
-        m_rightPanel.setScale(m_rightPanel.fitScale());
+        m_rightPanel.setScale(std::min(m_rightPanel.fitScale(), 1.0f));
     m_rightPanel.applyScale();
     didChangeValueForKey(key::rightPanelScale);
 }

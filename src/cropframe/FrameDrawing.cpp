@@ -4,6 +4,8 @@
 
 #include <QTransform>
 
+#include <algorithm>
+
 namespace quillum {
 
 namespace {
@@ -12,6 +14,16 @@ namespace {
 constexpr double kGolden = 1.618;
 // The arc handle factor is a single-precision 0.55 used in double arithmetic.
 constexpr double kArc = double(0.55f);
+
+// Half the side of a drawn corner handle: 10 logical pixels across.
+constexpr float kDrawnHandleHalfSide = 5.0f;
+// Half black: the crop stands out clearly while what is cut away stays readable.
+constexpr int kVeilAlpha = 128;
+
+QPen stroke(const QBrush& brush, double width)
+{
+    return QPen(brush, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+}
 
 void segment(QPainterPath& path, double x1, double y1, double x2, double y2)
 {
@@ -108,6 +120,42 @@ bool startPlan(FramePaintPlan& plan, const ZentCropBorder& border, const Rect& d
 }
 
 } // namespace
+
+QList<QPen> frameStrokes(FramePen pen, const QColor& custom, const QBrush& pattern)
+{
+    switch (pen) {
+    case FramePen::None:
+        return {};
+    case FramePen::Dashed: {
+        QPen white = stroke(Qt::white, 1.0);
+        white.setDashPattern({ 4, 4 });
+        QPen black = stroke(Qt::black, 1.0);
+        black.setDashPattern({ 4, 4 });
+        black.setDashOffset(4);
+        return { white, black };
+    }
+    case FramePen::SoftCustom:
+    case FramePen::SoftBlack:
+        // The halo is one pixel wider than the line on each side, so it shows at 1x too.
+        return { stroke(QColor(255, 255, 255, 128), 3.0),
+            stroke(pen == FramePen::SoftCustom ? custom : QColor(Qt::black), 1.0) };
+    case FramePen::Haloed:
+        return { stroke(QColor(0, 0, 0, 180), 3.0), stroke(Qt::white, 1.0) };
+    case FramePen::Pattern:
+        return { stroke(pattern, 1.5) };
+    }
+    return {};
+}
+
+float drawnHandleHalfSide(const ZentCropBorder& border)
+{
+    return std::min(std::max(kDrawnHandleHalfSide, border.visibleHandleSize()), border.activeHalfSize());
+}
+
+QPen handleOutlinePen()
+{
+    return stroke(Qt::black, 1.0);
+}
 
 void drawGudes(QPainterPath& path, const Rect& r, int type)
 {
@@ -298,8 +346,9 @@ FramePaintPlan planFrameDrawing(const ZentCropBorder& border, const Rect& dirty,
     case 2:
         plan.hasVeil = true;
         plan.veil = veilPath(dirty, s);
-        plan.veilOuterFrame = { s.x - 0.5, s.y - 0.5, s.width + 1.0, s.height + 1.0 };
-        plan.veilInnerFrame = s;
+        plan.veilColor = QColor(0, 0, 0, kVeilAlpha);
+        plan.outline = frameOutlinePath(s);
+        plan.outlinePen = FramePen::Haloed;
         break;
     default:
         break;
@@ -311,7 +360,7 @@ FramePaintPlan planFrameDrawing(const ZentCropBorder& border, const Rect& dirty,
     }
 
     plan.hasHandles = true;
-    plan.handles = cornerHandleRects(s, v);
+    plan.handles = cornerHandleRects(s, drawnHandleHalfSide(border));
     plan.rotationGrips = rotationGripRects(s, v);
     return plan;
 }

@@ -5,8 +5,11 @@
 
 #include "platform/Geometry.h"
 
+#include <QBrush>
 #include <QColor>
+#include <QList>
 #include <QPainterPath>
+#include <QPen>
 
 #include <array>
 
@@ -38,30 +41,40 @@ QPainterPath turnedFramePath(const Rect& s, int guideType, float radians);
 enum class FramePen {
     None,
     Dashed, // white dashes, then black dashes offset by one dash
-    SoftCustom, // white at alpha 0.5 width 2, then the custom colour width 1
+    SoftCustom, // a white halo at alpha 0.5, then the custom colour
     SoftBlack, // as SoftCustom with black
+    Haloed, // a white line over a dark halo: reads on bright and dark photos alike
     Pattern, // one stroke in the frame's texture pattern
 };
+
+// The strokes that draw `pen`, in order. Widths are in view units (logical pixels), never
+// cosmetic: a one-device-pixel line is a hairline on a HiDPI screen.
+QList<QPen> frameStrokes(FramePen pen, const QColor& custom, const QBrush& pattern);
+
+// Corner handles are drawn this much bigger than visibleHandleSize says, to be seen and hit on
+// any screen, but never past their active area.
+float drawnHandleHalfSide(const ZentCropBorder& border);
+// Handles and grips are filled white and outlined with this pen.
+QPen handleOutlinePen();
 
 struct FramePaintPlan {
     bool drawn = false; // false: nothing at all is painted
     Rect clip; // the dirty rectangle every stroke is clipped to
     QColor customColor;
 
-    QPainterPath outline; // styles 0 and 1, or the whole turned frame
+    QPainterPath outline; // the frame's outline, or the whole turned frame
     FramePen outlinePen = FramePen::None;
 
-    // Style 2: veil filled white at alpha 0.5, then the outer rectangle framed white at
-    // alpha 0.7 width 1, then the inner one framed black width 0.3.
+    // Style 2: the picture outside the frame is darkened by filling `veil` with `veilColor`;
+    // the outline is then drawn haloed over it.
     bool hasVeil = false;
     QPainterPath veil;
-    Rect veilOuterFrame;
-    Rect veilInnerFrame;
+    QColor veilColor;
 
     QPainterPath guides;
     FramePen guidesPen = FramePen::None;
 
-    // Filled white, framed black width 1 (handles) or with a black inscribed oval (grips).
+    // Filled white and outlined (handles) or with an inscribed oval (grips).
     bool hasHandles = false;
     std::array<Rect, 4> handles {};
     std::array<Rect, 2> rotationGrips {};

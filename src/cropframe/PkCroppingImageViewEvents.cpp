@@ -39,7 +39,7 @@ CentredFit fitCentred(double start, double extent, double length)
 
 int PkCroppingImageView::gripPoint(Point p) const
 {
-    const float s = 2.0f * m_selRect->handleSize();
+    const float s = m_selRect->activeHalfSize();
     const Rect r = m_selRect->scaledFrameWithScale(scale());
     static constexpr int order[] = { HandleTopLeft, HandleTopRight, HandleBottomLeft, HandleBottomRight, HandleLeft,
         HandleRight, HandleTop, HandleBottom, HandleRotation };
@@ -450,7 +450,7 @@ void PkCroppingImageView::viewDidEndLiveResize()
 
 std::vector<CursorArea> PkCroppingImageView::cursorAreas() const
 {
-    const float s = 2.0f * m_selRect->handleSize();
+    const float s = m_selRect->activeHalfSize();
     const Rect r = m_selRect->scaledFrameWithScale(scale());
     static constexpr std::pair<int, CursorKind> order[] = {
         { HandleInside, CursorKind::Move },

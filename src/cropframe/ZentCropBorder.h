@@ -48,6 +48,8 @@ public:
     void setVisible(bool visible) { m_visible = visible; }
     float handleSize() const { return m_handleSize; }
     float visibleHandleSize() const { return m_visibleHandleSize; }
+    // Half the side of a handle's active area in view units; what is drawn must fit inside.
+    float activeHalfSize() const { return 2.0f * m_handleSize; }
 
     int compositionGudes() const { return m_compositionGudes; }
     void setCompositionGudes(int type) { m_compositionGudes = type; }

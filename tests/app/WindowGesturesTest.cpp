@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTextBrowser>
 #include <QTimer>
@@ -472,4 +473,36 @@ TEST(WindowGestures, EscapeStopsASlowPicture)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "no longer busy";
     s.press(QKeySequence(Qt::ALT | Qt::Key_Right));
     EXPECT_TRUE(s.window.windowTitle().startsWith(QStringLiteral("c.jpg - 600 x 400")));
+}
+
+TEST(WindowGestures, TheOutputPanelFitsByShrinkingOnly)
+{
+    // The right panel's default fit shows a small output at 100 %, never enlarged; a large one
+    // is shrunk into the panel. "Output at Actual Size" shows either at 100 %.
+    WindowSession s;
+    s.open(s.picture("a.jpg"));
+    s.controller.setOutputWidthIsFixed(true);
+    OutputViewWidget* view = s.window.outputView();
+    const QWidget* panel = s.window.rightScrollArea();
+    struct Row {
+        const char* name;
+        int width;
+    } rows[] = { { "smaller than the panel", 120 }, { "larger than the panel", 2400 } };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        s.controller.setOutputWidthVal(r.width);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return outputSize(s.controller).width() == r.width; }, 5000));
+        ASSERT_TRUE(s.choose(QStringLiteral("Fit Output to View")));
+        const QSize out = outputSize(s.controller);
+        if (out.width() < panel->width() && out.height() < panel->height()) {
+            EXPECT_EQ(view->size(), out) << "shown " << view->width() << " x " << view->height();
+        } else {
+            EXPECT_LE(view->width(), panel->width());
+            EXPECT_LE(view->height(), panel->height());
+            EXPECT_GE(std::max(view->width() - panel->width(), view->height() - panel->height()), -1)
+                << "fills the panel one way";
+        }
+        ASSERT_TRUE(s.choose(QStringLiteral("Output at Actual Size")));
+        EXPECT_EQ(view->size(), out) << "shown " << view->width() << " x " << view->height();
+    }
 }

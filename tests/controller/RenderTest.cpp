@@ -296,9 +296,27 @@ TEST_F(Fixture, RightPanelZoom)
 {
     load(400, 300);
     render({ 0, 0, 400, 300 });
+    // Fitting shrinks a 400 x 300 output into a smaller panel and never enlarges it.
+    struct Row {
+        const char* name;
+        Size panel;
+        float scale;
+    } rows[] = {
+        { "narrower panel", { 200, 300 }, 0.5f },
+        { "lower panel", { 800, 150 }, 0.5f },
+        { "panel of the output's size", { 400, 300 }, 1.0f },
+        { "one pixel short", { 399, 300 }, 399.0f / 400.0f },
+        { "larger panel: 100 %, not 250 %", { 1000, 800 }, 1.0f },
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        c.rightPanel().setScrollViewFrameSize(r.panel);
+        c.fitOutputImageToView();
+        EXPECT_TRUE(c.keepRightFitToView());
+        EXPECT_FLOAT_EQ(c.rightPanel().scale(), r.scale);
+    }
     c.rightPanel().setScrollViewFrameSize({ 200, 300 });
     c.fitOutputImageToView();
-    EXPECT_FLOAT_EQ(c.rightPanel().scale(), 0.5f);
     EXPECT_EQ(c.rightPanel().frameSize(), (Size { 200, 150 }));
     c.rightPanel().setScrollViewFrameSize({ 1000, 800 });
     c.fitOutputImageTo100();

@@ -115,7 +115,7 @@ std::vector<Setting> everySetting()
             [](C& c) { return c.initialCustomOutputFileName(); } },
         { "guides", [](C& c, auto&) { c.compositionGuidesTo(12); },
             [](C& c) { return QString::number(c.leftPanel().selRect()->compositionGudes()); } },
-        { "frame style", [](C& c, auto&) { c.setCropperStyle(2); }, [](C& c) { return QString::number(c.cropperStyle()); } },
+        { "frame style", [](C& c, auto&) { c.setCropperStyle(1); }, [](C& c) { return QString::number(c.cropperStyle()); } },
         { "guides style", [](C& c, auto&) { c.setGuidesStyle(1); }, [](C& c) { return QString::number(c.guidesStyle()); } },
         { "guide colour", [](C& c, auto&) { c.setCustomLineColor(QColor(250, 128, 3, 200)); },
             [](C& c) { return c.customLineColor().name(QColor::HexArgb); } },
@@ -268,7 +268,7 @@ TEST(Settings, FirstRunTakesTheRegisteredDefaults)
     EXPECT_EQ(c.currentOutputFileName(), QStringLiteral("ImageCrop-0001"));
     EXPECT_EQ(c.initialCustomOutputFileName(), QStringLiteral("ImageCrop-0001"));
     EXPECT_EQ(c.leftPanel().selRect()->compositionGudes(), 1);
-    EXPECT_EQ(c.cropperStyle(), 0);
+    EXPECT_EQ(c.cropperStyle(), 2) << "the veil";
     EXPECT_EQ(c.guidesStyle(), 0);
     EXPECT_EQ(c.customLineColor(), QColor(0, 0, 255));
     EXPECT_EQ(c.onOpeningMaximizeSelection(), 0);

@@ -169,7 +169,7 @@ TEST(FrameDrawing, PlanHonoursVisibilityScaleAndStyles)
     } cases[] = {
         { 0, FramePen::Dashed, FramePen::Dashed, FramePen::Dashed, false },
         { 1, FramePen::SoftCustom, FramePen::SoftCustom, FramePen::SoftCustom, false },
-        { 2, FramePen::None, FramePen::SoftBlack, FramePen::SoftBlack, true },
+        { 2, FramePen::Haloed, FramePen::SoftBlack, FramePen::SoftBlack, true },
         { 3, FramePen::None, FramePen::None, FramePen::Pattern, false },
     };
     for (const auto& c : cases) {
@@ -181,4 +181,41 @@ TEST(FrameDrawing, PlanHonoursVisibilityScaleAndStyles)
         EXPECT_EQ(plan.hasVeil, c.veil) << c.style;
         EXPECT_EQ(planTurnedFrameDrawing(b, dirty, 1.0f, 0.0f).outlinePen, c.turned) << c.style;
     }
+}
+
+TEST(FrameDrawing, StrokesKeepTheirWeightAtAnyPixelRatio)
+{
+    // Widths in view units grow with the screen's pixel ratio; a cosmetic pen would stay one
+    // device pixel. A halo is wider than its line and of the opposite lightness.
+    struct Row {
+        FramePen pen;
+        bool haloed;
+    } rows[] = { { FramePen::Dashed, false }, { FramePen::SoftCustom, true }, { FramePen::SoftBlack, true },
+        { FramePen::Haloed, true }, { FramePen::Pattern, false } };
+    const QColor custom(0, 0, 255);
+    for (const Row& r : rows) {
+        const QList<QPen> strokes = frameStrokes(r.pen, custom, QBrush(Qt::red, Qt::Dense4Pattern));
+        ASSERT_FALSE(strokes.isEmpty()) << int(r.pen);
+        for (const QPen& p : strokes) {
+            EXPECT_FALSE(p.isCosmetic()) << int(r.pen);
+            EXPECT_GE(p.widthF(), 1.0) << int(r.pen);
+        }
+        if (r.haloed) {
+            const QPen &halo = strokes.first(), &line = strokes.last();
+            EXPECT_GE(halo.widthF(), line.widthF() + 2.0) << "a pixel each side, " << int(r.pen);
+            EXPECT_GE(std::abs(halo.color().lightness() - line.color().lightness()), 100) << int(r.pen);
+        }
+    }
+    EXPECT_TRUE(frameStrokes(FramePen::None, custom, {}).isEmpty());
+}
+
+TEST(FrameDrawing, TheVeilDarkensWhatIsCutAway)
+{
+    ZentCropBorder b;
+    b.setBorderStyle(2);
+    const FramePaintPlan plan = planFrameDrawing(b, { 0, 0, 1000, 1000 }, 1.0f);
+    ASSERT_TRUE(plan.hasVeil);
+    EXPECT_LE(plan.veilColor.lightness(), 30);
+    EXPECT_GE(plan.veilColor.alphaF(), 0.4) << "clearly darker";
+    EXPECT_LE(plan.veilColor.alphaF(), 0.7) << "what is cut away stays readable";
 }

@@ -1,5 +1,6 @@
 // Pointer, key and wheel rules, and how often a gesture is reported.
 
+#include "cropframe/FrameDrawing.h"
 #include "cropframe/PkCroppingImageView.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +135,28 @@ TEST(Interaction, HitTestingOrderAndTheEdgesOfActiveAreas)
         EXPECT_EQ(p.view->gripPoint(r.at), r.location) << r.name;
     p.view->setScale(2.0f); // the frame is now (200, 100, 800, 600) in view units
     EXPECT_EQ(p.view->gripPoint({ 1000, 700 }), 3);
+}
+
+TEST(Interaction, DrawnHandlesLieInsideTheirActiveAreas)
+{
+    // Whatever is drawn bigger than visibleHandleSize must still be hit as that handle, up
+    // to the outside of its outline, at every zoom.
+    Panel p;
+    p.view->selRect()->setFrame({ 100, 50, 400, 300 });
+    const double outline = handleOutlinePen().widthF() / 2.0 - 0.01;
+    for (float scale : { 0.25f, 1.0f, 2.0f }) {
+        p.view->setScale(scale);
+        const FramePaintPlan plan = planFrameDrawing(*p.view->selRect(), { -100, -100, 2000, 2000 }, scale);
+        // cornerHandleRects order: bottom-left, top-left, bottom-right, top-right.
+        const int locations[] = { HandleBottomLeft, HandleTopLeft, HandleBottomRight, HandleTopRight };
+        for (int i = 0; i < 4; ++i) {
+            const Rect& h = plan.handles[i];
+            EXPECT_GE(h.width, 9.0) << "seen on a 2x screen too";
+            for (double x : { h.x - outline, h.maxX() + outline })
+                for (double y : { h.y - outline, h.maxY() + outline })
+                    EXPECT_EQ(p.view->gripPoint({ x, y }), locations[i]) << scale << " at " << x << "," << y;
+        }
+    }
 }
 
 TEST(Interaction, DragResults)

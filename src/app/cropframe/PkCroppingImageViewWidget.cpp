@@ -34,10 +34,12 @@ unsigned modifierFlags(Qt::KeyboardModifiers m)
     return flags;
 }
 
-// 16 x 16 cursors drawn in code, hot spot (7, 7).
-QCursor drawnCursor(CursorKind kind)
+// 16 x 16 cursors drawn in code, hot spot (7, 7), drawn at the screen's pixel ratio so they
+// stay sharp on HiDPI screens.
+QCursor drawnCursor(CursorKind kind, qreal ratio)
 {
-    QPixmap pixmap(16, 16);
+    QPixmap pixmap(QSize(16, 16) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -116,9 +118,10 @@ QPixmap PkCroppingImageViewWidget::texturePattern()
     return tile;
 }
 
-QPixmap PkCroppingImageViewWidget::placeholderImage()
+QPixmap PkCroppingImageViewWidget::placeholderImage(qreal ratio)
 {
-    QPixmap pixmap(320, 200);
+    QPixmap pixmap(QSize(320, 200) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -198,14 +201,16 @@ QRectF PkCroppingImageViewWidget::toWidget(const Rect& r) const
 void PkCroppingImageViewWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    const qreal ratio = paintRatio(painter);
     if (m_display.isNull() || !m_model.hasPicture()) {
-        const QPixmap placeholder = placeholderImage();
+        const QPixmap placeholder = placeholderImage(ratio);
+        const QSizeF logical = placeholder.deviceIndependentSize();
         painter.drawPixmap(
-            QPointF((width() - placeholder.width()) / 2.0, (height() - placeholder.height()) / 2.0), placeholder);
+            QPointF((width() - logical.width()) / 2.0, (height() - logical.height()) / 2.0), placeholder);
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QImage& shown = m_display.forSize(size());
+    const QImage& shown = m_display.forSize((QSizeF(size()) * ratio).toSize(), ratio);
     painter.drawImage(QRectF(rect()), shown);
 
     const QRect dirty = event->rect();
@@ -220,42 +225,9 @@ void PkCroppingImageViewWidget::strokeWithPen(
     QPainter& painter, const QPainterPath& path, FramePen pen, const QColor& custom)
 {
     painter.setBrush(Qt::NoBrush);
-    switch (pen) {
-    case FramePen::None:
-        return;
-    case FramePen::Dashed: {
-        QPen white(Qt::white, 1);
-        white.setCosmetic(true);
-        white.setDashPattern({ 4, 4 });
-        painter.setPen(white);
+    for (const QPen& stroke : frameStrokes(pen, custom, m_texture)) {
+        painter.setPen(stroke);
         painter.drawPath(path);
-        QPen black(Qt::black, 1);
-        black.setCosmetic(true);
-        black.setDashPattern({ 4, 4 });
-        black.setDashOffset(4);
-        painter.setPen(black);
-        painter.drawPath(path);
-        return;
-    }
-    case FramePen::SoftCustom:
-    case FramePen::SoftBlack: {
-        QPen soft(QColor(255, 255, 255, 128), 2);
-        soft.setCosmetic(true);
-        painter.setPen(soft);
-        painter.drawPath(path);
-        QPen line(pen == FramePen::SoftCustom ? custom : QColor(Qt::black), 1);
-        line.setCosmetic(true);
-        painter.setPen(line);
-        painter.drawPath(path);
-        return;
-    }
-    case FramePen::Pattern: {
-        QPen pattern(m_texture, 1.5);
-        pattern.setCosmetic(true);
-        painter.setPen(pattern);
-        painter.drawPath(path);
-        return;
-    }
     }
 }
 
@@ -272,15 +244,8 @@ void PkCroppingImageViewWidget::paintFrame(QPainter& painter, const Rect& dirty)
     painter.setClipRect(QRectF(plan.clip.x, plan.clip.y, plan.clip.width, plan.clip.height));
     if (plan.hasVeil) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(255, 255, 255, 128));
+        painter.setBrush(plan.veilColor);
         painter.drawPath(plan.veil);
-        painter.setBrush(Qt::NoBrush);
-        const Rect& o = plan.veilOuterFrame;
-        painter.setPen(QPen(QColor(255, 255, 255, 178), 1));
-        painter.drawRect(QRectF(o.x, o.y, o.width, o.height));
-        const Rect& i = plan.veilInnerFrame;
-        painter.setPen(QPen(Qt::black, 0.3));
-        painter.drawRect(QRectF(i.x, i.y, i.width, i.height));
     }
     strokeWithPen(painter, plan.outline, plan.outlinePen, plan.customColor);
     strokeWithPen(painter, plan.guides, plan.guidesPen, plan.customColor);
@@ -291,7 +256,7 @@ void PkCroppingImageViewWidget::paintFrame(QPainter& painter, const Rect& dirty)
             painter.setPen(Qt::NoPen);
             painter.setBrush(Qt::white);
             painter.drawRect(r);
-            painter.setPen(QPen(Qt::black, 1));
+            painter.setPen(handleOutlinePen());
             painter.setBrush(Qt::NoBrush);
             painter.drawEllipse(r);
         }
@@ -299,7 +264,7 @@ void PkCroppingImageViewWidget::paintFrame(QPainter& painter, const Rect& dirty)
         for (const Rect& h : plan.handles) {
             const QRectF r(h.x, h.y, h.width, h.height);
             painter.fillRect(r, Qt::white);
-            painter.setPen(QPen(Qt::black, 1));
+            painter.setPen(handleOutlinePen());
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(r);
         }
@@ -315,7 +280,7 @@ void PkCroppingImageViewWidget::updateCursor(QPointF widgetPoint)
     for (auto it = areas.rbegin(); it != areas.rend(); ++it) {
         const Rect& r = it->rect;
         if (p.x >= r.x && p.x < r.maxX() && p.y >= r.y && p.y < r.maxY()) {
-            setCursor(drawnCursor(it->cursor));
+            setCursor(drawnCursor(it->cursor, devicePixelRatioF()));
             return;
         }
     }

@@ -39,7 +39,7 @@ public:
 
     // The texture of the turned frame, the placeholder and the cursors, made in code.
     static QPixmap texturePattern();
-    static QPixmap placeholderImage();
+    static QPixmap placeholderImage(qreal ratio = 1.0);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -155,19 +155,26 @@ ColorButton::ColorButton(const QString& objectName, const QString& toolTip, bool
 void ColorButton::setColor(const QColor& color)
 {
     m_color = color;
-    QPixmap swatch(iconSize());
-    swatch.fill(Qt::transparent);
-    QPainter p(&swatch);
-    // A checker under the colour shows its transparency.
-    p.fillRect(swatch.rect(), QColor(200, 200, 200));
-    for (int x = 0; x < swatch.width(); x += 7)
-        for (int y = (x / 7) % 2 * 7; y < swatch.height(); y += 14)
-            p.fillRect(x, y, 7, 7, QColor(130, 130, 130));
-    p.fillRect(swatch.rect(), color);
-    p.setPen(QColor(0, 0, 0, 140));
-    p.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
-    p.end();
-    setIcon(swatch);
+    // Drawn for 1x and 2x screens, so the outline and the checker stay sharp on both.
+    const QSize size = iconSize();
+    QIcon icon;
+    for (qreal ratio : { 1.0, 2.0 }) {
+        QPixmap swatch(size * ratio);
+        swatch.setDevicePixelRatio(ratio);
+        swatch.fill(Qt::transparent);
+        QPainter p(&swatch);
+        // A checker under the colour shows its transparency.
+        p.fillRect(QRect(QPoint(), size), QColor(200, 200, 200));
+        for (int x = 0; x < size.width(); x += 7)
+            for (int y = (x / 7) % 2 * 7; y < size.height(); y += 14)
+                p.fillRect(x, y, 7, 7, QColor(130, 130, 130));
+        p.fillRect(QRect(QPoint(), size), color);
+        p.setPen(QColor(0, 0, 0, 140));
+        p.drawRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1));
+        p.end();
+        icon.addPixmap(swatch);
+    }
+    setIcon(icon);
 }
 
 void ColorButton::choose()

@@ -106,11 +106,15 @@ void PkBorderLessWindow::paintEvent(QPaintEvent*)
     const QRectF target(-o.x, f.height - d.height + o.y, d.width, d.height);
     painter.setClipRect(QRectF(0, 0, f.width, f.height));
 
-    const QSize shown = target.size().toSize();
+    // In device pixels: a copy at the logical size would be enlarged again on a HiDPI screen.
+    const qreal ratio = paintRatio(painter);
+    const QSize shown = (target.size() * ratio).toSize();
     if (shown.width() < image.width() && shown.height() < image.height()) {
         // Below actual size a copy at the shown size spares resampling the picture per repaint.
-        if (m_scaled.size() != shown)
+        if (m_scaled.size() != shown || m_scaled.devicePixelRatio() != ratio) {
             m_scaled = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            m_scaled.setDevicePixelRatio(ratio);
+        }
         painter.drawImage(target.topLeft(), m_scaled);
     } else {
         painter.drawImage(target, image);

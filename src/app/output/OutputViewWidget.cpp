@@ -29,9 +29,10 @@ void OutputViewWidget::setDragRunner(DragRunner runner)
     m_runDrag = std::move(runner);
 }
 
-QPixmap OutputViewWidget::hintImage()
+QPixmap OutputViewWidget::hintImage(qreal ratio)
 {
-    QPixmap pixmap(260, 120);
+    QPixmap pixmap(QSize(260, 120) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -76,13 +77,18 @@ void OutputViewWidget::syncGeometry()
 void OutputViewWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    const qreal ratio = paintRatio(painter);
     if (m_image.isNull()) {
-        const QPixmap hint = hintImage();
-        painter.drawPixmap(QPointF((width() - hint.width()) / 2.0, (height() - hint.height()) / 2.0), hint);
+        const QPixmap hint = hintImage(ratio);
+        const QSizeF logical = hint.deviceIndependentSize();
+        painter.drawPixmap(QPointF((width() - logical.width()) / 2.0, (height() - logical.height()) / 2.0), hint);
         return;
     }
-    // Outputs are small next to the source: scaling one per paint is cheap.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, m_model.scale() < 1.0f);
+    // Outputs are small next to the source: scaling one per paint is cheap. Whole device
+    // pixels per output pixel stay sharp; any other step (1.5x on a 150 % screen) is smoothed.
+    const qreal devicePixelsPerPixel = m_model.scale() * ratio;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform,
+        devicePixelsPerPixel < 1.0 || std::abs(devicePixelsPerPixel - std::round(devicePixelsPerPixel)) > 1e-3);
     painter.drawImage(QRectF(rect()), m_image);
 }
 
@@ -105,10 +111,13 @@ void OutputViewWidget::mouseMoveEvent(QMouseEvent* event)
     const QSize thumb = m_image.width() > m_image.height()
         ? QSize(120, std::max(1, m_image.height() * 120 / m_image.width()))
         : QSize(std::max(1, m_image.width() * 120 / m_image.height()), 120);
-    QPixmap pixmap(thumb);
+    const qreal ratio = devicePixelRatioF();
+    QPixmap pixmap(thumb * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     {
         QPainter p(&pixmap);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.setOpacity(0.65);
         p.drawImage(QRect(QPoint(0, 0), thumb), m_image);
         p.setOpacity(1.0);

@@ -23,7 +23,7 @@ public:
     void setOutput(std::shared_ptr<const BitmapImageRep> output);
     // Follows the model's zoom: the widget's size is the output's size times the scale.
     void syncGeometry();
-    static QPixmap hintImage();
+    static QPixmap hintImage(qreal ratio = 1.0);
     // Dragging the output out as a file: `makeFile` writes it and answers its path (empty:
     // no drag); `dropped` runs when a drag ended on a target.
     void setDragHandlers(std::function<QString()> makeFile, std::function<void()> dropped)

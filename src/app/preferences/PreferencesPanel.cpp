@@ -36,14 +36,21 @@ QRadioButton* radio(QWidget* parent, QButtonGroup* group, int id, const QString&
     return button;
 }
 
+// Drawn for 1x and 2x screens, so the swatch's outline stays a sharp line on both.
 QIcon colorSwatch(const QColor& color)
 {
-    QPixmap pixmap(28, 14);
-    pixmap.fill(color);
-    QPainter p(&pixmap);
-    p.setPen(QColor(0, 0, 0, 120));
-    p.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
-    return QIcon(pixmap);
+    QIcon icon;
+    for (qreal ratio : { 1.0, 2.0 }) {
+        QPixmap pixmap(QSize(28, 14) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(color);
+        QPainter p(&pixmap);
+        p.setPen(QColor(0, 0, 0, 120));
+        p.drawRect(QRectF(0.5, 0.5, 27, 13));
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 } // namespace
