@@ -43,6 +43,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace quillum {
@@ -696,6 +697,9 @@ public:
     // Puts the crop and the output settings back and renders once, as applying a preset
     // does; nothing is written, no other picture is shown, the last rotation is kept.
     void restoreEditSnapshot(const EditSnapshot& snapshot);
+    // The name of the edit a command just made, where the changed fields would not tell it
+    // ("Apply Preset", "Turn Frame"); empty otherwise. Taking it clears it.
+    QString takeEditName() { return std::exchange(m_editName, {}); }
 
     // --- Output file naming ---
     // The name field's text is currentOutputFileName (the base name of the next output,
@@ -1013,6 +1017,9 @@ private:
     // Turns the source to an absolute angle from the backup, without noting a last rotation.
     void turnSourceTo(float degrees);
     QString m_lastRotationTitle = QStringLiteral("Last Rotation");
+
+    // Edit history: what takeEditName() hands out.
+    QString m_editName;
 
     // Output naming state.
     QString m_currentOutputFileName = QStringLiteral("ImageCrop-0001");

@@ -52,6 +52,7 @@ EditSnapshot zent3controller::editSnapshot() const
 void zent3controller::restoreEditSnapshot(const EditSnapshot& s)
 {
     RenderBatch batch(*this);
+    m_editName.clear();
 
     // The picture's turn first: it sets the size the frame lives in.
     const FrameSnapshot& f = s.frame;
