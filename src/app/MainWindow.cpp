@@ -17,6 +17,7 @@
 #include "app/preferences/PreferencesPanel.h"
 #include "app/presets/NewPresetSheet.h"
 #include "app/presets/PresetsPanel.h"
+#include "controller/EditHistory.h"
 #include "controller/zent3controller.h"
 #include "platform/Assert.h"
 #include "platform/WindowPosition.h"
@@ -821,6 +822,28 @@ void MainWindow::buildMenus()
         this, [this] { m_controller.quickQuit(); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    // A focused text field takes these keys first (as a shortcut override) for its own undo.
+    m_history = std::make_unique<EditHistory>(m_controller);
+    QAction* undo = edit->addAction(QStringLiteral("Undo"), this, [this] { m_history->undo(); });
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = edit->addAction(QStringLiteral("Redo"), this, [this] { m_history->redo(); });
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    for (const QKeySequence& keys :
+        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) })
+        if (!redoKeys.contains(keys))
+            redoKeys << keys;
+    redo->setShortcuts(redoKeys);
+    auto syncUndo = [this, undo, redo] {
+        undo->setText(m_history->undoActionText());
+        undo->setEnabled(m_history->stack().canUndo());
+        redo->setText(m_history->redoActionText());
+        redo->setEnabled(m_history->stack().canRedo());
+    };
+    connect(&m_history->stack(), &QUndoStack::indexChanged, this, syncUndo);
+    connect(&m_history->stack(), &QUndoStack::undoTextChanged, this, syncUndo);
+    connect(&m_history->stack(), &QUndoStack::redoTextChanged, this, syncUndo);
+    syncUndo();
+    edit->addSeparator();
     edit->addAction(QStringLiteral("&Paste Picture"), QKeySequence::Paste, this,
         [this] { m_controller.pastePicture(QGuiApplication::clipboard()->mimeData()); });
     edit->addAction(QStringLiteral("Select &All"), QKeySequence::SelectAll, this, [this] { m_controller.selectAll(); });

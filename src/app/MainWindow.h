@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <map>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -26,6 +27,7 @@ class QSoundEffect;
 namespace quillum {
 
 class zent3controller;
+class EditHistory;
 class MenuModel;
 class PkCroppingImageViewWidget;
 class OutputViewWidget;
@@ -131,6 +133,7 @@ private:
     BusyInput* m_busyInput = nullptr; // child
     bool m_syncingScroll = false;
     std::map<WindowId, QPointer<QWidget>> m_windows;
+    std::unique_ptr<EditHistory> m_history; // the Edit menu's undo and redo
 };
 
 } // namespace quillum

@@ -80,6 +80,8 @@ inline constexpr const char mySavedPresets[] = "mySavedPresets";
 inline constexpr const char myPresetsSelection[] = "myPresetsSelection";
 // The naming sheet: its remember boxes, name and details.
 inline constexpr const char newPresetSheet[] = "newPresetSheet";
+// Another picture (or none) became the source; a turn of the same picture is not one.
+inline constexpr const char sourcePicture[] = "sourcePicture";
 // Any of the twenty quick-resize sizes.
 inline constexpr const char quickResizeSizes[] = "quickResizeSizes";
 

@@ -207,6 +207,7 @@ void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap&
     }
     ++m_sourceGeneration;
     didChangeValueForKey(key::imageInfo);
+    didChangeValueForKey(key::sourcePicture);
 }
 
 void zent3controller::startMyTimer()

@@ -9,6 +9,7 @@
 // zoom), zent3controllerSelection.cpp (selection and view commands).
 
 #include "controller/ControllerKeys.h"
+#include "controller/EditSnapshot.h"
 #include "controller/LookAhead.h"
 #include "controller/MenuModel.h"
 #include "controller/RotationThumbnails.h"
@@ -42,6 +43,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace quillum {
@@ -690,6 +692,15 @@ public:
     const QString& lastRotationTitle() const { return m_lastRotationTitle; }
     float rotationFieldValue() const { return m_leftPanel.selRect()->preRotatedAngleDegs(); }
 
+    // --- Edit snapshots (zent3controllerHistory.cpp; the undo history is EditHistory) -----
+    EditSnapshot editSnapshot() const;
+    // Puts the crop and the output settings back and renders once, as applying a preset
+    // does; nothing is written, no other picture is shown, the last rotation is kept.
+    void restoreEditSnapshot(const EditSnapshot& snapshot);
+    // The name of the edit a command just made, where the changed fields would not tell it
+    // ("Apply Preset", "Turn Frame"); empty otherwise. Taking it clears it.
+    QString takeEditName() { return std::exchange(m_editName, {}); }
+
     // --- Output file naming ---
     // The name field's text is currentOutputFileName (the base name of the next output,
     // stored at quit); every change is announced under the property's name.
@@ -1003,7 +1014,12 @@ private:
 
     // Source rotation state.
     void inPicRotateQuarter(float quarter);
+    // Turns the source to an absolute angle from the backup, without noting a last rotation.
+    void turnSourceTo(float degrees);
     QString m_lastRotationTitle = QStringLiteral("Last Rotation");
+
+    // Edit history: what takeEditName() hands out.
+    QString m_editName;
 
     // Output naming state.
     QString m_currentOutputFileName = QStringLiteral("ImageCrop-0001");

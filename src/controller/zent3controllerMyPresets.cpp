@@ -226,6 +226,7 @@ void zent3controller::loadPresetToController(const ZentFullPresetRec& p)
 {
     // One render at the end, whatever the groups change.
     RenderBatch batch(*this);
+    m_editName = QStringLiteral("Apply Preset");
 
     if (p.changeSizeControls()) {
         if (p.fixedAspect()) {

@@ -14,13 +14,20 @@ void zent3controller::rotateScrImageBy(float a)
 {
     if (!m_srcImageRep || !std::isfinite(a))
         return;
-    m_leftPanel.selRect()->setPreRotatedAngleDegs(a);
-    didChangeValueForKey(key::rotationField);
     if (std::fmod(double(a), 90.0) != 0.0) {
         m_lastRotatedAngle = a;
         m_lastRotationTitle = QString::asprintf("Last Rotation: %1.2f", double(a));
         didChangeValueForKey(key::lastRotation);
     }
+    turnSourceTo(a);
+}
+
+void zent3controller::turnSourceTo(float a)
+{
+    if (!m_srcImageRep || !std::isfinite(a))
+        return;
+    m_leftPanel.selRect()->setPreRotatedAngleDegs(a);
+    didChangeValueForKey(key::rotationField);
     // A free angle resamples every pixel; a quarter turn only moves them.
     const double pixels = double(m_srcImageRep->pixelsWide()) * m_srcImageRep->pixelsHigh();
     const UiWait wait(m_uiServices, pixels * (std::fmod(double(a), 90.0) != 0.0 ? 2.0 : 1.0) >= UiWait::kLongWorkPixels);

@@ -111,6 +111,7 @@ void zent3controller::rotateSelectioFrame(const Sender&)
 {
     if (!m_leftPanel.hasPicture())
         return;
+    m_editName = QStringLiteral("Turn Frame");
     m_leftPanel.rotateCropperBy90();
     validateCroppingFrameBorders();
     if (m_fixedAspectIsOn) {

@@ -23,6 +23,7 @@ struct CaptionSettings {
     float offsetXValue = 3.0f; // half-percent units of the longer side
     float offsetYValue = 3.0f;
     int locationValue = 6; // 3 x 3 grid, 0 top left … 8 bottom right; above 8 acts as 6
+    bool operator==(const CaptionSettings&) const = default;
 };
 
 struct BorderSettings {
@@ -35,6 +36,7 @@ struct BorderSettings {
     float penSize = 0.1f; // percent of the longer side; a pen under a pixel draws one
     float penOpaque = 1.0f;
     std::array<double, 4> offset {}; // carried in presets; never drawn
+    bool operator==(const BorderSettings&) const = default;
 };
 
 struct LogoSettings {
@@ -47,6 +49,7 @@ struct LogoSettings {
     float offsetYValue = 2.0f;
     int locationValue = 8; // 3 x 3 grid; above 8 acts as 4 (centre)
     float opaqueValue = 1.0f;
+    bool operator==(const LogoSettings&) const = default;
 };
 
 // The built-in logo's name, stored in place of a path.
@@ -63,6 +66,7 @@ struct DecorationSettings {
     bool bordersOn = false; // the borders master check box
     std::array<BorderSettings, 3> borders { defaultBorder(0), defaultBorder(1), defaultBorder(2) };
     LogoSettings logo;
+    bool operator==(const DecorationSettings&) const = default;
 };
 
 } // namespace quillum

@@ -20,6 +20,7 @@ struct HistoVals {
     int redLow = 0, greenLow = 0, blueLow = 0;
     int redHigh = 255, greenHigh = 255, blueHigh = 255;
     bool stored = false;
+    bool operator==(const HistoVals&) const = default;
 };
 
 struct ChannelLevels {
