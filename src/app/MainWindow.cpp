@@ -303,7 +303,13 @@ protected:
     }
 };
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The children go after this object's own part: a focused name field losing its focus
+    // then must not call back into a half-destroyed window.
+    if (m_outputName)
+        QObject::disconnect(m_outputName, nullptr, this, nullptr);
+}
 
 void MainWindow::setBusy(bool busy)
 {

@@ -231,3 +231,16 @@ TEST(BusyIndicatorTest, OpeningALargePhotoShowsItWhileRendering)
     EXPECT_FALSE(busy->isShowing());
     busy->removeEventFilter(&counter);
 }
+
+// Closing down with a name half typed: the field's finished edit must not reach a window
+// that is being destroyed (the sanitizers' build catches the call).
+TEST(WindowLayout, TheWindowGoesWithANameFieldInFocus)
+{
+    auto session = std::make_unique<WindowSession>();
+    ASSERT_TRUE(session->open(session->picture("a.jpg")));
+    QLineEdit* name = session->nameField();
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("-draft"));
+    session.reset();
+    SUCCEED();
+}
