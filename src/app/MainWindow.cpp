@@ -247,6 +247,7 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     registerWindow(WindowId::MyPresetsPanel, new PresetsPanel(controller, this));
     buildMenus();
     observeController();
+    m_controller.setRotationThumbnailPixelRatio(devicePixelRatioF());
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize size = initialSize(screen ? screen->availableGeometry().size() : QSize());
     resize(size);
@@ -350,9 +351,14 @@ void MainWindow::observeController()
 {
     m_observers.observe({ key::rotationThumbnails }, [this] {
         const auto thumbnails = m_controller.rotationButtonThumbnails();
-        for (std::size_t i = 0; i < thumbnails.size(); ++i)
-            if (m_rotationButtons[i] && thumbnails[i])
-                m_rotationButtons[i]->setIcon(QIcon(QPixmap::fromImage(imageFromWorkingBitmap(*thumbnails[i], false))));
+        for (std::size_t i = 0; i < thumbnails.size(); ++i) {
+            if (!m_rotationButtons[i] || !thumbnails[i])
+                continue;
+            QPixmap pixmap = QPixmap::fromImage(imageFromWorkingBitmap(*thumbnails[i], false));
+            // Drawn 36 points on the longer side at the screen's ratio.
+            pixmap.setDevicePixelRatio(std::max(1.0, std::max(pixmap.width(), pixmap.height()) / 36.0));
+            m_rotationButtons[i]->setIcon(QIcon(pixmap));
+        }
     });
     m_observers.observe({ key::navigationButtons }, [this] { syncNavigation(); });
     m_observers.observe({ key::fileCounter }, [this] { syncNavigation(); });

@@ -15,12 +15,17 @@ RotationThumbnails::~RotationThumbnails()
         w.thread.join();
 }
 
-BitmapImageRep RotationThumbnails::thumbnailOf(const BitmapImageRep& picture)
+void RotationThumbnails::setPixelRatio(double ratio)
+{
+    m_pixelRatio = std::isfinite(ratio) ? std::clamp(ratio, 1.0, 4.0) : 1.0;
+}
+
+BitmapImageRep RotationThumbnails::thumbnailOf(const BitmapImageRep& picture, double pixelRatio)
 {
     const int w = picture.pixelsWide(), h = picture.pixelsHigh();
     if (w <= 0 || h <= 0)
         return {};
-    const double k = 36.0 / std::max(w, h);
+    const double k = 36.0 * pixelRatio / std::max(w, h);
     const int tw = std::max(1, int(std::lround(w * k))), th = std::max(1, int(std::lround(h * k)));
     BitmapImageRep full = convertToWorkingBitmap(picture, Rect { 0, 0, double(w), double(h) });
     if (full.isNull())
@@ -34,9 +39,9 @@ BitmapImageRep RotationThumbnails::thumbnailOf(const BitmapImageRep& picture)
     return thumb;
 }
 
-RotationThumbnails::Set RotationThumbnails::setFor(const BitmapImageRep& picture)
+RotationThumbnails::Set RotationThumbnails::setFor(const BitmapImageRep& picture, double pixelRatio)
 {
-    BitmapImageRep shown = thumbnailOf(picture);
+    BitmapImageRep shown = thumbnailOf(picture, pixelRatio);
     if (shown.isNull())
         return {};
     // -90 (a quarter clockwise), 180 and +90 (counter-clockwise).
@@ -86,8 +91,9 @@ void RotationThumbnails::start(std::shared_ptr<const BitmapImageRep> picture, st
         generation = ++m_generation;
     }
     auto finished = std::make_shared<bool>(false);
-    m_workers.push_back({ std::thread([this, picture, ready, finished, generation, hook = m_beforePublish] {
-                             Set set = setFor(*picture);
+    m_workers.push_back({ std::thread([this, picture, ready, finished, generation, hook = m_beforePublish,
+                                         ratio = m_pixelRatio] {
+                             Set set = setFor(*picture, ratio);
                              if (hook)
                                  hook();
                              {

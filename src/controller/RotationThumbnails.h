@@ -28,11 +28,14 @@ public:
     // The newest finished set, taken on the main thread (empty entries until one is ready).
     Set take();
 
-    // The thumbnail of a picture: longer side 36, the other in proportion, at least 1.
-    // Null when the picture cannot be converted or scaled.
-    [[nodiscard]] static BitmapImageRep thumbnailOf(const BitmapImageRep& picture);
+    // The thumbnail of a picture: longer side 36 points, the other in proportion, at least 1;
+    // `pixelRatio` device pixels to the point. Null when the picture cannot be converted or
+    // scaled.
+    [[nodiscard]] static BitmapImageRep thumbnailOf(const BitmapImageRep& picture, double pixelRatio = 1.0);
     // The four thumbnails of a picture; all empty when any of them cannot be made.
-    [[nodiscard]] static Set setFor(const BitmapImageRep& picture);
+    [[nodiscard]] static Set setFor(const BitmapImageRep& picture, double pixelRatio = 1.0);
+    // The screen's device pixels to the point for the sets started from now on (1 to 4).
+    void setPixelRatio(double ratio);
 
     // Test seam: each worker started after this runs `hook` on its own thread just before
     // it publishes, so a test can hold an older worker until a newer one has finished.
@@ -41,6 +44,7 @@ public:
 private:
     void reap();
     std::function<void()> m_beforePublish; // main thread only; each worker gets a copy
+    double m_pixelRatio = 1.0; // main thread only; each worker gets a copy
     std::mutex m_mutex;
     Set m_ready;
     std::uint64_t m_generation = 0;

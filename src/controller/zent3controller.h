@@ -579,6 +579,9 @@ public:
     void setLookAheadEnabled(bool on) { m_lookAheadEnabled = on; }
     // The rotation-button thumbnails are drawn unless switched off (nothing shows them).
     void setRotationThumbnailsEnabled(bool on) { m_rotationThumbnailsEnabled = on; }
+    // Device pixels to the point of the screen the buttons are on: their thumbnails are
+    // drawn at that resolution.
+    void setRotationThumbnailPixelRatio(double ratio) { m_thumbnails.setPixelRatio(ratio); }
     void loadRepByImageObject(BitmapImageRep picture);
     // Measures the source, refreshes its description and puts it into the left panel.
     void showRepInLeftPanel();

@@ -45,3 +45,21 @@ TEST(RotationThumbnails, AnOlderWorkerFinishingLastKeepsTheNewerSet)
     older.wait();
     EXPECT_EQ(shownSize(thumbnails.take()), (std::pair { 18, 36 })) << "still the newer set";
 }
+
+// 36 points on the longer side at the screen's ratio; ratios outside 1 to 4 are held to it.
+TEST(RotationThumbnails, SizeFollowsTheScreensPixelRatio)
+{
+    struct Row {
+        double ratio;
+        std::pair<int, int> size;
+    } rows[] = { { 1.0, { 36, 18 } }, { 1.5, { 54, 27 } }, { 2.0, { 72, 36 } }, { 0.0, { 36, 18 } }, { 9.0, { 144, 72 } } };
+    for (const Row& r : rows) {
+        RotationThumbnails thumbnails;
+        thumbnails.setPixelRatio(r.ratio);
+        std::promise<void> done;
+        std::future<void> finished = done.get_future();
+        thumbnails.start(picture(400, 200), [&] { done.set_value(); });
+        finished.wait();
+        EXPECT_EQ(shownSize(thumbnails.take()), r.size) << r.ratio;
+    }
+}
