@@ -41,8 +41,35 @@ QImage imageFromBitmap(const BitmapImageRep& bitmap)
 
 void DisplayCopy::setSource(QImage full)
 {
+    m_fullSize = full.size();
     m_full = std::move(full);
+    m_reduced = QImage();
+    m_makeFull = nullptr;
     m_scaled = QImage();
+}
+
+void DisplayCopy::setSource(QSize fullSize, QImage reduced, std::function<QImage()> makeFull)
+{
+    m_fullSize = fullSize;
+    m_full = QImage();
+    m_reduced = std::move(reduced);
+    m_makeFull = std::move(makeFull);
+    m_scaled = QImage();
+}
+
+void DisplayCopy::setReduced(QImage reduced)
+{
+    if (m_fullSize.isEmpty() || reduced.isNull())
+        return;
+    m_reduced = std::move(reduced);
+    m_scaled = QImage(); // the next paint scales the reduced copy when it is enough
+}
+
+const QImage& DisplayCopy::full()
+{
+    if (m_full.isNull() && m_makeFull)
+        m_full = m_makeFull();
+    return m_full;
 }
 
 qreal paintRatio(const QPainter& painter)
@@ -54,13 +81,21 @@ qreal paintRatio(const QPainter& painter)
 
 const QImage& DisplayCopy::forSize(QSize shown, qreal ratio)
 {
-    if (m_full.isNull() || shown.isEmpty())
-        return m_full;
-    if (shown.width() >= m_full.width() || shown.height() >= m_full.height())
-        return m_full; // at or above 100 %: the painter samples the full picture
-    if (m_scaled.isNull() || std::abs(m_scaled.width() - shown.width()) > 1
-        || std::abs(m_scaled.height() - shown.height()) > 1)
-        m_scaled = m_full.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (m_fullSize.isEmpty() || shown.isEmpty())
+        return full();
+    if (shown.width() >= m_fullSize.width() || shown.height() >= m_fullSize.height())
+        return full(); // at or above 100 %: the painter samples the full picture
+    const bool fromReduced
+        = !m_reduced.isNull() && shown.width() <= m_reduced.width() && shown.height() <= m_reduced.height();
+    if (m_scaled.isNull() || fromReduced != m_scaledFromReduced || std::abs(m_scaled.width() - shown.width()) > 1
+        || std::abs(m_scaled.height() - shown.height()) > 1) {
+        const QImage& base = fromReduced ? m_reduced : full();
+        m_scaled = base.isNull() ? QImage() : base.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_scaledFromReduced = fromReduced;
+        // Shown from the reduced copy, the full one is not kept (it can be made again).
+        if (fromReduced && m_makeFull)
+            m_full = QImage();
+    }
     m_scaled.setDevicePixelRatio(ratio);
     return m_scaled;
 }

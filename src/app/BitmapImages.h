@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QSize>
 
+#include <functional>
+
 class QPainter;
 
 namespace quillum {
@@ -21,19 +23,31 @@ QImage imageFromBitmap(const BitmapImageRep& bitmap);
 qreal paintRatio(const QPainter& painter);
 
 // A copy of a large picture kept at the size it is shown at, so a repaint never resamples
-// the full picture. Rebuilt only when the shown size changes by more than a pixel.
+// the full picture. Rebuilt only when the shown size changes by more than a pixel. A
+// reduced copy, when there is one, stands in for the full picture wherever the picture is
+// shown no larger than it; the full one is then converted only on zooming in past it.
 class DisplayCopy {
 public:
     void setSource(QImage full);
-    bool isNull() const { return m_full.isNull(); }
-    QSize fullSize() const { return m_full.size(); }
+    // `fullSize`: the picture's size; `makeFull` converts the full picture when needed.
+    void setSource(QSize fullSize, QImage reduced, std::function<QImage()> makeFull);
+    // A reduced copy made later for the same picture: the full copy goes unless it is shown.
+    void setReduced(QImage reduced);
+    bool isNull() const { return m_fullSize.isEmpty(); }
+    QSize fullSize() const { return m_fullSize; }
+    bool holdsFullCopy() const { return !m_full.isNull(); }
     // `shown` is in device pixels: a copy at the logical size would be enlarged again on a
     // HiDPI screen and come out blurred. The copy carries `ratio` as its pixel ratio.
     const QImage& forSize(QSize shown, qreal ratio = 1.0);
 
 private:
+    const QImage& full();
+    QSize m_fullSize;
     QImage m_full;
+    QImage m_reduced;
+    std::function<QImage()> m_makeFull;
     QImage m_scaled;
+    bool m_scaledFromReduced = false;
 };
 
 } // namespace quillum

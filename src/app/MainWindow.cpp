@@ -248,6 +248,8 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     buildMenus();
     observeController();
     m_controller.setRotationThumbnailPixelRatio(devicePixelRatioF());
+    // Large renders run on the render worker: the window never waits for one.
+    m_controller.setRenderMode(zent3controller::RenderMode::Large);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize size = initialSize(screen ? screen->availableGeometry().size() : QSize());
     resize(size);
@@ -310,6 +312,9 @@ MainWindow::~MainWindow()
     // then must not call back into a half-destroyed window.
     if (m_outputName)
         QObject::disconnect(m_outputName, nullptr, this, nullptr);
+    // A render still running must not report its end to this window's busy indicator.
+    m_controller.discardPendingRender();
+    m_controller.setRenderMode(zent3controller::RenderMode::Synchronous);
 }
 
 void MainWindow::setBusy(bool busy)
@@ -350,6 +355,8 @@ bool MainWindow::userAskedToStop()
 void MainWindow::observeController()
 {
     m_observers.observe({ key::rotationThumbnails }, [this] {
+        // The reduced copy the thumbnails came from serves the crop view too.
+        m_cropView->setReducedCopy(m_controller.srcImageRep(), m_controller.reducedSourceCopy().get());
         const auto thumbnails = m_controller.rotationButtonThumbnails();
         for (std::size_t i = 0; i < thumbnails.size(); ++i) {
             if (!m_rotationButtons[i] || !thumbnails[i])
@@ -369,7 +376,8 @@ void MainWindow::observeController()
     m_observers.observeMenu(m_controller.recentOutFoldersMenu(),
         [this] { rebuildMenu(m_recentOutFoldersMenu, m_controller.recentOutFoldersMenu()); });
     m_observers.observe({ key::imageInfo }, [this] {
-        m_cropView->setPicture(m_controller.srcImageRep(), m_controller.sourceGeneration());
+        m_cropView->setPicture(m_controller.sharedSource(), m_controller.sourceGeneration(),
+            m_controller.reducedSourceCopy().get());
         syncLeftPanel();
         // A picture just shown is what the arrow keys work on.
         if (m_controller.hasSource())
@@ -378,6 +386,11 @@ void MainWindow::observeController()
     m_observers.observe({ key::leftPanelGeometry }, [this] { syncLeftPanel(); });
     m_observers.observe({ key::outPict }, [this] {
         m_outputView->setOutput(m_controller.outPict());
+        m_controller.scaleOutputPicture();
+        syncRightPanel();
+    });
+    m_observers.observe({ key::outputPreview }, [this] {
+        m_outputView->setPreview(m_controller.outputPreview());
         m_controller.scaleOutputPicture();
         syncRightPanel();
     });

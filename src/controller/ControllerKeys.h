@@ -36,6 +36,7 @@ inline constexpr const char onOpeningMargine[] = "onOpeningMargine";
 inline constexpr const char onOpeningMaximizeSelection[] = "onOpeningMaximizeSelection";
 inline constexpr const char operationTimeLabel[] = "operationTimeLabel";
 inline constexpr const char outPict[] = "outPict";
+inline constexpr const char outputPreview[] = "outputPreview";
 inline constexpr const char outputFileRule[] = "outputFileRule";
 inline constexpr const char outputFileSavedLabelHidden[] = "outputFileSavedLabelHidden";
 inline constexpr const char outputHeighVal[] = "outputHeighVal";

@@ -1,5 +1,7 @@
 #include "LookAhead.h"
 
+#include "controller/RotationThumbnails.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -43,8 +45,13 @@ void LookAhead::preLoadRepByName(const QString& path)
     options.cancel = &slot->cancel;
     // The thread owns a share of its slot and copies of everything else: nothing it touches
     // dies with this object.
-    std::thread([slot, path, options, decoder = m_decoder] {
+    std::thread([slot, path, options, decoder = m_decoder, longSide = m_reducedLongSide] {
         Result<DecodedBitmap> decoded = decoder(path, options);
+        if (decoded && longSide > 0 && !slot->cancel.isCancelled()) {
+            BitmapImageRep reduced = RotationThumbnails::reducedCopy(decoded->bitmap, longSide);
+            if (!reduced.isNull())
+                decoded->reduced = std::make_shared<const BitmapImageRep>(std::move(reduced));
+        }
         std::lock_guard lock(slot->mutex);
         slot->result.emplace(std::move(decoded));
         slot->finished = true;

@@ -44,6 +44,9 @@ public:
     void cancel();
     // The path of the current request (empty when none).
     QString pendingPath() const;
+    // Decodes started from now on also make the picture's reduced copy (DecodedBitmap::reduced),
+    // with the longer side at most `longSide` (0: none).
+    void setReducedCopyLongSide(int longSide) { m_reducedLongSide = longSide; }
 
 private:
     struct Slot {
@@ -58,6 +61,7 @@ private:
 
     Decoder m_decoder;
     std::chrono::milliseconds m_timeLimit;
+    int m_reducedLongSide = 0;
     std::shared_ptr<Slot> m_current;
     // Decodes that may still run, to cancel them; a finished one frees its slot.
     std::vector<std::weak_ptr<Slot>> m_running;

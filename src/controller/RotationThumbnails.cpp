@@ -39,6 +39,40 @@ BitmapImageRep RotationThumbnails::thumbnailOf(const BitmapImageRep& picture, do
     return thumb;
 }
 
+BitmapImageRep RotationThumbnails::reducedCopy(const BitmapImageRep& picture, int longSide)
+{
+    const int w = picture.pixelsWide(), h = picture.pixelsHigh();
+    if (w <= 0 || h <= 0 || longSide <= 0)
+        return {};
+    const Rect whole { 0, 0, double(w), double(h) };
+    if (picture.colorSpace() == ColorSpace::DeviceCMYK) {
+        Result<BitmapImageRep> rgb = convertCMYKToRGB(picture);
+        return rgb ? reducedCopy(*rgb, longSide) : BitmapImageRep {};
+    }
+    if (std::max(w, h) <= longSide)
+        return convertToWorkingBitmap(picture, whole);
+    const double k = double(longSide) / std::max(w, h);
+    const int rw = std::max(1, int(std::lround(w * k))), rh = std::max(1, int(std::lround(h * k)));
+    // Straight from the source when its layout allows, without a full-size working copy.
+    if (convertsOpaque(picture)) {
+        BitmapImageRep reduced = convertLookUpAndScale(picture, whole, nullptr, rw, rh);
+        if (!reduced.isNull())
+            return reduced;
+    }
+    BitmapImageRep full = convertToWorkingBitmap(picture, whole);
+    if (full.isNull())
+        return {};
+    BitmapImageRep reduced = BitmapImageRep::makeARGB(rw, rh);
+    if (reduced.isNull())
+        return {};
+    reduced.setColorProfile(picture.colorProfile());
+    const vImage_Buffer in = bufferFor(full), out = bufferFor(reduced);
+    if (vImageScale_ARGB8888(&in, &out, nullptr, kvImageHighQualityResampling | kvImageLeaveAlphaUnchanged)
+        != kvImageNoError)
+        return {};
+    return reduced;
+}
+
 RotationThumbnails::Set RotationThumbnails::setFor(const BitmapImageRep& picture, double pixelRatio)
 {
     BitmapImageRep shown = thumbnailOf(picture, pixelRatio);
@@ -80,7 +114,8 @@ void RotationThumbnails::reap()
     }
 }
 
-void RotationThumbnails::start(std::shared_ptr<const BitmapImageRep> picture, std::function<void()> ready)
+void RotationThumbnails::start(std::shared_ptr<const BitmapImageRep> picture,
+    std::shared_ptr<const BitmapImageRep> madeReduced, std::function<void()> ready)
 {
     reap();
     if (!picture)
@@ -91,17 +126,28 @@ void RotationThumbnails::start(std::shared_ptr<const BitmapImageRep> picture, st
         generation = ++m_generation;
     }
     auto finished = std::make_shared<bool>(false);
-    m_workers.push_back({ std::thread([this, picture, ready, finished, generation, hook = m_beforePublish,
-                                         ratio = m_pixelRatio] {
-                             Set set = setFor(*picture, ratio);
+    m_workers.push_back({ std::thread([this, picture, madeReduced, ready, finished, generation,
+                                         hook = m_beforePublish, ratio = m_pixelRatio] {
+                             // Drawn from the reduced copy: no full-size working bitmap.
+                             std::shared_ptr<const BitmapImageRep> reduced = madeReduced;
+                             if (!reduced) {
+                                 BitmapImageRep made = reducedCopy(*picture, kReducedLongSide);
+                                 if (!made.isNull())
+                                     reduced = std::make_shared<const BitmapImageRep>(std::move(made));
+                             }
+                             Set set;
+                             if (reduced)
+                                 set = setFor(*reduced, ratio);
                              if (hook)
                                  hook();
                              {
                                  std::lock_guard lock(m_mutex);
                                  // A newer picture's set may already be there; an older one
                                  // finishing late must not replace it.
-                                 if (generation == m_generation)
+                                 if (generation == m_generation) {
                                      m_ready = std::move(set);
+                                     m_reduced = { std::move(reduced), picture };
+                                 }
                                  *finished = true;
                              }
                              if (ready)
@@ -114,6 +160,12 @@ RotationThumbnails::Set RotationThumbnails::take()
 {
     std::lock_guard lock(m_mutex);
     return m_ready;
+}
+
+RotationThumbnails::Reduced RotationThumbnails::takeReduced()
+{
+    std::lock_guard lock(m_mutex);
+    return m_reduced;
 }
 
 } // namespace quillum

@@ -24,9 +24,29 @@ public:
 
     // Starts a worker for `picture`; `ready` runs on the worker when it is done (it should
     // only schedule work on the main thread). A newer start makes older results stale.
-    void start(std::shared_ptr<const BitmapImageRep> picture, std::function<void()> ready);
+    // `reduced`, when given, is the picture's reduced copy (made already, not again).
+    void start(std::shared_ptr<const BitmapImageRep> picture, std::shared_ptr<const BitmapImageRep> reduced,
+        std::function<void()> ready);
+    void start(std::shared_ptr<const BitmapImageRep> picture, std::function<void()> ready)
+    {
+        start(std::move(picture), nullptr, std::move(ready));
+    }
     // The newest finished set, taken on the main thread (empty entries until one is ready).
     Set take();
+    // The reduced copy the newest set was drawn from, with the picture it was made of.
+    struct Reduced {
+        std::shared_ptr<const BitmapImageRep> picture;
+        std::weak_ptr<const BitmapImageRep> of;
+        bool isOf(const std::shared_ptr<const BitmapImageRep>& source) const
+        {
+            return source && !of.expired() && !of.owner_before(source) && !source.owner_before(of);
+        }
+    };
+    Reduced takeReduced();
+    // A working-bitmap copy of `picture` whose longer side is at most `longSide` (the
+    // picture itself converted when it is no longer); null when it cannot be made.
+    [[nodiscard]] static BitmapImageRep reducedCopy(const BitmapImageRep& picture, int longSide);
+    static constexpr int kReducedLongSide = 1600;
 
     // The thumbnail of a picture: longer side 36 points, the other in proportion, at least 1;
     // `pixelRatio` device pixels to the point. Null when the picture cannot be converted or
@@ -47,6 +67,7 @@ private:
     double m_pixelRatio = 1.0; // main thread only; each worker gets a copy
     std::mutex m_mutex;
     Set m_ready;
+    Reduced m_reduced;
     std::uint64_t m_generation = 0;
     struct Worker {
         std::thread thread;

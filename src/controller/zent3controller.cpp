@@ -45,6 +45,10 @@ void zent3controller::wireNotifications()
     observe(notification::InputFileWasProcessedByController,
         [this](const Notification& n) { m_leftPanel.onDroppedInputFileCallback(n); });
     observe(notification::SelRectDidChange, [this](const Notification& n) { selectionDidChange(n); });
+    observe(notification::SelRectIsMoving, [this](const Notification& n) {
+        if (const auto* frame = static_cast<const ZentCropBorder*>(n.object))
+            previewOutput(frame->frame());
+    });
     observe(notification::ImageWasDraggedAndDropped, [this](const Notification&) {
         m_savedLabelText = QStringLiteral("Dragged out %1").arg(QFileInfo(m_lastDraggedFileName).fileName());
         didChangeValueForKey(key::savedLabelText);

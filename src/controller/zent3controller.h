@@ -12,6 +12,7 @@
 #include "controller/EditSnapshot.h"
 #include "controller/LookAhead.h"
 #include "controller/MenuModel.h"
+#include "controller/RenderWorker.h"
 #include "controller/RotationThumbnails.h"
 #include "cropframe/PkCenterImageView.h"
 #include "cropframe/PkCroppingImageView.h"
@@ -43,6 +44,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -74,6 +76,11 @@ public:
     void setSourcePicture(BitmapImageRep bitmap, const QVariantMap& properties = {}, const QString& path = {});
     bool hasSource() const { return m_srcImageRep != nullptr; }
     const BitmapImageRep* srcImageRep() const { return m_srcImageRep.get(); }
+    std::shared_ptr<const BitmapImageRep> sharedSource() const { return m_srcImageRep; }
+    // A working-bitmap copy of the source no longer than kReducedLongSide on either side,
+    // made in the background (by the look-ahead or with the rotation thumbnails); null
+    // until it is ready.
+    std::shared_ptr<const BitmapImageRep> reducedSourceCopy();
     const BitmapImageRep* backupSrcImageRep() const { return m_backupSrcImageRep.get(); }
     const QVariantMap& sourceProperties() const { return m_sourceProperties; }
     const QString& sourcePath() const { return m_sourcePath; }
@@ -99,12 +106,39 @@ public:
     void redrawOutput(const Sender& sender = {});
     void selectionDidChange(const Notification& notification);
     void mainDrawProcedure(Rect rect);
-    const BitmapImageRep* refImageRep() const { return m_refImageRep.get(); }
+    // The render's results below wait for a render still running on the worker, so they
+    // always describe the current state.
+    const BitmapImageRep* refImageRep() const;
     // The finished output, premultiplied A,R,G,B; what the save command writes.
-    std::shared_ptr<const BitmapImageRep> outPict() const { return m_outPict; }
-    const QString& operationTimeLabel() const { return m_operationTimeLabel; }
+    std::shared_ptr<const BitmapImageRep> outPict() const;
+    const QString& operationTimeLabel() const;
     // Why the last render that ran left no output; empty once a render makes one.
-    const QString& renderFailure() const { return m_renderFailure; }
+    const QString& renderFailure() const;
+
+    // Where the render runs. Synchronous: inside the call that asks for it (the command
+    // line, most tests). Large: a crop of kAsyncRenderPixels or more runs on the render
+    // worker and its result is applied on the main thread when it arrives (the window;
+    // smaller crops take a few milliseconds and stay synchronous). Always: every render on
+    // the worker. Without a QCoreApplication every render is synchronous.
+    enum class RenderMode { Synchronous, Large, Always };
+    static constexpr double kAsyncRenderPixels = 2.0e6;
+    void setRenderMode(RenderMode mode);
+    RenderMode renderMode() const { return m_renderMode; }
+    // True while a render asked for has not been applied yet.
+    bool renderIsPending() const { return m_renderAwaited != 0; }
+    // Waits for the render asked for last and applies it now.
+    void finishPendingRender();
+    // Forgets the render asked for last: its result is never applied.
+    void discardPendingRender();
+    // While the frame moves, a display-size preview of the output, rendered from a reduced
+    // copy of the source ("outputPreview"); null when the output itself is current. Only a
+    // view: saves, the status line and the output never come from it.
+    std::shared_ptr<const BitmapImageRep> outputPreview() const { return m_outputPreview; }
+    // Asks for a preview of the frame as it is now (ignored unless renders are asynchronous
+    // and the reduced copy is ready).
+    void previewOutput(Rect rect);
+    // The longer side of the reduced copy previews are rendered from, and of the previews.
+    static constexpr int kPreviewLongSide = RotationThumbnails::kReducedLongSide;
     bool outputFileSavedLabelIsHidden() const { return m_outputFileSavedLabelHidden; }
     void outputFileSavedLabelHidden(bool hidden);
     void setOutputDecorator(OutputDecorator* decorator) { m_decorator = decorator; }
@@ -878,7 +912,15 @@ private:
     void failRender(const QString& reason);
     void renderOutput(Rect rect);
     void turnUprightByOrientation(int orientation);
-    void renderScaledInOnePass(const BitmapImageRep& source, const Rect& rect, int width, int height);
+    RenderRequest makeRenderRequest(const Rect& rect) const;
+    std::optional<RenderRequest> makePreviewRequest(Rect rect);
+    void previewOutputNow(Rect rect);
+    bool rendersAsynchronously(const Rect& rect) const;
+    void submitRender(std::uint64_t generation, RenderRequest request);
+    void collectRender(std::uint64_t generation);
+    void applyRenderResult(const RenderResult& result);
+    void applyPreviewResult(const RenderResult& result);
+    void clearOutputPreview();
 
     NotificationCenter& m_center;
     std::vector<NotificationCenter::ObserverId> m_observers;
@@ -903,6 +945,15 @@ private:
     OutputDecorator* m_decorator = &m_ownDecorator; // borrowed, or our own
     int m_renderBatchDepth = 0;
     bool m_renderPending = false;
+    RenderMode m_renderMode = RenderMode::Synchronous;
+    std::uint64_t m_renderGeneration = 0;
+    std::uint64_t m_renderAwaited = 0; // the full render asked for and not applied (0: none)
+    RenderRequest m_awaitedRequest; // run here when the worker abandoned it
+    std::uint64_t m_lastFullRequest = 0; // no preview older than it is shown
+    std::uint64_t m_previewShown = 0;
+    std::shared_ptr<const BitmapImageRep> m_outputPreview;
+    RotationThumbnails::Reduced m_previewSource; // the reduced copy of the source
+    std::optional<UiWait> m_renderWait;
 
     // Output size.
     int m_outputWidthVal = 300;
@@ -1080,6 +1131,8 @@ private:
     // Stopwatch.
     std::chrono::steady_clock::time_point m_startDate;
     double m_elapsedTimeInterval = 0.0;
+    // Last member: destroyed first, so a running render stops before what it was asked by.
+    RenderWorker m_renderWorker;
 };
 
 } // namespace quillum

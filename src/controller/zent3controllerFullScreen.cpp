@@ -95,6 +95,7 @@ void zent3controller::fullScreen(const Sender& sender)
     }
     m_fullScreenIsOpen = true;
     didChangeValueForKey(key::fullScreenIsOpen);
+    finishPendingRender();
     if (sender.tag == 1)
         showInFullScreen(false, nullptr);
     else
@@ -127,7 +128,7 @@ void zent3controller::fullScreenInOutToggle(const Sender&)
     if (m_fullScreenShowCrop)
         showInFullScreen(false, nullptr);
     else
-        showInFullScreen(true, m_outPict);
+        showInFullScreen(true, outPict());
 }
 
 void zent3controller::showImageInFullScreenAsCrop(std::shared_ptr<const BitmapImageRep> image, bool asCrop)

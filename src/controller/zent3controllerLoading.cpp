@@ -42,7 +42,10 @@ bool zent3controller::loadRepByName(const QString& path)
         return false;
     }
     const QVariantMap properties = decoded->properties;
+    std::shared_ptr<const BitmapImageRep> reduced = std::move(decoded->reduced);
     setSourcePicture(std::move(decoded->bitmap), properties, path);
+    if (reduced)
+        m_previewSource = { std::move(reduced), m_srcImageRep };
     m_imagePath = path;
     m_leftPanel.selRect()->setPreRotatedAngleDegs(0);
     didChangeValueForKey(key::rotationField);
@@ -154,6 +157,7 @@ bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)
     m_lastSavedRect = {};
     const Rect frame = m_leftPanel.selRect()->frame();
     mainDrawProcedure(frame);
+    previewOutputNow(frame);
     m_leftPanel.setLastManualRect(frame);
     showImageInFullScreenAsCrop(srcImageRep(), false);
     timerAction();
@@ -190,7 +194,9 @@ void zent3controller::drawRotationThumbsToButtons()
         return;
     std::weak_ptr<int> alive = m_aliveToken;
     QCoreApplication* app = QCoreApplication::instance();
-    m_thumbnails.start(m_srcImageRep, [this, alive, app] {
+    const std::shared_ptr<const BitmapImageRep> reduced
+        = m_previewSource.isOf(m_srcImageRep) ? m_previewSource.picture : nullptr;
+    m_thumbnails.start(m_srcImageRep, reduced, [this, alive, app] {
         // Worker thread: only schedule; the announcement happens on the main thread.
         if (app)
             QMetaObject::invokeMethod(

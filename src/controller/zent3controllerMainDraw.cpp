@@ -4,17 +4,45 @@
 #include "zent3controller.h"
 
 #include "imaging/WorkingBitmap.h"
+#include "platform/UiServices.h"
 #include "platform/Assert.h"
 #include "platform/TextFormats.h"
 #include "platform/vimage.h"
 
 #include <algorithm>
+#include <QCoreApplication>
+
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <new>
 
 namespace quillum {
+
+namespace {
+
+// Clips `rect` to the picture; false when nothing with area remains. NaN never survives
+// the comparisons.
+bool clipToPicture(Rect& rect, Size S)
+{
+    if (!std::isfinite(rect.x) || !std::isfinite(rect.y) || !std::isfinite(rect.width) || !std::isfinite(rect.height))
+        return false;
+    if (rect.x < 0) {
+        rect.width += rect.x;
+        rect.x = 0;
+    }
+    if (rect.y < 0) {
+        rect.height += rect.y;
+        rect.y = 0;
+    }
+    if (rect.x + rect.width > S.width)
+        rect.width = S.width - rect.x;
+    if (rect.y + rect.height > S.height)
+        rect.height = S.height - rect.y;
+    return rect.width > 0 && rect.height > 0;
+}
+
+} // namespace
 
 void zent3controller::safeConstructrefImageRepByFromRect(const BitmapImageRep& source, const Rect& rect)
 {
@@ -115,105 +143,286 @@ void zent3controller::renderOutput(Rect rect)
     outputFileSavedLabelHidden(true);
     if (!m_srcImageRep)
         return;
-    // Clip to the source; NaN never survives the comparisons below.
-    if (!std::isfinite(rect.x) || !std::isfinite(rect.y) || !std::isfinite(rect.width) || !std::isfinite(rect.height))
+    if (!clipToPicture(rect, m_leftPanel.pictureSize()))
         return;
-    const Size S = m_leftPanel.pictureSize();
-    if (rect.x < 0) {
-        rect.width += rect.x;
-        rect.x = 0;
-    }
-    if (rect.y < 0) {
-        rect.height += rect.y;
-        rect.y = 0;
-    }
-    if (rect.x + rect.width > S.width)
-        rect.width = S.width - rect.x;
-    if (rect.y + rect.height > S.height)
-        rect.height = S.height - rect.y;
-    if (rect.width <= 0 || rect.height <= 0)
+    RenderRequest request = makeRenderRequest(rect);
+    const std::uint64_t generation = ++m_renderGeneration;
+    m_lastFullRequest = generation;
+    if (rendersAsynchronously(rect)) {
+        submitRender(generation, std::move(request));
         return;
+    }
+    // Run here, this render supersedes whatever the worker was asked for.
+    m_renderAwaited = 0;
+    m_renderWait.reset();
     const UiWait wait(m_uiServices, rect.width * rect.height >= UiWait::kLongWorkPixels);
     startMyTimer();
-    // Cut, convert, auto levels and scale. A crop narrower than one pixel truncates to
-    // nothing: keep the previous output.
-    m_refImageRep.reset();
-    const BitmapImageRep& source = *m_srcImageRep;
-    const PixelRect pixels = pixelRectFor(rect, source.pixelsHigh());
+    request.decorator = m_decorator;
+    applyRenderResult(runRender(request));
+}
+
+RenderRequest zent3controller::makeRenderRequest(const Rect& rect) const
+{
+    RenderRequest r;
+    r.source = m_srcImageRep;
+    r.rect = rect;
+    r.sizeSettings = { m_outputWidthVal, m_outputHeighVal, m_outputWidthIsFixed, m_outputHeightIsFixed,
+        m_outputSizeUnproportionalStretch };
+    r.autoLevelsIsOn = m_autoLevelsIsOn;
+    r.autoLevelsIsLocked = m_autoLevelsIsLocked;
+    r.histoVals = m_histoVals;
+    r.pictureCorrectionIsOn = m_pictureCorrectionIsOn;
+    r.gamma = m_gammaValue;
+    r.contrast = m_contrastValue;
+    r.red = m_redValue;
+    r.green = m_greenValue;
+    r.blue = m_blueValue;
+    r.flipVertical = m_flipVertical;
+    r.flipHorizontal = m_flipHorizontal;
+    r.invertIsOn = m_invertIsOn;
+    r.outputModeTag = m_outputModeTag;
+    r.sharpenLevel = m_sharpenLevel;
+    return r;
+}
+
+bool zent3controller::rendersAsynchronously(const Rect& rect) const
+{
+    // Results come back through the event loop; a decorator set from outside may not be
+    // safe to run on another thread.
+    if (m_renderMode == RenderMode::Synchronous || !QCoreApplication::instance() || m_decorator != &m_ownDecorator)
+        return false;
+    return m_renderMode == RenderMode::Always || rect.width * rect.height >= kAsyncRenderPixels;
+}
+
+void zent3controller::setRenderMode(RenderMode mode)
+{
+    if (mode == RenderMode::Synchronous)
+        finishPendingRender();
+    m_renderMode = mode;
+    // Previews and the crop view are drawn from a reduced copy made with each decode.
+    m_lookAhead.setReducedCopyLongSide(mode == RenderMode::Synchronous ? 0 : RotationThumbnails::kReducedLongSide);
+}
+
+void zent3controller::submitRender(std::uint64_t generation, RenderRequest request)
+{
+    auto decorations = std::make_shared<DecorationSnapshot>();
+    decorations->settings = m_decorations;
+    if (m_decorations.logo.drawLogo)
+        decorations->logo = m_logoScreen.logoImageView().image();
+    decorations->sourcePath = m_sourcePath;
+    request.decorations = std::move(decorations);
+    if (!request.isPreview()) {
+        m_renderAwaited = generation;
+        m_awaitedRequest = request;
+        // The busy indicator shows when the wait gets long, not for every quick render; a
+        // crop this large takes long for sure.
+        const double pixels = request.rect.width * request.rect.height;
+        if (!m_renderWait)
+            m_renderWait.emplace(m_uiServices, pixels >= UiWait::kLongWorkPixels);
+    }
+    std::weak_ptr<int> alive = m_aliveToken;
+    QCoreApplication* app = QCoreApplication::instance();
+    m_renderWorker.submit(generation, std::move(request), [this, alive, app, generation] {
+        // Worker thread: only schedule; the result is applied on the main thread.
+        QMetaObject::invokeMethod(
+            app,
+            [this, alive, generation] {
+                if (alive.lock())
+                    collectRender(generation);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void zent3controller::collectRender(std::uint64_t generation)
+{
+    std::optional<RenderResult> result = m_renderWorker.take(generation);
+    if (!result)
+        return;
+    if (result->preview) {
+        // Any preview newer than the last shown one and than every full render asked for.
+        if (generation > m_previewShown && generation > m_lastFullRequest) {
+            m_previewShown = generation;
+            applyPreviewResult(*result);
+        }
+        return;
+    }
+    if (generation != m_renderAwaited)
+        return; // superseded
+    m_renderAwaited = 0;
+    m_awaitedRequest = {};
+    m_renderWait.reset();
+    // The status line gives the pixel work's time, as when it ran here.
+    m_startDate = std::chrono::steady_clock::now()
+        - std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(result->seconds));
+    applyRenderResult(*result);
+}
+
+void zent3controller::finishPendingRender()
+{
+    if (m_renderAwaited == 0)
+        return;
+    std::optional<RenderResult> result = m_renderWorker.waitFor(m_renderAwaited);
+    RenderRequest request = std::move(m_awaitedRequest);
+    m_renderAwaited = 0;
+    m_awaitedRequest = {};
+    // A preview superseded it: the request is run here instead.
+    if (!result && request.source) {
+        request.decorator = m_decorator;
+        request.decorations.reset();
+        result = runRender(request);
+    }
+    m_renderWait.reset();
+    if (result) {
+        m_startDate = std::chrono::steady_clock::now()
+            - std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                std::chrono::duration<double>(result->seconds));
+        applyRenderResult(*result);
+    }
+}
+
+void zent3controller::discardPendingRender()
+{
+    m_renderAwaited = 0;
+    m_lastFullRequest = ++m_renderGeneration; // and no preview from before shows either
+    m_awaitedRequest = {};
+    m_renderWait.reset();
+}
+
+const BitmapImageRep* zent3controller::refImageRep() const
+{
+    const_cast<zent3controller*>(this)->finishPendingRender();
+    return m_refImageRep.get();
+}
+
+std::shared_ptr<const BitmapImageRep> zent3controller::outPict() const
+{
+    const_cast<zent3controller*>(this)->finishPendingRender();
+    return m_outPict;
+}
+
+const QString& zent3controller::operationTimeLabel() const
+{
+    const_cast<zent3controller*>(this)->finishPendingRender();
+    return m_operationTimeLabel;
+}
+
+const QString& zent3controller::renderFailure() const
+{
+    const_cast<zent3controller*>(this)->finishPendingRender();
+    return m_renderFailure;
+}
+
+std::shared_ptr<const BitmapImageRep> zent3controller::reducedSourceCopy()
+{
+    if (!m_previewSource.isOf(m_srcImageRep)) {
+        RotationThumbnails::Reduced made = m_thumbnails.takeReduced();
+        if (!made.isOf(m_srcImageRep) || !made.picture)
+            return nullptr;
+        m_previewSource = std::move(made);
+    }
+    return m_previewSource.picture;
+}
+
+std::optional<RenderRequest> zent3controller::makePreviewRequest(Rect rect)
+{
+    if (m_renderMode == RenderMode::Synchronous || !QCoreApplication::instance() || m_dontShowCropFlag
+        || !m_srcImageRep || m_decorator != &m_ownDecorator)
+        return std::nullopt;
+    const std::shared_ptr<const BitmapImageRep> reducedCopy = reducedSourceCopy();
+    if (!reducedCopy)
+        return std::nullopt; // not ready yet: the output stays as it is until the gesture ends
+    const BitmapImageRep& reduced = *reducedCopy;
+    // Mid-drag an edge may have passed its opposite one: the frame is what lies between.
+    if (rect.width < 0) {
+        rect.x += rect.width;
+        rect.width = -rect.width;
+    }
+    if (rect.height < 0) {
+        rect.y += rect.height;
+        rect.height = -rect.height;
+    }
+    if (!clipToPicture(rect, m_leftPanel.pictureSize()))
+        return std::nullopt;
+    const PixelRect pixels = pixelRectFor(rect, m_srcImageRep->pixelsHigh());
     if (pixels.width <= 0 || pixels.height <= 0)
+        return std::nullopt;
+    RenderRequest request = makeRenderRequest(rect);
+    const OutputSize shown = outputSizeFor(int(pixels.width), int(pixels.height), request.sizeSettings);
+    const double f = std::min(1.0, double(kPreviewLongSide) / std::max(shown.width, shown.height));
+    request.previewWidth = std::max(1, int(std::lround(shown.width * f)));
+    request.previewHeight = std::max(1, int(std::lround(shown.height * f)));
+    request.previewShownWidth = shown.width;
+    request.previewShownHeight = shown.height;
+    const double kx = double(reduced.pixelsWide()) / m_srcImageRep->pixelsWide();
+    const double ky = double(reduced.pixelsHigh()) / m_srcImageRep->pixelsHigh();
+    request.rect = { rect.x * kx, rect.y * ky, std::max(rect.width * kx, 1.0), std::max(rect.height * ky, 1.0) };
+    if (!clipToPicture(request.rect, { double(reduced.pixelsWide()), double(reduced.pixelsHigh()) }))
+        return std::nullopt;
+    request.source = reducedCopy;
+    return request;
+}
+
+void zent3controller::previewOutput(Rect rect)
+{
+    if (std::optional<RenderRequest> request = makePreviewRequest(rect))
+        submitRender(++m_renderGeneration, std::move(*request));
+}
+
+// A picture just shown gets its preview at once, in the same turn as its title and picture,
+// while the full render runs on the worker.
+void zent3controller::previewOutputNow(Rect rect)
+{
+    if (!renderIsPending())
         return;
-    const OutputSizeSettings sizeSettings { m_outputWidthVal, m_outputHeighVal, m_outputWidthIsFixed,
-        m_outputHeightIsFixed, m_outputSizeUnproportionalStretch };
-    const OutputSize size = outputSizeFor(int(pixels.width), int(pixels.height), sizeSettings);
-    const bool opaque = convertsOpaque(source);
-    if (size.scales && opaque)
-        renderScaledInOnePass(source, rect, size.width, size.height);
-    if (!m_refImageRep) {
-        safeConstructrefImageRepByFromRect(source, rect);
-        if (!m_refImageRep) {
-            failRender(QStringLiteral("the crop could not be converted"));
-            return;
-        }
-        if (m_autoLevelsIsOn) {
-            if (Status levels = applyAutoLevels(*m_refImageRep, m_histoVals, m_autoLevelsIsLocked); !levels) {
-                failRender(levels.error());
-                return;
-            }
-        }
-        if (size.scales) {
-            auto scaled = std::make_shared<BitmapImageRep>(BitmapImageRep::makeARGB(size.width, size.height));
-            if (scaled->isNull()) {
-                failRender(QStringLiteral("there is not enough memory for the output size"));
-                return;
-            }
-            scaled->setColorProfile(source.colorProfile());
-            vImage_Buffer src = bufferFor(*m_refImageRep);
-            vImage_Buffer dst = bufferFor(*scaled);
-            // A failed scale leaves the new bitmap undefined: show nothing rather than that.
-            if (vImageScale_ARGB8888(
-                    &src, &dst, nullptr, kvImageHighQualityResampling | kvImageDoNotTile | kvImageLeaveAlphaUnchanged)
-                != kvImageNoError) {
-                failRender(QStringLiteral("the picture could not be scaled to the output size"));
-                return;
-            }
-            m_refImageRep = std::move(scaled);
-        }
-    }
-    BitmapImageRep& work = *m_refImageRep;
-    // Correction, mirroring, invert, colour mode and sharpen, in this order.
-    auto effects = [&]() -> Status {
-        if (m_pictureCorrectionIsOn)
-            if (Status s
-                = applyPictureCorrection(work, m_gammaValue, m_contrastValue, m_redValue, m_greenValue, m_blueValue);
-                !s)
-                return s;
-        if (Status s = applyMirror(work, m_flipVertical, m_flipHorizontal); !s)
-            return s;
-        if (m_invertIsOn)
-            if (Status s = applyInvert(work); !s)
-                return s;
-        if (Status s = applyOutputMode(work, m_outputModeTag); !s)
-            return s;
-        if (Status s = applySharpen(work, m_sharpenLevel); !s)
-            return s;
-        // Multiplying by an alpha of 255 changes nothing: opaque pictures skip the pass.
-        return opaque ? Status {} : premultiply(work);
-    };
-    if (Status done = effects(); !done) {
-        failRender(done.error());
+    std::optional<RenderRequest> request = makePreviewRequest(rect);
+    if (!request)
+        return;
+    request->decorator = m_decorator;
+    applyPreviewResult(runRender(*request));
+}
+
+void zent3controller::applyPreviewResult(const RenderResult& result)
+{
+    if (result.kind != RenderResult::Kind::Rendered || !result.output)
+        return;
+    m_outputPreview = result.output;
+    // The panel is laid out for the output the preview stands for.
+    m_rightPanel.setPictureSize({ double(result.size.ruleWidth), double(result.size.ruleHeight) });
+    didChangeValueForKey(key::outputPreview);
+}
+
+void zent3controller::clearOutputPreview()
+{
+    if (!m_outputPreview)
+        return;
+    m_outputPreview.reset();
+    if (m_outPict)
+        m_rightPanel.setPictureSize({ double(m_outPict->pixelsWide()), double(m_outPict->pixelsHigh()) });
+    didChangeValueForKey(key::outputPreview);
+}
+
+// What the synchronous render did at its end, in the same order, wherever the pixel work ran.
+void zent3controller::applyRenderResult(const RenderResult& result)
+{
+    if (result.kind == RenderResult::Kind::Abandoned)
+        return;
+    clearOutputPreview();
+    m_refImageRep.reset();
+    if (result.kind == RenderResult::Kind::Empty)
+        return;
+    m_histoVals = result.histoVals;
+    if (result.kind == RenderResult::Kind::Failed) {
+        failRender(result.failure);
         return;
     }
+    m_refImageRep = result.output;
     // The output holds the working bitmap itself.
     m_outPict = m_refImageRep;
     m_renderFailure.clear();
-    // Borders, logo and captions are drawn onto the finished pixels.
-    if (m_decorator) {
-        m_decorator->drawBorders(work);
-        m_decorator->drawLogo(work);
-        m_decorator->drawCaptions(work);
-    }
     // Stored directly: the setters would render again. The fields get the size the rule
     // asks for, not the bounded one (OutputSize.h).
+    const OutputSize& size = result.size;
     if (size.writesBackSize) {
         m_outputWidthVal = size.ruleWidth;
         didChangeValueForKey(key::outputWidthVal);
@@ -222,6 +431,8 @@ void zent3controller::renderOutput(Rect rect)
     }
     showOutputPicture();
     timerAction();
+    const Rect& rect = result.rect;
+    const BitmapImageRep& work = *m_outPict;
     m_operationTimeLabel = QString::asprintf(" [%1.0f : %1.0f]-[%1.0f x %1.0f]  Cropped:[%ld x %ld]  Time: ", rect.x,
                                rect.y, rect.width, rect.height, long(work.pixelsWide()), long(work.pixelsHigh()))
         + stringForTimeInterval(float(m_elapsedTimeInterval));
@@ -242,26 +453,6 @@ void zent3controller::failRender(const QString& reason)
     m_operationTimeLabel = QStringLiteral("No output: %1").arg(reason);
     m_renderFailure = reason;
     didChangeValueForKey(key::operationTimeLabel);
-}
-
-// Cut, conversion, auto levels and scaling of an opaque source in one pass: the histogram
-// comes from the source rectangle and the levels tables are applied while resampling, so
-// the full-size working bitmap is never made. The pixels are those of the step-by-step path.
-void zent3controller::renderScaledInOnePass(const BitmapImageRep& source, const Rect& rect, int width, int height)
-{
-    std::array<LookupTable, 3> tables;
-    if (m_autoLevelsIsOn) {
-        if (autoLevelsNeedHistogram(m_histoVals, m_autoLevelsIsLocked)) {
-            vImagePixelCount counts[3][256];
-            if (!sourceHistograms(source, rect, counts[0], counts[1], counts[2]))
-                return;
-            storeAutoLevels(m_histoVals, counts[0], counts[1], counts[2]);
-        }
-        tables = autoLevelsTables(m_histoVals);
-    }
-    BitmapImageRep scaled = convertLookUpAndScale(source, rect, m_autoLevelsIsOn ? &tables : nullptr, width, height);
-    if (!scaled.isNull())
-        m_refImageRep = std::make_shared<BitmapImageRep>(std::move(scaled));
 }
 
 void zent3controller::showOutputPicture()

@@ -166,6 +166,9 @@ void zent3controller::displayFileCounter()
 void zent3controller::closeImage(const Sender&)
 {
     setSourcePicture(BitmapImageRep {}, {}, {});
+    // A render still running for the closed picture is never shown.
+    discardPendingRender();
+    clearOutputPreview();
     m_refImageRep.reset();
     m_outPict.reset();
     m_rightPanel.setPictureSize({});

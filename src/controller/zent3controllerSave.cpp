@@ -27,6 +27,8 @@ namespace quillum {
 // output stops the command.
 bool zent3controller::saveOutputReady()
 {
+    // The file is the output of the state as it is now, never one still being replaced.
+    finishPendingRender();
     if (m_dontShowCropFlag) {
         m_dontShowCropFlag = false;
         redrawOutput();
@@ -273,6 +275,7 @@ bool zent3controller::saveCropWithSpecialDialogue(const Sender&)
 
 bool zent3controller::saveCropToPath(const QString& path)
 {
+    finishPendingRender();
     if (!m_outPict)
         return false;
     QString whyNotLossless;
@@ -298,6 +301,7 @@ bool zent3controller::saveCropToPath(const QString& path)
 
 QString zent3controller::writeDragFile()
 {
+    finishPendingRender();
     if (m_uiServices)
         m_uiServices->commitEditing();
     if (!m_outPict || double(m_outPict->pixelsWide()) * double(m_outPict->pixelsHigh()) < 1.0)

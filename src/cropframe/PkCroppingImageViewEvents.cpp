@@ -98,6 +98,7 @@ void PkCroppingImageView::mouseDragged(const MouseEvent& event)
     }
     dragResize(m_selectionMoveType, p);
     setNeedsDisplay();
+    postChange(notification::SelRectIsMoving);
 }
 
 void PkCroppingImageView::dragResize(int location, Point p)
@@ -362,6 +363,8 @@ bool PkCroppingImageView::keyDown(const KeyEvent& event)
     }
     m_selRect->setFrame(f);
     setNeedsDisplay();
+    if (m_movingSelWithByKyes)
+        postChange(notification::SelRectIsMoving);
     return true;
 }
 
@@ -412,6 +415,7 @@ bool PkCroppingImageView::scrollWheel(const ScrollWheelEvent& event)
     f.height = std::max(f.height, 1.0);
     m_selRect->setFrame(f);
     setNeedsDisplay();
+    postChange(notification::SelRectIsMoving);
     m_timer->fireAfter(0.3, [this] { onTimer(); });
     return true;
 }

@@ -579,7 +579,7 @@ Result<DecodedBitmap> decode(const Subject& subject, VipsImage* header, const De
     if (!pixels)
         return Error(pixels.error());
     QVariantMap properties = makeProperties(loadMetadata(), pixels->pixelsWide(), pixels->pixelsHigh(), orientation);
-    return DecodedBitmap { std::move(pixels.value()), std::move(properties) };
+    return DecodedBitmap { std::move(pixels.value()), std::move(properties), nullptr };
 }
 
 } // namespace

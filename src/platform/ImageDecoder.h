@@ -10,6 +10,7 @@
 #include <QVariantMap>
 
 #include <chrono>
+#include <memory>
 
 namespace quillum {
 
@@ -21,6 +22,8 @@ namespace quillum {
 struct DecodedBitmap {
     BitmapImageRep bitmap;
     QVariantMap properties;
+    // A reduced working copy made alongside, when the decoder's caller asks for one.
+    std::shared_ptr<const BitmapImageRep> reduced;
 };
 
 // Only photo formats are decoded: JPEG, PNG, TIFF, WebP, HEIF/AVIF and GIF, told

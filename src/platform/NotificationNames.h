@@ -8,6 +8,9 @@ namespace quillum::notification {
 
 // Posted by the crop view.
 inline const QString SelRectDidChange = QStringLiteral("SelRectDidChangeNotification");
+// Each step of a gesture that moves or resizes the frame (the finished gesture posts
+// SelRectDidChange once).
+inline const QString SelRectIsMoving = QStringLiteral("SelRectIsMovingNotification");
 inline const QString SelRectDidRotation = QStringLiteral("SelRectDidRotationNotification");
 inline const QString CropperWasDoubleClicked = QStringLiteral("CropperWasDoubleClicked");
 inline const QString CropperEndsLiveResize = QStringLiteral("CropperEndsLiveResize");

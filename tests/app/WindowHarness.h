@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -180,7 +181,16 @@ struct WindowSession {
             return false;
         a->trigger();
         QCoreApplication::processEvents();
+        settle();
         return true;
+    }
+    // Lets a render running on the worker arrive, as a user waits to see the output.
+    void settle() const
+    {
+        QElapsedTimer t;
+        t.start();
+        while (controller.renderIsPending() && t.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     // Presses a key combination the way the keyboard does, to the focused widget.
     void press(QKeySequence keys)
@@ -189,6 +199,7 @@ struct WindowSession {
         const QKeyCombination k = keys[0];
         QTest::keyClick(target, k.key(), k.keyboardModifiers());
         QCoreApplication::processEvents();
+        settle();
     }
     void press(QKeySequence::StandardKey key) { press(QKeySequence(key)); }
 
@@ -218,6 +229,7 @@ struct WindowSession {
         }
         QTest::mouseRelease(widget, Qt::LeftButton, modifiers, to);
         QCoreApplication::processEvents();
+        settle();
     }
     Rect frame() { return controller.leftPanel().selRect()->frame(); }
     QLineEdit* nameField() const { return window.findChild<QLineEdit*>(QStringLiteral("outputName")); }

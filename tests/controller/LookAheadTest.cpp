@@ -46,7 +46,7 @@ struct Held {
                 held->cancelled << path;
                 return Error(path + QStringLiteral(" cancelled"));
             }
-            return DecodedBitmap { BitmapImageRep(), {} };
+            return DecodedBitmap { BitmapImageRep(), {}, nullptr };
         };
     }
 

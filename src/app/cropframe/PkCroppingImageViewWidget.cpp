@@ -163,6 +163,34 @@ void PkCroppingImageViewWidget::setPicture(const BitmapImageRep* picture, std::u
     update();
 }
 
+void PkCroppingImageViewWidget::setPicture(
+    std::shared_ptr<const BitmapImageRep> picture, std::uint64_t generation, const BitmapImageRep* reduced)
+{
+    if (picture.get() == m_picture && generation == m_generation)
+        return;
+    m_picture = picture.get();
+    m_generation = generation;
+    if (!picture) {
+        m_display.setSource(QImage());
+    } else {
+        // The full picture is converted only when zoomed in past the reduced copy; the
+        // conversion holds its own share of the picture.
+        m_display.setSource(QSize(picture->pixelsWide(), picture->pixelsHigh()),
+            reduced ? imageFromWorkingBitmap(*reduced, false) : QImage(),
+            [picture] { return imageFromBitmap(*picture); });
+    }
+    syncGeometry();
+    update();
+}
+
+void PkCroppingImageViewWidget::setReducedCopy(const BitmapImageRep* picture, const BitmapImageRep* reduced)
+{
+    if (!reduced || picture != m_picture || !m_picture)
+        return;
+    m_display.setReduced(imageFromWorkingBitmap(*reduced, false));
+    update();
+}
+
 void PkCroppingImageViewWidget::syncGeometry()
 {
     if (m_display.isNull() || !m_model.hasPicture()) {

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 class QScrollArea;
 
 namespace quillum {
@@ -28,7 +30,15 @@ public:
 
     // The picture to show (the source); rebuilt into a display copy once per picture.
     // `generation` changes whenever the source is replaced, even at the same address.
+    // A picture the caller keeps alive while it is shown; converted for display at once.
     void setPicture(const BitmapImageRep* picture, std::uint64_t generation = 0);
+    // A shared picture, shown from `reduced` (a working-bitmap copy of it, may be null)
+    // until zoomed in past that.
+    void setPicture(
+        std::shared_ptr<const BitmapImageRep> picture, std::uint64_t generation, const BitmapImageRep* reduced);
+    // The reduced copy of the picture shown, made later.
+    void setReducedCopy(const BitmapImageRep* picture, const BitmapImageRep* reduced);
+    bool displayHoldsFullCopy() const { return m_display.holdsFullCopy(); }
     // Follows the model's zoom: the widget's size is the picture's size times the scale.
     void syncGeometry();
 

@@ -60,12 +60,22 @@ void OutputViewWidget::setOutput(std::shared_ptr<const BitmapImageRep> output)
     update();
 }
 
+void OutputViewWidget::setPreview(std::shared_ptr<const BitmapImageRep> preview)
+{
+    if (preview == m_preview)
+        return;
+    m_preview = std::move(preview);
+    m_previewImage = m_preview ? imageFromWorkingBitmap(*m_preview, true) : QImage();
+    syncGeometry();
+    update();
+}
+
 void OutputViewWidget::syncGeometry()
 {
     QScrollArea* area = nullptr;
     for (QWidget* w = parentWidget(); w && !area; w = w->parentWidget())
         area = qobject_cast<QScrollArea*>(w);
-    if (m_image.isNull()) {
+    if (m_image.isNull() && m_previewImage.isNull()) {
         if (area)
             resize(area->viewport()->size());
         return;
@@ -78,6 +88,11 @@ void OutputViewWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const qreal ratio = paintRatio(painter);
+    if (!m_previewImage.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(rect()), m_previewImage);
+        return;
+    }
     if (m_image.isNull()) {
         const QPixmap hint = hintImage(ratio);
         const QSizeF logical = hint.deviceIndependentSize();

@@ -21,6 +21,10 @@ public:
     OutputViewWidget(PkCenterImageView& model, QWidget* parent = nullptr);
 
     void setOutput(std::shared_ptr<const BitmapImageRep> output);
+    // A reduced stand-in for the output while the frame moves, drawn over the output's
+    // area; null shows the output again.
+    void setPreview(std::shared_ptr<const BitmapImageRep> preview);
+    bool showsPreview() const { return !m_previewImage.isNull(); }
     // Follows the model's zoom: the widget's size is the output's size times the scale.
     void syncGeometry();
     static QPixmap hintImage(qreal ratio = 1.0);
@@ -46,6 +50,8 @@ private:
     PkCenterImageView& m_model;
     std::shared_ptr<const BitmapImageRep> m_output;
     QImage m_image;
+    std::shared_ptr<const BitmapImageRep> m_preview;
+    QImage m_previewImage;
     QPoint m_pressAt;
     bool m_pressed = false;
     std::function<QString()> m_makeDragFile;

@@ -1,0 +1,257 @@
+// Renders on the worker against the same renders run in place: pixels, status line and
+// announcements; bursts, saves and closes while a render runs; previews while the frame moves.
+
+#include "controller/zent3controller.h"
+#include "platform/ImageDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <functional>
+#include <vector>
+
+using namespace quillum;
+
+namespace {
+
+void guiApplication()
+{
+    static int argc = 1;
+    static char name[] = "test";
+    static char* argv[] = { name, nullptr };
+    if (!QCoreApplication::instance())
+        new QGuiApplication(argc, argv); // lives for the rest of the run
+}
+
+BitmapImageRep photo(int w, int h)
+{
+    BitmapImageRep::Layout l;
+    l.width = w;
+    l.height = h;
+    l.samplesPerPixel = 3;
+    l.bitsPerPixel = 24;
+    l.hasAlpha = false;
+    l.formatFlags = 0;
+    BitmapImageRep rep(l);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = rep.bitmapData() + std::size_t(y) * rep.bytesPerRow() + std::size_t(x) * 3;
+            p[0] = std::uint8_t(40 + (x * 7 + y) % 150), p[1] = std::uint8_t(30 + (y * 3) % 170),
+            p[2] = std::uint8_t((x ^ y) & 0xFF);
+        }
+    return rep;
+}
+
+QByteArray pixels(const std::shared_ptr<const BitmapImageRep>& b)
+{
+    if (!b)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(b->bitmapData()), qsizetype(b->bytesPerRow()) * b->pixelsHigh());
+}
+
+QString withoutTime(QString label)
+{
+    return label.remove(QRegularExpression(QStringLiteral("Time: .*$")));
+}
+
+// Every key the render announces, in order, with the value it announced.
+const char* const kRenderKeys[] = { key::aspectFields, key::outputFileSavedLabelHidden, key::outputWidthVal,
+    key::outputHeighVal, key::outPict, key::operationTimeLabel };
+
+struct Session {
+    NotificationCenter center;
+    zent3controller c { center };
+    std::vector<QString> announced;
+    int outputs = 0;
+    explicit Session(zent3controller::RenderMode mode)
+    {
+        guiApplication();
+        c.setRotationThumbnailsEnabled(mode != zent3controller::RenderMode::Synchronous);
+        c.setRenderMode(mode);
+        for (const char* k : kRenderKeys)
+            c.observeKey(QString::fromLatin1(k), [this](const QString& key) {
+                QString value;
+                if (key == QLatin1String(key::outputWidthVal))
+                    value = QString::number(c.outputWidthVal());
+                else if (key == QLatin1String(key::outputHeighVal))
+                    value = QString::number(c.outputHeighVal());
+                else if (key == QLatin1String(key::outPict))
+                    ++outputs;
+                announced.push_back(key + QLatin1Char('=') + value);
+            });
+        c.setSourcePicture(photo(900, 700));
+        c.leftPanel().selRect()->setFrame({ 50, 40, 700, 560 });
+    }
+    // Lets the worker's results in until nothing is pending.
+    void settle()
+    {
+        QElapsedTimer t;
+        t.start();
+        while ((c.renderIsPending() || previewWanted) && t.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            if (previewWanted && c.outputPreview())
+                previewWanted = false;
+        }
+    }
+    bool previewWanted = false;
+};
+
+using Change = std::function<void(zent3controller&)>;
+
+} // namespace
+
+TEST(AsyncRender, GivesTheOutputsStatusLinesAndAnnouncementsOfTheSynchronousRender)
+{
+    const struct {
+        const char* what;
+        Change change;
+    } cases[] = {
+        { "plain", [](zent3controller& c) { c.redrawOutput(); } },
+        { "auto levels", [](zent3controller& c) { c.setAutoLevelsIsOn(true); } },
+        { "fixed width, levels, sharpen",
+            [](zent3controller& c) {
+                zent3controller::RenderBatch batch(c);
+                c.setAutoLevelsIsOn(true);
+                c.setSharpenLevel(2);
+                c.setOutputWidthIsFixed(true);
+                c.setOutputWidthVal(320);
+            } },
+        { "correction, mirror, invert, sepia",
+            [](zent3controller& c) {
+                zent3controller::RenderBatch batch(c);
+                c.setPictureCorrectionIsOn(true);
+                c.setGammaValue(1.4f);
+                c.setFlipHorizontal(true);
+                c.setInvertIsOn(true);
+                c.setOutputModeTag(2);
+            } },
+        { "borders and a caption",
+            [](zent3controller& c) {
+                zent3controller::RenderBatch batch(c);
+                c.setBorder1Check(true);
+                c.setTextCaption1Check(true);
+                c.setShowCaption1(true);
+            } },
+        { "crop past the picture", [](zent3controller& c) { c.mainDrawProcedure({ -30, 600, 400, 300 }); } },
+        { "crop under a pixel (keeps the output)", [](zent3controller& c) { c.mainDrawProcedure({ 5, 5, 0.4, 90 }); } },
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        Session sync(zent3controller::RenderMode::Synchronous), async(zent3controller::RenderMode::Always);
+        sync.c.redrawOutput();
+        async.c.redrawOutput();
+        async.settle();
+        k.change(sync.c);
+        k.change(async.c);
+        async.settle();
+        EXPECT_EQ(pixels(async.c.outPict()), pixels(sync.c.outPict()));
+        EXPECT_EQ(withoutTime(async.c.operationTimeLabel()), withoutTime(sync.c.operationTimeLabel()));
+        EXPECT_EQ(async.c.histoVals(), sync.c.histoVals());
+        EXPECT_EQ(async.announced, sync.announced);
+    }
+}
+
+TEST(AsyncRender, ABurstOfRequestsEndsInOneRenderOfTheLast)
+{
+    Session sync(zent3controller::RenderMode::Synchronous), async(zent3controller::RenderMode::Always);
+    for (Session* s : { &sync, &async }) {
+        s->c.redrawOutput();
+        s->settle();
+        s->outputs = 0;
+    }
+    for (int i = 1; i <= 20; ++i) {
+        async.c.setSharpenLevel(i % 4);
+        async.c.setOutputWidthIsFixed(true);
+        async.c.setOutputWidthVal(200 + 10 * i);
+    }
+    EXPECT_TRUE(async.c.renderIsPending());
+    async.settle();
+    EXPECT_EQ(async.outputs, 1);
+    sync.c.setSharpenLevel(0);
+    sync.c.setOutputWidthIsFixed(true);
+    sync.c.setOutputWidthVal(400);
+    EXPECT_EQ(pixels(async.c.outPict()), pixels(sync.c.outPict()));
+    EXPECT_EQ(async.c.outPict()->pixelsWide(), 400);
+}
+
+TEST(AsyncRender, ASaveOrACloseWhileARenderRunsUsesTheStateAsItIsNow)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Session sync(zent3controller::RenderMode::Synchronous), async(zent3controller::RenderMode::Always);
+    for (Session* s : { &sync, &async }) {
+        s->c.redrawOutput();
+        s->settle();
+        s->c.setCurrentOutputFileType(ImageFileType::Png);
+        s->c.setInvertIsOn(true);
+    }
+    ASSERT_TRUE(async.c.renderIsPending());
+    const QString path = dir.filePath(QStringLiteral("now.png"));
+    ASSERT_TRUE(async.c.saveCropToPath(path));
+    EXPECT_FALSE(async.c.renderIsPending());
+    Result<DecodedBitmap> saved = decodeImageFile(path);
+    ASSERT_TRUE(saved);
+    Result<DecodedBitmap> expected
+        = (sync.c.saveCropToPath(dir.filePath(QStringLiteral("sync.png"))), decodeImageFile(dir.filePath(QStringLiteral("sync.png"))));
+    ASSERT_TRUE(expected);
+    EXPECT_EQ(pixels(std::make_shared<BitmapImageRep>(saved->bitmap.clone())),
+        pixels(std::make_shared<BitmapImageRep>(expected->bitmap.clone())));
+
+    // Closing the picture while its render runs leaves no output behind.
+    async.c.setInvertIsOn(false);
+    ASSERT_TRUE(async.c.renderIsPending());
+    async.c.closeImage();
+    async.settle();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(async.c.outPict());
+}
+
+TEST(AsyncRender, APreviewFollowsTheMovingFrameButNeverReachesTheOutputOrAFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Session s(zent3controller::RenderMode::Always);
+    s.c.setSourcePicture(photo(3000, 2000));
+    s.c.drawRotationThumbsToButtons(); // also makes the reduced copy previews come from
+    s.c.leftPanel().selRect()->setFrame({ 100, 100, 2400, 1600 });
+    s.c.setAutoLevelsIsOn(true);
+    s.settle();
+    const QByteArray before = pixels(s.c.outPict());
+    const QString label = s.c.operationTimeLabel();
+    ASSERT_FALSE(before.isEmpty());
+    // The reduced copy is made on a worker; the frame's steps ask until it is there.
+    QElapsedTimer t;
+    t.start();
+    Rect frame { 100, 100, 2400, 1600 };
+    for (int step = 0; !s.c.outputPreview() && t.elapsed() < 20000; ++step) {
+        frame.x = 100 + step % 50;
+        QThread::msleep(2);
+        s.c.leftPanel().selRect()->setFrame(frame);
+        s.c.previewOutput(frame);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    ASSERT_TRUE(s.c.outputPreview());
+    EXPECT_LE(std::max(s.c.outputPreview()->pixelsWide(), s.c.outputPreview()->pixelsHigh()),
+        zent3controller::kPreviewLongSide);
+    EXPECT_EQ(pixels(s.c.outPict()), before);
+    EXPECT_EQ(s.c.operationTimeLabel(), label);
+    // The gesture's end renders the output in full; the file is that render.
+    s.c.mainDrawProcedure(frame);
+    const QString path = dir.filePath(QStringLiteral("moved.png"));
+    s.c.setCurrentOutputFileType(ImageFileType::Png);
+    ASSERT_TRUE(s.c.saveCropToPath(path));
+    EXPECT_FALSE(s.c.outputPreview());
+    Session sync(zent3controller::RenderMode::Synchronous);
+    sync.c.setSourcePicture(photo(3000, 2000));
+    sync.c.setAutoLevelsIsOn(true);
+    sync.c.mainDrawProcedure(frame);
+    EXPECT_EQ(pixels(s.c.outPict()), pixels(sync.c.outPict()));
+    Result<DecodedBitmap> saved = decodeImageFile(path);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->bitmap.pixelsWide(), sync.c.outPict()->pixelsWide());
+}
