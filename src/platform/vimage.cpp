@@ -338,9 +338,10 @@ namespace {
 
 // The common case of vImageConvolve_ARGB8888: a 3 x 3 kernel with edge copy. The kernel
 // is the same for all four channels, so a row is one flat run of bytes and neighbours are
-// 4 bytes apart; the loop vectorises.
-void convolve3x3CopyEdges(
-    const vImage_Buffer* src, const vImage_Buffer* dest, const std::int16_t* kernel, std::int32_t divisor)
+// 4 bytes apart; the loop vectorises. Each finished row goes to emit(y, bytes), in a
+// per-thread row buffer.
+template <typename Emit>
+void convolve3x3CopyEdges(const vImage_Buffer* src, const std::int16_t* kernel, std::int32_t divisor, Emit&& emit)
 {
     int k[9];
     for (int i = 0; i < 9; ++i)
@@ -352,11 +353,12 @@ void convolve3x3CopyEdges(
     const std::size_t w = src->width, h = src->height, bytes = w * 4;
     forRows(h, w, [&](std::size_t y0, std::size_t y1) {
         std::vector<std::int32_t> sums(bytes);
+        std::vector<std::uint8_t> out(bytes);
         for (std::size_t y = y0; y < y1; ++y) {
-            std::uint8_t* __restrict d = row(dest, y);
+            std::uint8_t* __restrict d = out.data();
             const std::uint8_t* s1 = row(src, y);
             if (y == 0 || y + 1 == h || w < 3) {
-                std::memcpy(d, s1, bytes);
+                emit(y, s1);
                 continue;
             }
             const std::uint8_t* __restrict r0 = row(src, y - 1);
@@ -380,8 +382,35 @@ void convolve3x3CopyEdges(
             }
             std::memcpy(d, s1, 4);
             std::memcpy(d + bytes - 4, s1 + bytes - 4, 4);
+            emit(y, static_cast<const std::uint8_t*>(d));
         }
     });
+}
+
+// floor(v / 255) = (v + 1 + (v >> 8)) >> 8 for v below 65535.
+inline unsigned div255(unsigned v)
+{
+    return (v + 1 + (v >> 8)) >> 8;
+}
+
+// One row of vImagePremultipliedConstAlphaBlend_ARGB8888 with top read through
+// vImagePremultiplyData_ARGB8888 first.
+void premultiplyAndBlendRow(const std::uint8_t* __restrict top, std::uint8_t constAlpha,
+    const std::uint8_t* __restrict bottom, std::uint8_t* __restrict d, std::size_t width)
+{
+    const unsigned ca = constAlpha;
+    for (std::size_t x = 0; x < width; ++x) {
+        const unsigned a = top[4 * x];
+        const unsigned t[4] = { a, a == 255 ? top[4 * x + 1] : mul255(top[4 * x + 1], a),
+            a == 255 ? top[4 * x + 2] : mul255(top[4 * x + 2], a),
+            a == 255 ? top[4 * x + 3] : mul255(top[4 * x + 3], a) };
+        const unsigned inv = 255 - mul255(a, ca);
+        for (int c = 0; c < 4; ++c) {
+            const unsigned v = t[c] * ca + bottom[4 * x + c] * inv + 127;
+            const unsigned q = v < 65535 ? div255(v) : v / 255;
+            d[4 * x + c] = std::uint8_t(q > 255 ? 255 : q);
+        }
+    }
 }
 
 } // namespace
@@ -397,7 +426,8 @@ vImage_Error vImageConvolve_ARGB8888(const vImage_Buffer* src, const vImage_Buff
         return kvImageInvalidParameter;
     if (kernelWidth == 3 && kernelHeight == 3 && roiX == 0 && roiY == 0 && sameSize(src, dest)
         && ((flags & kvImageCopyInPlace) || !(flags & (kvImageBackgroundColorFill | kvImageEdgeExtend)))) {
-        convolve3x3CopyEdges(src, dest, kernel, divisor);
+        convolve3x3CopyEdges(src, kernel, divisor,
+            [&](std::size_t y, const std::uint8_t* out) { std::memcpy(row(dest, y), out, src->width * 4); });
         return kvImageNoError;
     }
     const long kh = long(kernelHeight) / 2, kw = long(kernelWidth) / 2;
@@ -689,9 +719,7 @@ vImage_Error vImagePremultipliedConstAlphaBlend_ARGB8888(const vImage_Buffer* sr
         || !sameSize(srcBottom, dest))
         return kvImageInvalidParameter;
     const unsigned ca = constAlpha;
-    // floor(v / 255) = (v + 1 + (v >> 8)) >> 8 for v below 65535; premultiplied input keeps
-    // v at most 255 * 255 + 127.
-    auto div255 = [](unsigned v) { return (v + 1 + (v >> 8)) >> 8; };
+    // Premultiplied input keeps v at most 255 * 255 + 127, where div255 holds.
     forRows(dest->height, dest->width, [&](std::size_t y0, std::size_t y1) {
         for (std::size_t y = y0; y < y1; ++y) {
             const std::uint8_t* __restrict t = row(srcTop, y);
@@ -706,6 +734,17 @@ vImage_Error vImagePremultipliedConstAlphaBlend_ARGB8888(const vImage_Buffer* sr
                 }
             }
         }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImageConvolveThenBlendOver_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
+    const std::int16_t kernel[9], std::int32_t divisor, std::uint8_t constAlpha, vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest) || !kernel || divisor <= 0 || overlaps(src, dest))
+        return kvImageInvalidParameter;
+    convolve3x3CopyEdges(src, kernel, divisor, [&](std::size_t y, const std::uint8_t* convolved) {
+        premultiplyAndBlendRow(row(src, y), constAlpha, convolved, row(dest, y), src->width);
     });
     return kvImageNoError;
 }
@@ -833,8 +872,8 @@ void lookUpToARGB(const vImage_Buffer* src, const std::uint8_t* const tables[3],
                     const std::uint32_t g = t0[s[0]];
                     p = 0xffu | g << 8 | g << 16 | g << 24;
                 }
-                const std::uint8_t bytes[4] = { std::uint8_t(p), std::uint8_t(p >> 8), std::uint8_t(p >> 16),
-                    std::uint8_t(p >> 24) };
+                const std::uint8_t bytes[4]
+                    = { std::uint8_t(p), std::uint8_t(p >> 8), std::uint8_t(p >> 16), std::uint8_t(p >> 24) };
                 std::memcpy(d + 4 * x, bytes, 4);
             }
         }
