@@ -3,6 +3,7 @@
 //
 //   quillum-bench [--photo PATH] [Google Benchmark flags]   (makes the photo if missing)
 //   quillum-bench --make-photo PATH                         (makes the photo and exits)
+//   quillum-bench [--photo PATH] --render-hashes            (a hash of each render's pixels)
 
 #include "PhotoMaker.h"
 
@@ -17,6 +18,7 @@
 #include "platform/ImageEncoder.h"
 #include "platform/UserDefaults.h"
 
+#include <QCryptographicHash>
 #include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
@@ -90,7 +92,42 @@ struct RenderSettings {
     bool pictureCorrection = false;
     int sharpen = 0;
     int fixedWidth = 0; // 0: no scaling
+    int cropSide = 0; // 0: the whole picture, else a centred square of this side
+    float gamma = 1.0f;
+    float red = 0.0f;
+    bool invert = false;
+    int outputMode = OutputModeColor;
+    bool flipHorizontal = false;
 };
+
+Rect frameFor(const BitmapImageRep& bitmap, const RenderSettings& settings)
+{
+    if (settings.cropSide <= 0)
+        return wholePicture(bitmap);
+    const double side = settings.cropSide;
+    return Rect { (bitmap.pixelsWide() - side) / 2, (bitmap.pixelsHigh() - side) / 2, side, side };
+}
+
+// A controller on the photo with every setting applied and the frame set.
+void setUpRender(zent3controller& controller, const DecodedBitmap& photo, const RenderSettings& settings)
+{
+    controller.setSourcePicture(photo.bitmap.clone(), photo.properties, QString::fromStdString(g_photoPath));
+    controller.leftPanel().selRect()->setFrame(frameFor(photo.bitmap, settings));
+    // One render for all the settings instead of one per setter.
+    zent3controller::RenderBatch batch(controller);
+    controller.setAutoLevelsIsOn(settings.autoLevels);
+    controller.setPictureCorrectionIsOn(settings.pictureCorrection);
+    controller.setGammaValue(settings.gamma);
+    controller.setRedValue(settings.red);
+    controller.setInvertIsOn(settings.invert);
+    controller.setOutputModeTag(settings.outputMode);
+    controller.setFlipHorizontal(settings.flipHorizontal);
+    controller.setSharpenLevel(settings.sharpen);
+    if (settings.fixedWidth > 0) {
+        controller.setOutputWidthIsFixed(true);
+        controller.setOutputWidthVal(settings.fixedWidth);
+    }
+}
 
 void BM_render(benchmark::State& state, RenderSettings settings)
 {
@@ -100,24 +137,13 @@ void BM_render(benchmark::State& state, RenderSettings settings)
         return;
     }
     zent3controller controller;
-    controller.setSourcePicture(photo->bitmap.clone(), photo->properties, QString::fromStdString(g_photoPath));
-    controller.leftPanel().selRect()->setFrame(wholePicture(photo->bitmap));
-    {
-        // One render for all the settings instead of one per setter.
-        zent3controller::RenderBatch batch(controller);
-        controller.setAutoLevelsIsOn(settings.autoLevels);
-        controller.setPictureCorrectionIsOn(settings.pictureCorrection);
-        controller.setGammaValue(1.0f);
-        controller.setSharpenLevel(settings.sharpen);
-        if (settings.fixedWidth > 0) {
-            controller.setOutputWidthIsFixed(true);
-            controller.setOutputWidthVal(settings.fixedWidth);
-        }
-    }
+    setUpRender(controller, *photo, settings);
     // Also a warm-up: the first render pays for first-touch page faults of its buffers.
     controller.redrawOutput();
     const auto out = controller.outPict();
-    const int expectedWidth = settings.fixedWidth > 0 ? settings.fixedWidth : photo->bitmap.pixelsWide();
+    const int expectedWidth = settings.fixedWidth > 0
+        ? settings.fixedWidth
+        : (settings.cropSide > 0 ? settings.cropSide : photo->bitmap.pixelsWide());
     if (!out || out->pixelsWide() != expectedWidth) {
         state.SkipWithError("the render did not give the expected output");
         return;
@@ -127,6 +153,84 @@ void BM_render(benchmark::State& state, RenderSettings settings)
         controller.redrawOutput();
         benchmark::DoNotOptimize(controller.outPict().get());
     }
+}
+
+// The first render after a picture is opened: the controller and its buffers are new, so
+// the render also pays for first-touch page faults. Only the render is timed.
+void BM_firstRender(benchmark::State& state, RenderSettings settings)
+{
+    const DecodedBitmap* photo = decodedPhoto();
+    if (!photo) {
+        state.SkipWithError("the photo did not decode");
+        return;
+    }
+    for (auto _ : state) {
+        auto controller = std::make_unique<zent3controller>();
+        setUpRender(*controller, *photo, settings);
+        BitmapImageRep::releaseRecycledBuffers();
+        const auto start = std::chrono::steady_clock::now();
+        controller->redrawOutput();
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        if (!controller->outPict()) {
+            state.SkipWithError("the render gave no output");
+            break;
+        }
+    }
+}
+
+// --render-hashes: one line per setting combination with a hash of the output pixels, so a
+// change meant to be faster only can be checked for identical bytes against the last build.
+int printRenderHashes()
+{
+    const DecodedBitmap* photo = decodedPhoto();
+    if (!photo)
+        return 1;
+    const std::pair<const char*, RenderSettings> rows[] = {
+        { "whole", {} },
+        { "whole autolevels", { .autoLevels = true } },
+        { "w1920 plain", { .fixedWidth = 1920 } },
+        { "w1920 autolevels+correction+sharpen1",
+            { .autoLevels = true, .pictureCorrection = true, .sharpen = 1, .fixedWidth = 1920 } },
+        { "w1920 correction gamma 0.7 red 0.2 invert sepia sharpen2",
+            { .pictureCorrection = true,
+                .sharpen = 2,
+                .fixedWidth = 1920,
+                .gamma = 0.7f,
+                .red = 0.2f,
+                .invert = true,
+                .outputMode = OutputModeSepia } },
+        { "w1920 autolevels black and white mirrored sharpen3",
+            { .autoLevels = true,
+                .sharpen = 3,
+                .fixedWidth = 1920,
+                .outputMode = OutputModeBlackAndWhite,
+                .flipHorizontal = true } },
+        { "w700 autolevels sharpen1", { .autoLevels = true, .sharpen = 1, .fixedWidth = 700 } },
+        { "w5000 autolevels", { .autoLevels = true, .fixedWidth = 5000 } },
+        { "crop4000 autolevels+sharpen1", { .autoLevels = true, .sharpen = 1, .cropSide = 4000 } },
+        { "crop4000 correction invert sharpen1",
+            { .pictureCorrection = true, .sharpen = 1, .cropSide = 4000, .gamma = 1.3f, .invert = true } },
+        { "crop1001 w640 autolevels+correction+sharpen1",
+            { .autoLevels = true, .pictureCorrection = true, .sharpen = 1, .fixedWidth = 640, .cropSide = 1001 } },
+    };
+    for (const auto& [name, settings] : rows) {
+        zent3controller controller;
+        setUpRender(controller, *photo, settings);
+        controller.redrawOutput();
+        const auto out = controller.outPict();
+        if (!out) {
+            std::printf("%-60s no output\n", name);
+            continue;
+        }
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        for (int y = 0; y < out->pixelsHigh(); ++y)
+            hash.addData(QByteArrayView(
+                out->bitmapData() + std::size_t(y) * out->bytesPerRow(), qsizetype(out->pixelsWide()) * 4));
+        std::printf(
+            "%-60s %dx%d %s\n", name, out->pixelsWide(), out->pixelsHigh(), hash.result().toHex().left(16).constData());
+    }
+    return 0;
 }
 
 // The crop panel's per-event cost: 10^6 drag steps (a corner with a locked ratio, the
@@ -476,8 +580,14 @@ void BM_captionSizeSearch(benchmark::State& state)
 
 void configure(benchmark::internal::Benchmark* b)
 {
-    // Work runs on two threads, so CPU time would overstate it; medians of 7 repetitions.
-    b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
+    // Work runs on two threads: real time is the measure, and the CPU column counts every
+    // thread of the process (steadier than real time when other programs load the machine).
+    // Medians of 7 repetitions.
+    b->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MeasureProcessCPUTime()
+        ->Repetitions(7)
+        ->ReportAggregatesOnly(true);
 }
 
 void registerBenchmarks()
@@ -489,6 +599,20 @@ void registerBenchmarks()
     configure(benchmark::RegisterBenchmark("render/w1920/autolevels+correction+sharpen1", BM_render,
         RenderSettings { .autoLevels = true, .pictureCorrection = true, .sharpen = 1, .fixedWidth = 1920 }));
     configure(benchmark::RegisterBenchmark("render/w1920/plain", BM_render, RenderSettings { .fixedWidth = 1920 }));
+    configure(benchmark::RegisterBenchmark("render/crop4000/autolevels+sharpen1", BM_render,
+        RenderSettings { .autoLevels = true, .sharpen = 1, .cropSide = 4000 }));
+    for (const auto& [name, settings] :
+        { std::pair { "render/first/w1920/autolevels+correction+sharpen1",
+              RenderSettings { .autoLevels = true, .pictureCorrection = true, .sharpen = 1, .fixedWidth = 1920 } },
+            std::pair { "render/first/crop4000/autolevels+sharpen1",
+                RenderSettings { .autoLevels = true, .sharpen = 1, .cropSide = 4000 } } })
+        benchmark::RegisterBenchmark(name, BM_firstRender, settings)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->MeasureProcessCPUTime()
+            ->Iterations(3)
+            ->Repetitions(7)
+            ->ReportAggregatesOnly(true);
     for (bool ahead : { true, false })
         benchmark::RegisterBenchmark(
             ahead ? "next-picture/look-ahead" : "next-picture/no-look-ahead", BM_nextPicture, ahead)
@@ -558,6 +682,8 @@ int main(int argc, char** argv)
     if (takeFlag(argc, argv, "--make-photo", makePath))
         return quillumbench::makePhoto(makePath, argv[0]) ? 0 : 1;
     takeFlag(argc, argv, "--photo", g_photoPath);
+    if (argc > 1 && !std::strcmp(argv[1], "--render-hashes"))
+        return printRenderHashes();
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

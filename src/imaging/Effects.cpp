@@ -119,17 +119,51 @@ LookupTable correctionTable(float gamma, float contrast)
     return t;
 }
 
-Status applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green, float blue)
+namespace {
+
+std::array<LookupTable, 3> correctionTables(float gamma, float contrast, float red, float green, float blue)
 {
-    LookupTable channel[3];
+    std::array<LookupTable, 3> channel;
     const float gains[3] = { 1.0f + red, 1.0f + green, 1.0f + blue };
-    for (int c = 0; c < 3; ++c)
+    for (std::size_t c = 0; c < 3; ++c)
         for (int i = 0; i < 256; ++i)
             channel[c][std::size_t(i)] = toByte(correctionValue(i, gamma, contrast) * std::max(gains[c], 0.0f));
+    return channel;
+}
+
+} // namespace
+
+Status applyPictureCorrection(BitmapImageRep& bitmap, float gamma, float contrast, float red, float green, float blue)
+{
+    const std::array<LookupTable, 3> channel = correctionTables(gamma, contrast, red, green, blue);
     vImage_Buffer buffer = bufferFor(bitmap);
     return checked(vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, channel[0].data(), channel[1].data(),
                        channel[2].data(), kvImageNoFlags),
         "the picture correction");
+}
+
+Status applyPixelEffects(BitmapImageRep& bitmap, const PixelEffects& effects)
+{
+    if (effects.correction || effects.invert) {
+        std::array<LookupTable, 3> tables;
+        if (effects.correction)
+            tables = correctionTables(effects.gamma, effects.contrast, effects.red, effects.green, effects.blue);
+        else
+            for (LookupTable& t : tables)
+                for (int i = 0; i < 256; ++i)
+                    t[std::size_t(i)] = std::uint8_t(i);
+        if (effects.invert)
+            for (LookupTable& t : tables)
+                for (std::uint8_t& v : t)
+                    v = std::uint8_t(255 - v);
+        vImage_Buffer buffer = bufferFor(bitmap);
+        if (Status s = checked(vImageTableLookUp_ARGB8888(&buffer, &buffer, nullptr, tables[0].data(), tables[1].data(),
+                                   tables[2].data(), kvImageNoFlags),
+                effects.correction ? "the picture correction" : "invert");
+            !s)
+            return s;
+    }
+    return applyOutputMode(bitmap, effects.modeTag);
 }
 
 Status applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal)
@@ -186,38 +220,26 @@ Status applySharpen(BitmapImageRep& bitmap, int level)
 {
     if (level <= 0)
         return {};
-    // The passes copy whole buffers before any routine could refuse a bitmap without pixels.
     if (bitmap.isNull())
         return Error(QStringLiteral("sharpening failed"));
     static const std::int16_t kernel[9] = { -1, -1, -1, -1, 16, -1, -1, -1, -1 };
     const Pixel_8888 background = { 255, 0, 0, 0 };
-    const std::size_t bytes = bitmap.bytesPerRow() * std::size_t(bitmap.pixelsHigh());
-    // A bad_alloc would cross the render; running out is an ordinary failure here.
-    std::unique_ptr<std::uint8_t[]> scratch(new (std::nothrow) std::uint8_t[bytes]);
-    if (!scratch)
-        return Error(QStringLiteral("there is not enough memory to sharpen"));
-    vImage_Buffer work = bufferFor(bitmap);
-    vImage_Buffer other = work;
-    other.data = scratch.get();
-    if (level == 1) {
-        if (Status s = checked(
-                vImageConvolve_ARGB8888(&work, &other, nullptr, 0, 0, kernel, 3, 3, 8, background, kvImageCopyInPlace),
-                "sharpening");
-            !s)
+    // Each pass writes a new bitmap that then takes the old one's place: no copy back, and
+    // large blocks come from the recycler, already touched by an earlier render.
+    for (int pass = 1; pass < std::max(level, 2); ++pass) {
+        BitmapImageRep next(bitmap.layout());
+        if (next.isNull())
+            return Error(QStringLiteral("there is not enough memory to sharpen"));
+        next.setColorProfile(bitmap.colorProfile());
+        const vImage_Buffer in = bufferFor(bitmap);
+        const vImage_Buffer out = bufferFor(next);
+        // Level 1: the sharpened picture under the original at half opacity.
+        const vImage_Error error = level == 1
+            ? vImageConvolveThenBlendOver_ARGB8888(&in, &out, kernel, 8, 127, kvImageNoFlags)
+            : vImageConvolve_ARGB8888(&in, &out, nullptr, 0, 0, kernel, 3, 3, 8, background, kvImageCopyInPlace);
+        if (Status s = checked(error, "sharpening"); !s)
             return s;
-        if (Status s = checked(vImagePremultiplyData_ARGB8888(&work, &work, kvImageNoFlags), "sharpening"); !s)
-            return s;
-        return checked(
-            vImagePremultipliedConstAlphaBlend_ARGB8888(&work, 127, &other, &work, kvImageNoFlags), "sharpening");
-    }
-    for (int pass = 1; pass < level; ++pass) {
-        // Each pass reads the whole previous result.
-        std::memcpy(other.data, work.data, bytes);
-        if (Status s = checked(
-                vImageConvolve_ARGB8888(&other, &work, nullptr, 0, 0, kernel, 3, 3, 8, background, kvImageCopyInPlace),
-                "sharpening");
-            !s)
-            return s;
+        bitmap = std::move(next);
     }
     return {};
 }

@@ -54,14 +54,29 @@ LookupTable correctionTable(float gamma, float contrast);
 [[nodiscard]] Status applyPictureCorrection(
     BitmapImageRep& bitmap, float gamma, float contrast, float red, float green, float blue);
 
+enum OutputModeTag { OutputModeColor = 1, OutputModeBlackAndWhite = 2, OutputModeSepia = 3 };
+
+// The per-pixel effects of the render in one go: the picture correction (when on), invert
+// (when on) and the colour mode, in this order, with the bytes of applyPictureCorrection,
+// applyInvert and applyOutputMode called one after the other. Correction and invert become
+// one table lookup; a colour mode other than colour adds one pass. Mirroring commutes with
+// all of them.
+struct PixelEffects {
+    bool correction = false;
+    float gamma = 1.0f, contrast = 0.0f, red = 0.0f, green = 0.0f, blue = 0.0f;
+    bool invert = false;
+    int modeTag = OutputModeColor;
+};
+[[nodiscard]] Status applyPixelEffects(BitmapImageRep& bitmap, const PixelEffects& effects);
+
 [[nodiscard]] Status applyMirror(BitmapImageRep& bitmap, bool vertical, bool horizontal);
 [[nodiscard]] Status applyInvert(BitmapImageRep& bitmap);
 
-enum OutputModeTag { OutputModeColor = 1, OutputModeBlackAndWhite = 2, OutputModeSepia = 3 };
 // Tag 2 black and white, 3 sepia, anything else leaves the colours unchanged.
 [[nodiscard]] Status applyOutputMode(BitmapImageRep& bitmap, int modeTag);
 
-// Level 0 none, 1 half strength (blend), k >= 2 is k - 1 full passes.
+// Level 0 none, 1 half strength (blend), k >= 2 is k - 1 full passes. The sharpened pixels
+// replace the bitmap's pixel block (its data pointer changes).
 [[nodiscard]] Status applySharpen(BitmapImageRep& bitmap, int level);
 
 // Colour multiplied by alpha, once, after all effects.

@@ -1,5 +1,6 @@
 #include "vimage.h"
 
+#include "BitmapImageRep.h"
 #include "VipsRuntime.h"
 
 #include <vips/vips.h>
@@ -7,9 +8,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,6 +20,70 @@ namespace quillum {
 namespace {
 
 constexpr std::size_t kParallelPixels = std::size_t(1) << 20;
+
+// One long-lived helper thread shared by every forRows call: a render makes a dozen passes,
+// and starting a thread for each cost more than some of the passes themselves. A caller
+// that finds it busy (another thread is rendering) starts a thread of its own as before.
+class RowHelper {
+public:
+    static RowHelper& shared()
+    {
+        static RowHelper* helper = new RowHelper; // never destroyed: it may be waiting at exit
+        return *helper;
+    }
+
+    // Runs job on the helper thread when it is free and returns true; the caller must then
+    // call wait() before job goes out of scope.
+    bool tryStart(const std::function<void()>& job)
+    {
+        if (!m_owner.try_lock())
+            return false;
+        try {
+            std::unique_lock lock(m_mutex);
+            if (!m_thread.joinable())
+                m_thread = std::thread([this] { loop(); });
+            m_job = &job;
+            m_done = false;
+        } catch (const std::exception&) {
+            m_owner.unlock();
+            return false;
+        }
+        m_wake.notify_one();
+        return true;
+    }
+
+    void wait()
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            m_finished.wait(lock, [this] { return m_done; });
+        }
+        m_owner.unlock();
+    }
+
+private:
+    void loop()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_job != nullptr; });
+            const std::function<void()>* job = m_job;
+            lock.unlock();
+            (*job)(); // never throws: forRows catches
+            lock.lock();
+            m_job = nullptr;
+            m_done = true;
+            m_finished.notify_one();
+        }
+    }
+
+    std::mutex m_owner; // held by the forRows call using the helper
+    std::mutex m_mutex;
+    std::condition_variable m_wake, m_finished;
+    const std::function<void()>* m_job = nullptr;
+    bool m_done = false;
+    std::thread m_thread;
+};
 
 // Runs fn(firstRow, endRow) over [0, height), on two threads when the buffer is large.
 template <typename Fn> void forRows(std::size_t height, std::size_t width, Fn&& fn)
@@ -36,15 +103,22 @@ template <typename Fn> void forRows(std::size_t height, std::size_t width, Fn&& 
             failure = std::current_exception();
         }
     };
-    std::thread worker;
-    try {
-        worker = std::thread(run, half, height, std::ref(failures[1]));
-    } catch (const std::exception&) {
-        run(half, height, failures[1]);
+    const std::function<void()> secondHalf = [&] { run(half, height, failures[1]); };
+    RowHelper& helper = RowHelper::shared();
+    if (helper.tryStart(secondHalf)) {
+        run(std::size_t(0), half, failures[0]);
+        helper.wait();
+    } else {
+        std::thread worker;
+        try {
+            worker = std::thread(secondHalf);
+        } catch (const std::exception&) {
+            secondHalf();
+        }
+        run(std::size_t(0), half, failures[0]);
+        if (worker.joinable())
+            worker.join();
     }
-    run(std::size_t(0), half, failures[0]);
-    if (worker.joinable())
-        worker.join();
     for (const std::exception_ptr& failure : failures)
         if (failure)
             std::rethrow_exception(failure);
@@ -264,9 +338,10 @@ namespace {
 
 // The common case of vImageConvolve_ARGB8888: a 3 x 3 kernel with edge copy. The kernel
 // is the same for all four channels, so a row is one flat run of bytes and neighbours are
-// 4 bytes apart; the loop vectorises.
-void convolve3x3CopyEdges(
-    const vImage_Buffer* src, const vImage_Buffer* dest, const std::int16_t* kernel, std::int32_t divisor)
+// 4 bytes apart; the loop vectorises. Each finished row goes to emit(y, bytes), in a
+// per-thread row buffer.
+template <typename Emit>
+void convolve3x3CopyEdges(const vImage_Buffer* src, const std::int16_t* kernel, std::int32_t divisor, Emit&& emit)
 {
     int k[9];
     for (int i = 0; i < 9; ++i)
@@ -278,11 +353,12 @@ void convolve3x3CopyEdges(
     const std::size_t w = src->width, h = src->height, bytes = w * 4;
     forRows(h, w, [&](std::size_t y0, std::size_t y1) {
         std::vector<std::int32_t> sums(bytes);
+        std::vector<std::uint8_t> out(bytes);
         for (std::size_t y = y0; y < y1; ++y) {
-            std::uint8_t* __restrict d = row(dest, y);
+            std::uint8_t* __restrict d = out.data();
             const std::uint8_t* s1 = row(src, y);
             if (y == 0 || y + 1 == h || w < 3) {
-                std::memcpy(d, s1, bytes);
+                emit(y, s1);
                 continue;
             }
             const std::uint8_t* __restrict r0 = row(src, y - 1);
@@ -306,8 +382,35 @@ void convolve3x3CopyEdges(
             }
             std::memcpy(d, s1, 4);
             std::memcpy(d + bytes - 4, s1 + bytes - 4, 4);
+            emit(y, static_cast<const std::uint8_t*>(d));
         }
     });
+}
+
+// floor(v / 255) = (v + 1 + (v >> 8)) >> 8 for v below 65535.
+inline unsigned div255(unsigned v)
+{
+    return (v + 1 + (v >> 8)) >> 8;
+}
+
+// One row of vImagePremultipliedConstAlphaBlend_ARGB8888 with top read through
+// vImagePremultiplyData_ARGB8888 first.
+void premultiplyAndBlendRow(const std::uint8_t* __restrict top, std::uint8_t constAlpha,
+    const std::uint8_t* __restrict bottom, std::uint8_t* __restrict d, std::size_t width)
+{
+    const unsigned ca = constAlpha;
+    for (std::size_t x = 0; x < width; ++x) {
+        const unsigned a = top[4 * x];
+        const unsigned t[4] = { a, a == 255 ? top[4 * x + 1] : mul255(top[4 * x + 1], a),
+            a == 255 ? top[4 * x + 2] : mul255(top[4 * x + 2], a),
+            a == 255 ? top[4 * x + 3] : mul255(top[4 * x + 3], a) };
+        const unsigned inv = 255 - mul255(a, ca);
+        for (int c = 0; c < 4; ++c) {
+            const unsigned v = t[c] * ca + bottom[4 * x + c] * inv + 127;
+            const unsigned q = v < 65535 ? div255(v) : v / 255;
+            d[4 * x + c] = std::uint8_t(q > 255 ? 255 : q);
+        }
+    }
 }
 
 } // namespace
@@ -323,7 +426,8 @@ vImage_Error vImageConvolve_ARGB8888(const vImage_Buffer* src, const vImage_Buff
         return kvImageInvalidParameter;
     if (kernelWidth == 3 && kernelHeight == 3 && roiX == 0 && roiY == 0 && sameSize(src, dest)
         && ((flags & kvImageCopyInPlace) || !(flags & (kvImageBackgroundColorFill | kvImageEdgeExtend)))) {
-        convolve3x3CopyEdges(src, dest, kernel, divisor);
+        convolve3x3CopyEdges(src, kernel, divisor,
+            [&](std::size_t y, const std::uint8_t* out) { std::memcpy(row(dest, y), out, src->width * 4); });
         return kvImageNoError;
     }
     const long kh = long(kernelHeight) / 2, kw = long(kernelWidth) / 2;
@@ -615,9 +719,7 @@ vImage_Error vImagePremultipliedConstAlphaBlend_ARGB8888(const vImage_Buffer* sr
         || !sameSize(srcBottom, dest))
         return kvImageInvalidParameter;
     const unsigned ca = constAlpha;
-    // floor(v / 255) = (v + 1 + (v >> 8)) >> 8 for v below 65535; premultiplied input keeps
-    // v at most 255 * 255 + 127.
-    auto div255 = [](unsigned v) { return (v + 1 + (v >> 8)) >> 8; };
+    // Premultiplied input keeps v at most 255 * 255 + 127, where div255 holds.
     forRows(dest->height, dest->width, [&](std::size_t y0, std::size_t y1) {
         for (std::size_t y = y0; y < y1; ++y) {
             const std::uint8_t* __restrict t = row(srcTop, y);
@@ -632,6 +734,17 @@ vImage_Error vImagePremultipliedConstAlphaBlend_ARGB8888(const vImage_Buffer* sr
                 }
             }
         }
+    });
+    return kvImageNoError;
+}
+
+vImage_Error vImageConvolveThenBlendOver_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
+    const std::int16_t kernel[9], std::int32_t divisor, std::uint8_t constAlpha, vImage_Flags)
+{
+    if (!valid(src, 4) || !valid(dest, 4) || !sameSize(src, dest) || !kernel || divisor <= 0 || overlaps(src, dest))
+        return kvImageInvalidParameter;
+    convolve3x3CopyEdges(src, kernel, divisor, [&](std::size_t y, const std::uint8_t* convolved) {
+        premultiplyAndBlendRow(row(src, y), constAlpha, convolved, row(dest, y), src->width);
     });
     return kvImageNoError;
 }
@@ -665,6 +778,47 @@ vImage_Error vImageScale_ARGB8888(const vImage_Buffer* src, const vImage_Buffer*
     return result;
 }
 
+namespace {
+
+// Two tables per channel, alternating by pixel: neighbouring pixels of the same level would
+// otherwise wait on each other's increment.
+template <std::size_t Channels> using PackedCounts = std::array<std::array<std::uint32_t, 256>, 2 * Channels>;
+
+template <std::size_t Channels>
+void countPacked(const vImage_Buffer* src, std::size_t y0, std::size_t y1, PackedCounts<Channels>& counts)
+{
+    for (auto& t : counts)
+        t.fill(0);
+    for (std::size_t y = y0; y < y1; ++y) {
+        const std::uint8_t* s = row(src, y);
+        std::size_t x = 0;
+        for (; x + 1 < src->width; x += 2, s += 2 * Channels)
+            for (std::size_t c = 0; c < Channels; ++c) {
+                ++counts[c][s[c]];
+                ++counts[Channels + c][s[Channels + c]];
+            }
+        if (x < src->width)
+            for (std::size_t c = 0; c < Channels; ++c)
+                ++counts[c][s[c]];
+    }
+}
+
+template <std::size_t Channels> void histogramPacked(const vImage_Buffer* src, vImagePixelCount* histogram[])
+{
+    // 32-bit counters are safe per half as long as a half holds fewer than 2^32 pixels.
+    std::vector<PackedCounts<Channels>> parts(2);
+    for (auto& t : parts[1])
+        t.fill(0);
+    forRows(src->height, src->width,
+        [&](std::size_t y0, std::size_t y1) { countPacked<Channels>(src, y0, y1, parts[y0 == 0 ? 0 : 1]); });
+    for (std::size_t c = 0; c < Channels; ++c)
+        for (int v = 0; v < 256; ++v)
+            histogram[c][v] = vImagePixelCount(parts[0][c][v]) + parts[0][Channels + c][v] + parts[1][c][v]
+                + parts[1][Channels + c][v];
+}
+
+} // namespace
+
 vImage_Error vImageHistogramCalculation_Packed8(
     const vImage_Buffer* src, std::size_t channels, vImagePixelCount* histogram[], vImage_Flags)
 {
@@ -673,34 +827,90 @@ vImage_Error vImageHistogramCalculation_Packed8(
     for (std::size_t c = 0; c < channels; ++c)
         if (!histogram[c])
             return kvImageInvalidParameter;
-    using Counts = std::array<std::array<std::uint32_t, 256>, 6>; // two tables per channel
-    std::vector<Counts> parts(2);
-    forRows(src->height, src->width, [&](std::size_t y0, std::size_t y1) {
-        Counts& counts = parts[y0 == 0 ? 0 : 1];
-        for (auto& t : counts)
-            t.fill(0);
-        for (std::size_t y = y0; y < y1; ++y) {
-            const std::uint8_t* s = row(src, y);
-            std::size_t x = 0;
-            for (; x + 1 < src->width; x += 2, s += 2 * channels)
-                for (std::size_t c = 0; c < channels; ++c) {
-                    ++counts[c][s[c]];
-                    ++counts[3 + c][s[channels + c]];
-                }
-            if (x < src->width)
-                for (std::size_t c = 0; c < channels; ++c)
-                    ++counts[c][s[c]];
-        }
-    });
-    if (src->height < 2 || src->height * src->width < kParallelPixels)
-        for (auto& t : parts[1])
-            t.fill(0);
-    for (std::size_t c = 0; c < channels; ++c)
-        for (int v = 0; v < 256; ++v)
-            histogram[c][v]
-                = vImagePixelCount(parts[0][c][v]) + parts[0][3 + c][v] + parts[1][c][v] + parts[1][3 + c][v];
+    if (channels == 3)
+        histogramPacked<3>(src, histogram);
+    else
+        histogramPacked<1>(src, histogram);
     return kvImageNoError;
 }
+
+namespace {
+
+// Scratch pixels for one call, taken from the recycler of large pixel buffers: the next
+// render reuses this block instead of paying its first-touch page faults again.
+BitmapImageRep scratchPacked(std::size_t width, std::size_t height, std::size_t channels)
+{
+    BitmapImageRep::Layout layout;
+    layout.width = int(width);
+    layout.height = int(height);
+    layout.samplesPerPixel = int(channels);
+    layout.bitsPerPixel = int(channels) * 8;
+    layout.hasAlpha = false;
+    layout.formatFlags = 0;
+    return BitmapImageRep(layout);
+}
+
+// Packed R,G,B or grey rows, each sample through its channel's table, into A,R,G,B with
+// A = 255. Pixels are assembled in a word and stored once: byte stores through a uint8_t
+// pointer would make the compiler reload the tables after each one.
+template <std::size_t Channels>
+void lookUpToARGB(const vImage_Buffer* src, const std::uint8_t* const tables[3], const vImage_Buffer* dest)
+{
+    const std::uint8_t* __restrict t0 = tables[0];
+    const std::uint8_t* __restrict t1 = tables[Channels == 3 ? 1 : 0];
+    const std::uint8_t* __restrict t2 = tables[Channels == 3 ? 2 : 0];
+    forRows(dest->height, dest->width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            const std::uint8_t* __restrict s = row(src, y);
+            std::uint8_t* __restrict d = row(dest, y);
+            for (std::size_t x = 0; x < dest->width; ++x, s += Channels) {
+                std::uint32_t p;
+                if constexpr (Channels == 3) {
+                    p = 0xffu | std::uint32_t(t0[s[0]]) << 8 | std::uint32_t(t1[s[1]]) << 16
+                        | std::uint32_t(t2[s[2]]) << 24;
+                } else {
+                    const std::uint32_t g = t0[s[0]];
+                    p = 0xffu | g << 8 | g << 16 | g << 24;
+                }
+                const std::uint8_t bytes[4]
+                    = { std::uint8_t(p), std::uint8_t(p >> 8), std::uint8_t(p >> 16), std::uint8_t(p >> 24) };
+                std::memcpy(d + 4 * x, bytes, 4);
+            }
+        }
+    });
+}
+
+// The same without the alpha: packed samples through their tables into packed samples,
+// four pixels (three words of R,G,B) at a time.
+template <std::size_t Channels>
+void lookUpPacked(const vImage_Buffer* src, const std::uint8_t* const tables[3], const vImage_Buffer* dest)
+{
+    const std::uint8_t* __restrict t0 = tables[0];
+    const std::uint8_t* __restrict t1 = tables[Channels == 3 ? 1 : 0];
+    const std::uint8_t* __restrict t2 = tables[Channels == 3 ? 2 : 0];
+    const std::size_t n = dest->width * Channels;
+    forRows(dest->height, dest->width, [&](std::size_t y0, std::size_t y1) {
+        for (std::size_t y = y0; y < y1; ++y) {
+            const std::uint8_t* __restrict s = row(src, y);
+            std::uint8_t* __restrict d = row(dest, y);
+            std::size_t i = 0;
+            for (; i + 12 <= n; i += 12) {
+                std::uint8_t out[12];
+                for (std::size_t k = 0; k < 12; k += 3) {
+                    out[k] = t0[s[i + k]];
+                    out[k + 1] = t1[s[i + k + 1]];
+                    out[k + 2] = t2[s[i + k + 2]];
+                }
+                std::memcpy(d + i, out, 12);
+            }
+            for (; i < n; i += Channels)
+                for (std::size_t c = 0; c < Channels; ++c)
+                    d[i + c] = (c == 0 ? t0 : c == 1 ? t1 : t2)[s[i + c]];
+        }
+    });
+}
+
+} // namespace
 
 vImage_Error vImageScaleLookUp_Packed8toARGB8888(const vImage_Buffer* src, std::size_t channels, std::size_t roiX,
     std::size_t roiY, std::size_t roiWidth, std::size_t roiHeight, const std::uint8_t* const tables[3],
@@ -710,62 +920,78 @@ vImage_Error vImageScaleLookUp_Packed8toARGB8888(const vImage_Buffer* src, std::
         || roiX + roiWidth > src->width || roiY + roiHeight > src->height || src->rowBytes != src->width * channels
         || src->width > INT32_MAX || src->height > INT32_MAX || dest->width > INT32_MAX || dest->height > INT32_MAX)
         return kvImageInvalidParameter;
-    ensureVipsStarted();
-    VipsImage* in = vips_image_new_from_memory(
-        src->data, src->rowBytes * src->height, int(src->width), int(src->height), int(channels), VIPS_FORMAT_UCHAR);
-    if (!in)
-        return kvImageInternalError;
-    std::vector<VipsImage*> chain { in };
-    auto step = [&](auto op) {
-        VipsImage* out = nullptr;
-        if (op(chain.back(), &out) != 0)
-            return false;
-        chain.push_back(out);
-        return true;
-    };
-    std::vector<std::uint8_t> lut;
-    bool ok = step([&](VipsImage* i, VipsImage** o) {
-        return vips_extract_area(i, o, int(roiX), int(roiY), int(roiWidth), int(roiHeight), nullptr);
-    });
-    if (ok && tables) {
-        lut.resize(256 * channels);
-        for (std::size_t v = 0; v < 256; ++v)
-            for (std::size_t c = 0; c < channels; ++c)
-                lut[v * channels + c] = tables[c] ? tables[c][v] : std::uint8_t(v);
-        VipsImage* table = vips_image_new_from_memory(lut.data(), lut.size(), 256, 1, int(channels), VIPS_FORMAT_UCHAR);
-        ok = table && step([&](VipsImage* i, VipsImage** o) { return vips_maplut(i, o, table, nullptr); });
-        if (table)
-            g_object_unref(table);
+    std::uint8_t identity[256];
+    for (int i = 0; i < 256; ++i)
+        identity[i] = std::uint8_t(i);
+    const std::uint8_t* t[3] = { identity, identity, identity };
+    if (tables)
+        for (std::size_t c = 0; c < 3; ++c)
+            t[c] = tables[c] ? tables[c] : identity;
+    const vImage_Buffer roi { static_cast<std::uint8_t*>(src->data) + roiY * src->rowBytes + roiX * channels, roiHeight,
+        roiWidth, src->rowBytes };
+    // At full size the lookup writes the destination directly: no resampling, no vips.
+    if (roiWidth == dest->width && roiHeight == dest->height) {
+        if (channels == 3 && !tables)
+            return vImageConvert_RGB888toARGB8888(&roi, nullptr, 255, dest, false, kvImageNoFlags);
+        if (channels == 3)
+            lookUpToARGB<3>(&roi, t, dest);
+        else
+            lookUpToARGB<1>(&roi, t, dest);
+        return kvImageNoError;
     }
-    const bool sameSize = roiWidth == dest->width && roiHeight == dest->height;
-    if (ok && !sameSize)
-        ok = step([&](VipsImage* i, VipsImage** o) { return resizeExactly(i, o, dest->width, dest->height); });
+    // The tables go through a packed copy of the region before resampling (vips' own
+    // maplut took longer than the resampling itself).
+    BitmapImageRep looked;
+    VipsImage* in = nullptr;
+    if (tables) {
+        looked = scratchPacked(roiWidth, roiHeight, channels);
+        if (looked.isNull())
+            return kvImageInternalError;
+        const vImage_Buffer packed { looked.bitmapData(), roiHeight, roiWidth, roiWidth * channels };
+        if (channels == 3)
+            lookUpPacked<3>(&roi, t, &packed);
+        else
+            lookUpPacked<1>(&roi, t, &packed);
+        ensureVipsStarted();
+        in = vips_image_new_from_memory(looked.bitmapData(), roiWidth * roiHeight * channels, int(roiWidth),
+            int(roiHeight), int(channels), VIPS_FORMAT_UCHAR);
+    } else {
+        ensureVipsStarted();
+        VipsImage* whole = vips_image_new_from_memory(src->data, src->rowBytes * src->height, int(src->width),
+            int(src->height), int(channels), VIPS_FORMAT_UCHAR);
+        if (whole && vips_extract_area(whole, &in, int(roiX), int(roiY), int(roiWidth), int(roiHeight), nullptr) != 0)
+            in = nullptr;
+        if (whole)
+            g_object_unref(whole);
+    }
+    if (!in) {
+        vips_error_clear();
+        return kvImageInternalError;
+    }
+    VipsImage* scaled = nullptr;
     vImage_Error result = kvImageInternalError;
-    if (ok && chain.back()->Xsize == int(dest->width) && chain.back()->Ysize == int(dest->height)) {
-        std::size_t size = 0;
-        void* mem = vips_image_write_to_memory(chain.back(), &size);
-        if (mem && size == dest->width * dest->height * channels) {
-            const vImage_Buffer packed { mem, dest->height, dest->width, dest->width * channels };
-            if (channels == 3) {
+    // The resampled samples land in a recycled block, then become A,R,G,B.
+    BitmapImageRep samples = scratchPacked(dest->width, dest->height, channels);
+    if (!samples.isNull() && resizeExactly(in, &scaled, dest->width, dest->height) == 0
+        && scaled->Xsize == int(dest->width) && scaled->Ysize == int(dest->height)) {
+        VipsImage* out = vips_image_new_from_memory(samples.bitmapData(), dest->width * dest->height * channels,
+            int(dest->width), int(dest->height), int(channels), VIPS_FORMAT_UCHAR);
+        if (out && vips_image_write(scaled, out) == 0) {
+            const vImage_Buffer packed { samples.bitmapData(), dest->height, dest->width, dest->width * channels };
+            const std::uint8_t* none[3] = { identity, identity, identity };
+            if (channels == 3)
                 result = vImageConvert_RGB888toARGB8888(&packed, nullptr, 255, dest, false, kvImageNoFlags);
-            } else {
-                forRows(dest->height, dest->width, [&](std::size_t y0, std::size_t y1) {
-                    for (std::size_t y = y0; y < y1; ++y) {
-                        const std::uint8_t* g = row(&packed, y);
-                        std::uint8_t* d = row(dest, y);
-                        for (std::size_t x = 0; x < dest->width; ++x) {
-                            d[4 * x] = 255;
-                            d[4 * x + 1] = d[4 * x + 2] = d[4 * x + 3] = g[x];
-                        }
-                    }
-                });
+            else {
+                lookUpToARGB<1>(&packed, none, dest);
                 result = kvImageNoError;
             }
         }
-        g_free(mem);
+        if (out)
+            g_object_unref(out);
     }
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
-        g_object_unref(*it);
+    if (scaled)
+        g_object_unref(scaled);
+    g_object_unref(in);
     if (result != kvImageNoError)
         vips_error_clear();
     return result;

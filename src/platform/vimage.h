@@ -125,6 +125,13 @@ enum : vImage_Flags {
 [[nodiscard]] vImage_Error vImageHistogramCalculation_Packed8(
     const vImage_Buffer* src, std::size_t channels, vImagePixelCount* histogram[], vImage_Flags flags);
 
+// Half-strength sharpening in one pass: the 3 x 3 convolution of src with edges copied
+// (vImageConvolve_ARGB8888 with kvImageCopyInPlace), then src premultiplied laid over it with
+// constAlpha (vImagePremultiplyData_ARGB8888, vImagePremultipliedConstAlphaBlend_ARGB8888):
+// the bytes of those three calls. src and dest must not overlap.
+[[nodiscard]] vImage_Error vImageConvolveThenBlendOver_ARGB8888(const vImage_Buffer* src, const vImage_Buffer* dest,
+    const std::int16_t kernel[9], std::int32_t divisor, std::uint8_t constAlpha, vImage_Flags flags);
+
 // One pass from an opaque packed source (`channels` 1 = grey or 3 = R,G,B samples per
 // pixel, rows tightly packed) to an ARGB8888 dest: the region of interest is cut out, each
 // channel goes through its table (tables null: unchanged; grey uses tables[0]), the result

@@ -218,3 +218,37 @@ TEST(OutputSize, Rule)
     const OutputSize huge = outputSizeFor(1000, 1000, { 1000000, 0, true, false, false });
     EXPECT_EQ(std::pair(huge.ruleWidth, huge.ruleHeight), std::pair(1000000, 1000000)) << "the fields get the request";
 }
+
+TEST(Effects, PixelEffectsInOnePassEqualTheStepByStepCalls)
+{
+    // Every level in every channel, under combinations that exercise each table and the
+    // colour modes (sepia's bias clamps at both ends).
+    auto ramp = [] {
+        BitmapImageRep rep = BitmapImageRep::makeARGB(256, 3);
+        for (int i = 0; i < 256 * 3; ++i) {
+            std::uint8_t* p = rep.bitmapData() + 4 * i;
+            p[0] = 255, p[1] = std::uint8_t(i), p[2] = std::uint8_t(i * 7), p[3] = std::uint8_t(255 - i);
+        }
+        return rep;
+    };
+    const PixelEffects cases[] = {
+        {},
+        { .correction = true, .gamma = 0.6f, .contrast = 0.3f, .red = 0.4f, .green = -0.2f, .blue = -1.5f },
+        { .invert = true },
+        { .modeTag = OutputModeSepia },
+        { .correction = true, .gamma = 1.4f, .contrast = -0.5f, .invert = true, .modeTag = OutputModeBlackAndWhite },
+        { .correction = true, .gamma = 1.0f, .invert = true, .modeTag = OutputModeSepia },
+    };
+    for (const PixelEffects& e : cases) {
+        BitmapImageRep steps = ramp(), fused = ramp();
+        if (e.correction) {
+            ASSERT_TRUE(applyPictureCorrection(steps, e.gamma, e.contrast, e.red, e.green, e.blue).ok());
+        }
+        if (e.invert) {
+            ASSERT_TRUE(applyInvert(steps).ok());
+        }
+        ASSERT_TRUE(applyOutputMode(steps, e.modeTag).ok());
+        ASSERT_TRUE(applyPixelEffects(fused, e).ok());
+        EXPECT_EQ(bytes(fused), bytes(steps)) << e.correction << e.invert << e.modeTag;
+    }
+}

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -188,4 +190,50 @@ TEST(WorkingBitmap, DescriptionNamesHeightFirst)
                   .planar = true,
                   .formatFlags = BitmapFormatFloatingPointSamples })),
         QStringLiteral("2 x 2 (4 channels, planar w/alpha, floating point, Calibrated RGB)"));
+}
+
+TEST(WorkingBitmap, LookUpAtFullSizeEqualsConvertingThenLookingUp)
+{
+    // No resampling at the crop's own size: the one-pass path must still give the
+    // step-by-step bytes, for grey and RGB, with and without tables, on both thread paths.
+    LookupTable tables[3];
+    for (int i = 0; i < 256; ++i) {
+        tables[0][std::size_t(i)] = std::uint8_t(255 - i);
+        tables[1][std::size_t(i)] = std::uint8_t(i / 2);
+        tables[2][std::size_t(i)] = std::uint8_t(i * 3);
+    }
+    const std::array<LookupTable, 3> all { tables[0], tables[1], tables[2] };
+    struct Case {
+        int channels, w, h;
+        bool withTables;
+        Rect crop;
+    };
+    for (const Case c : { Case { 3, 31, 17, true, { 3, 2, 21, 11 } }, { 1, 31, 17, true, { 0, 0, 31, 17 } },
+             { 3, 31, 17, false, { 5, 1, 7, 9 } }, { 3, 1200, 1000, true, { 10, 20, 1150, 960 } } }) {
+        BitmapImageRep::Layout l;
+        l.width = c.w, l.height = c.h, l.hasAlpha = false, l.formatFlags = 0;
+        l.samplesPerPixel = c.channels, l.bitsPerPixel = 8 * c.channels;
+        l.colorSpace = c.channels == 1 ? ColorSpace::CalibratedWhite : ColorSpace::CalibratedRGB;
+        BitmapImageRep source(l);
+        for (std::size_t i = 0; i < source.planeBytes(); ++i)
+            source.bitmapData()[i] = std::uint8_t(i * 37 + i / 91);
+        BitmapImageRep expected = convertToWorkingBitmap(source, c.crop);
+        ASSERT_FALSE(expected.isNull());
+        if (c.withTables) {
+            vImage_Buffer b = bufferFor(expected);
+            ASSERT_EQ(
+                vImageTableLookUp_ARGB8888(&b, &b, nullptr, tables[0].data(), tables[c.channels == 1 ? 0 : 1].data(),
+                    tables[c.channels == 1 ? 0 : 2].data(), kvImageNoFlags),
+                kvImageNoError);
+            if (c.channels == 1) // grey goes through the red table only
+                for (std::size_t i = 0; i < expected.planeBytes(); i += 4)
+                    expected.bitmapData()[i + 2] = expected.bitmapData()[i + 3] = expected.bitmapData()[i + 1];
+        }
+        const BitmapImageRep oneStep = convertLookUpAndScale(
+            source, c.crop, c.withTables ? &all : nullptr, expected.pixelsWide(), expected.pixelsHigh());
+        ASSERT_FALSE(oneStep.isNull());
+        EXPECT_TRUE(
+            std::equal(expected.bitmapData(), expected.bitmapData() + expected.planeBytes(), oneStep.bitmapData()))
+            << c.channels << " channels, " << c.w << " x " << c.h;
+    }
 }

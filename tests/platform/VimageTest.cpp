@@ -254,3 +254,41 @@ TEST(Vimage, ScaleGivesExactSizesAndKeepsFlatColour)
                     << r.sw << "x" << r.sh << " -> " << r.dw << "x" << r.dh << " at " << x << "," << y;
     }
 }
+
+TEST(Vimage, ConvolveThenBlendOverEqualsItsThreeSteps)
+{
+    const std::int16_t sharpen[9] = { -1, -1, -1, -1, 16, -1, -1, -1, -1 };
+    const Pixel_8888 bg = { 255, 0, 0, 0 };
+    // Sizes probe all-edge pictures, one inner pixel, and the two-thread split; alphas mix
+    // opaque pixels with translucent ones.
+    struct Case {
+        std::size_t w, h;
+        bool opaque;
+    };
+    for (const Case c : { Case { 1, 1, true }, { 2, 7, false }, { 3, 3, true }, { 17, 9, false }, { 1100, 1000, false },
+             { 1024, 1030, true } }) {
+        Image src(c.w, c.h);
+        std::uint32_t seed = 12345;
+        for (std::uint8_t& b : src.bytes) {
+            seed = seed * 1103515245u + 12345u;
+            b = std::uint8_t(seed >> 24);
+        }
+        for (std::size_t y = 0; y < c.h; ++y)
+            for (std::size_t x = 0; x < c.w; ++x)
+                if (c.opaque || (x + y) % 3 == 0)
+                    src.px(x, y)[0] = 255;
+        Image convolved(c.w, c.h), expected(c.w, c.h), fused(c.w, c.h), top = src;
+        vImage_Buffer s = src.buffer(), k = convolved.buffer(), t = top.buffer(), e = expected.buffer(),
+                      f = fused.buffer();
+        ASSERT_EQ(
+            vImageConvolve_ARGB8888(&s, &k, nullptr, 0, 0, sharpen, 3, 3, 8, bg, kvImageCopyInPlace), kvImageNoError);
+        ASSERT_EQ(vImagePremultiplyData_ARGB8888(&t, &t, kvImageNoFlags), kvImageNoError);
+        ASSERT_EQ(vImagePremultipliedConstAlphaBlend_ARGB8888(&t, 127, &k, &e, kvImageNoFlags), kvImageNoError);
+        ASSERT_EQ(vImageConvolveThenBlendOver_ARGB8888(&s, &f, sharpen, 8, 127, kvImageNoFlags), kvImageNoError);
+        EXPECT_EQ(fused.bytes, expected.bytes) << c.w << " x " << c.h;
+    }
+    Image img(4, 4);
+    vImage_Buffer b = img.buffer();
+    EXPECT_EQ(vImageConvolveThenBlendOver_ARGB8888(&b, &b, sharpen, 8, 127, kvImageNoFlags), kvImageInvalidParameter)
+        << "in place";
+}
