@@ -132,7 +132,11 @@ int run(int argc, char** argv)
             return fail(error);
     }
 
-    Result<DecodedBitmap> decoded = decodeImageFile(in);
+    // Only the crop's pixels are read (the region is clipped to the picture, so without
+    // --crop it is all of it): a JPEG decodes just those, straight through libjpeg.
+    DecodeOptions decodeOptions;
+    decodeOptions.region = o.crop.value_or(Rect { 0, 0, 1e9, 1e9 });
+    Result<DecodedBitmap> decoded = decodeImageFile(in, decodeOptions);
     if (!decoded)
         return fail(decoded.error());
     const double w = decoded->bitmap.pixelsWide(), h = decoded->bitmap.pixelsHigh();

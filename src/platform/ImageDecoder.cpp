@@ -1,6 +1,7 @@
 #include "ImageDecoder.h"
 
 #include "JpegMarkers.h"
+#include "JpegRegionDecoder.h"
 #include "VipsRuntime.h"
 
 #include <exiv2/exiv2.hpp>
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -533,8 +535,32 @@ VipsImage* openDataHeader(const QByteArray& data)
         "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr);
 }
 
-Result<BitmapImageRep> decodePixels(
-    const Subject& subject, VipsImagePtr image, const DecodeOptions& options, const Budget& budget)
+// A JPEG file's bytes and the part of it a region decode covers.
+struct RegionSource {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    Rect region;
+};
+
+// The rows and columns `region` touches, with a pixel to spare on each side so that the
+// renderer's own rounding of the same rectangle stays inside; empty when nothing is left.
+PixelSpan spanFor(const Rect& region, int width, int height)
+{
+    const double top = double(height) - region.y - region.height;
+    const double edges[4] = { std::floor(region.x) - 1, std::floor(top) - 1, std::ceil(region.x + region.width) + 1,
+        std::ceil(top + region.height) + 1 };
+    for (double edge : edges)
+        if (!std::isfinite(edge))
+            return {};
+    const int left = int(std::clamp(edges[0], 0.0, double(width)));
+    const int upper = int(std::clamp(edges[1], 0.0, double(height)));
+    const int right = int(std::clamp(edges[2], double(left), double(width)));
+    const int lower = int(std::clamp(edges[3], double(upper), double(height)));
+    return { left, upper, right - left, lower - upper };
+}
+
+Result<BitmapImageRep> decodePixels(const Subject& subject, VipsImagePtr image, const DecodeOptions& options,
+    const Budget& budget, const RegionSource* regionSource)
 {
     if (auto refused = checkDimensions(subject, image.get(), options))
         return *refused;
@@ -559,8 +585,24 @@ Result<BitmapImageRep> decodePixels(
                 .arg(width)
                 .arg(height));
 
-    if (auto stopped = copyPixels(subject, image.get(), CopyTarget { &*bitmap, bands }, budget))
-        return *stopped;
+    // Grey and RGB straight from the file only: CMYK and converted colour spaces keep the
+    // whole decode's conversions.
+    bool decoded = false;
+    if (regionSource && prepared.family != Family::CMYK && prepared.keepProfile && !prepared.hasAlpha) {
+        std::optional<Error> stopped;
+        const auto keepGoing = [&] {
+            stopped = budget.stopReason(subject);
+            return !stopped;
+        };
+        const JpegRegionOutcome outcome = decodeJpegRegion(
+            regionSource->data, regionSource->size, spanFor(regionSource->region, width, height), *bitmap, keepGoing);
+        if (outcome == JpegRegionOutcome::Stopped && stopped)
+            return *stopped;
+        decoded = outcome == JpegRegionOutcome::Decoded;
+    }
+    if (!decoded)
+        if (auto stopped = copyPixels(subject, image.get(), CopyTarget { &*bitmap, bands }, budget))
+            return *stopped;
     if (prepared.keepProfile)
         bitmap->setColorProfile(profile);
     return std::move(*bitmap);
@@ -569,13 +611,13 @@ Result<BitmapImageRep> decodePixels(
 // Takes ownership of header (null when the loader failed and left its reason in vips).
 template <typename LoadMetadata>
 Result<DecodedBitmap> decode(const Subject& subject, VipsImage* header, const DecodeOptions& options,
-    const Budget& budget, LoadMetadata loadMetadata)
+    const Budget& budget, LoadMetadata loadMetadata, const RegionSource* regionSource = nullptr)
 {
     if (!header)
         return damaged(subject);
     VipsImagePtr image(header);
     const std::optional<int> orientation = vipsOrientation(image.get());
-    Result<BitmapImageRep> pixels = decodePixels(subject, std::move(image), options, budget);
+    Result<BitmapImageRep> pixels = decodePixels(subject, std::move(image), options, budget, regionSource);
     if (!pixels)
         return Error(pixels.error());
     QVariantMap properties = makeProperties(loadMetadata(), pixels->pixelsWide(), pixels->pixelsHigh(), orientation);
@@ -616,6 +658,11 @@ Result<DecodedBitmap> decodeImageFile(const QString& path, const DecodeOptions& 
             return *jpeg.refused;
         if (jpeg.completed)
             return decode(subject, openDataHeader(*jpeg.completed), options, budget, metadata);
+        // The mapping stays valid while the file is open, for the whole decode.
+        if (const uchar* mapped = options.region ? file.map(0, file.size()) : nullptr) {
+            const RegionSource source { mapped, std::size_t(file.size()), *options.region };
+            return decode(subject, openFileHeader(fileName, loader), options, budget, metadata, &source);
+        }
     }
     return decode(subject, openFileHeader(fileName, loader), options, budget, metadata);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Decoding image files into bitmaps, through libvips (pixels, ICC profile) and Exiv2
-// (the property dictionary). Any thread may call these; they share no state.
+// (the property dictionary); a JPEG region straight through libjpeg (JpegRegionDecoder.h).
+// Any thread may call these; they share no state.
 
 #include "BitmapImageRep.h"
+#include "Geometry.h"
 #include "Result.h"
 #include "VipsRuntime.h"
 
@@ -11,6 +13,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace quillum {
 
@@ -39,6 +42,13 @@ struct DecodeOptions {
     std::chrono::milliseconds timeLimit { 20000 };
     // Borrowed, may be null: lets another thread stop the decode.
     CancelToken* cancel = nullptr;
+    // Set when only this part of the picture will be read (source pixels, Geometry.h's
+    // convention, clipped to the picture; stored pixels, before any turn by the EXIF
+    // orientation): a baseline grey or colour JPEG file then decodes only the rows and
+    // columns it covers, into a bitmap of the full size that is zero elsewhere; inside the
+    // part its pixels are those of a whole decode. Any other file, and any JPEG where that
+    // cannot be sure, is decoded whole.
+    std::optional<Rect> region {};
 };
 
 Result<DecodedBitmap> decodeImageFile(const QString& path, const DecodeOptions& options = {});
