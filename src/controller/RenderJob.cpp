@@ -86,7 +86,8 @@ RenderResult render(const RenderRequest& rq, const RenderCancel* cancel)
     const OutputSize& size = r.size;
     const bool opaque = convertsOpaque(source);
     std::shared_ptr<BitmapImageRep> work;
-    if (size.scales && opaque)
+    // Opaque sources go straight to the output size, scaled or not.
+    if (opaque)
         work = scaledInOnePass(rq, r.histoVals, size.width, size.height, cancel);
     if (cancelled(cancel))
         return abandoned();
@@ -117,18 +118,15 @@ RenderResult render(const RenderRequest& rq, const RenderCancel* cancel)
     }
     if (cancelled(cancel))
         return abandoned();
-    // Correction, mirroring, invert, colour mode and sharpen, in this order.
+    // Correction, mirroring, invert, colour mode and sharpen, in this order (the result).
     BitmapImageRep& out = *work;
     auto effects = [&]() -> Status {
-        if (rq.pictureCorrectionIsOn)
-            if (Status s = applyPictureCorrection(out, rq.gamma, rq.contrast, rq.red, rq.green, rq.blue); !s)
-                return s;
+        // Mirroring commutes with the per-pixel effects, which run as one table and a mode pass.
         if (Status s = applyMirror(out, rq.flipVertical, rq.flipHorizontal); !s)
             return s;
-        if (rq.invertIsOn)
-            if (Status s = applyInvert(out); !s)
-                return s;
-        if (Status s = applyOutputMode(out, rq.outputModeTag); !s)
+        const PixelEffects pixelEffects { rq.pictureCorrectionIsOn, rq.gamma, rq.contrast, rq.red, rq.green, rq.blue,
+            rq.invertIsOn, rq.outputModeTag };
+        if (Status s = applyPixelEffects(out, pixelEffects); !s)
             return s;
         if (cancelled(cancel))
             return {};

@@ -43,8 +43,10 @@ TEST(AsyncGestures, DraggingTheFramePreviewsTheOutputAndTheReleaseRendersItInFul
     ASSERT_TRUE(session.open(session.picture("big.jpg")));
     session.controller.setAutoLevelsIsOn(true);
     session.controller.setSharpenLevel(1);
+    session.controller.leftPanel().selRect()->setFrame({ 1000, 800, 2000, 1500 });
+    session.controller.redrawOutput();
     session.settle();
-    auto* output = session.window.findChild<OutputViewWidget*>();
+    auto* output = session.window.outputView();
     ASSERT_NE(output, nullptr);
     ASSERT_TRUE(session.controller.outPict());
     const Rect before = session.frame();
@@ -87,7 +89,7 @@ TEST(AsyncGestures, TheNextPhotoArrivesWithItsTitlePictureAndOutputTogether)
     writePhoto(session.picture("2.jpg"), 4000, 3000, QColor(40, 80, 210));
     ASSERT_TRUE(session.open(session.pictures.path()));
     ASSERT_TRUE(session.window.windowTitle().startsWith(QStringLiteral("1.jpg")));
-    auto* output = session.window.findChild<OutputViewWidget*>();
+    auto* output = session.window.outputView();
     ASSERT_NE(output, nullptr);
     EXPECT_GT(middleColour(output->grab().toImage()).red(), 150);
 
