@@ -1,14 +1,23 @@
 // quillum-bench-app: the crop view's repaint for one drag step with a 6000 x 4000 picture
 // shown fitted to a 1200 x 800 panel (offscreen platform). Prints timings; asserts none.
 
+#include "app/MainWindow.h"
 #include "app/cropframe/PkCroppingImageViewWidget.h"
+#include "controller/zent3controller.h"
 #include "cropframe/PkCroppingImageView.h"
 #include "platform/ImageDecoder.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <memory>
@@ -51,6 +60,64 @@ void BM_dragStepRepaint(benchmark::State& state)
     model.mouseUp({});
 }
 
+// The window walking a folder of five copies of the photo with the next-picture command:
+// the time from the command to its title, picture and (preview) output being shown and
+// painted, one second after the previous photo (the look-ahead has had its time), and the
+// process's peak memory at the end.
+void BM_windowNextPhoto(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    for (int i = 1; i <= 5; ++i)
+        QFile::copy(QString::fromStdString(g_photo), folder.filePath(QStringLiteral("photo-%1.jpg").arg(i)));
+    NotificationCenter center;
+    zent3controller controller(center);
+    MainWindow window(controller);
+    controller.setUiServices(&window);
+    controller.awakeFromNib();
+    window.resize(1400, 880);
+    window.show();
+    QCoreApplication::processEvents();
+    auto settle = [&](int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms || controller.renderIsPending())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    };
+    if (!controller.applicationOpenFile(folder.path())) {
+        state.SkipWithError("the folder did not open");
+        return;
+    }
+    {
+        // Effects on and a fixed width, as a photographer walking a shoot has them.
+        zent3controller::RenderBatch batch(controller);
+        controller.setAutoLevelsIsOn(true);
+        controller.setSharpenLevel(1);
+        controller.setOutputWidthIsFixed(true);
+        controller.setOutputWidthVal(1920);
+    }
+    settle(1000);
+    int shown = 1;
+    for (auto _ : state) {
+        if (shown == 5) {
+            state.PauseTiming();
+            controller.goFirstPic();
+            settle(1000);
+            shown = 1;
+            state.ResumeTiming();
+        }
+        QElapsedTimer t;
+        t.start();
+        controller.goNextPic();
+        window.repaint();
+        state.SetIterationTime(t.nsecsElapsed() / 1e9);
+        ++shown;
+        settle(1000);
+    }
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peakRSS_MB"] = double(usage.ru_maxrss) * 1024 / 1e6;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -66,6 +133,11 @@ int main(int argc, char** argv)
         ->UseRealTime()
         ->Repetitions(7)
         ->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("app/window-next-photo", BM_windowNextPhoto)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(8)
+        ->Repetitions(1);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

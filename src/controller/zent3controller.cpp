@@ -189,7 +189,8 @@ bool zent3controller::openPicture(const QString& path)
     return showPictureAtPath(path, false);
 }
 
-void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap& properties, const QString& path)
+void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap& properties, const QString& path,
+    std::shared_ptr<const BitmapImageRep> reduced)
 {
     m_backupSrcImageRep.reset();
     m_sourceProperties = properties;
@@ -208,6 +209,9 @@ void zent3controller::setSourcePicture(BitmapImageRep bitmap, const QVariantMap&
         m_imageInfo = imageInfoFor(bitmap);
         m_leftPanel.setPictureSize({ double(bitmap.pixelsWide()), double(bitmap.pixelsHigh()) });
         m_srcImageRep = std::make_unique<BitmapImageRep>(std::move(bitmap));
+        // Before the announcements: the crop view shows the picture from it.
+        if (reduced)
+            m_previewSource = { std::move(reduced), m_srcImageRep };
     }
     ++m_sourceGeneration;
     didChangeValueForKey(key::imageInfo);

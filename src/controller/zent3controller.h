@@ -73,7 +73,9 @@ public:
     // --- The source picture ----------------------------------------------------------
     // Makes `bitmap` the current source (the left panel's picture) with its file's
     // property dictionary; discards the backup, records the description. Does not render.
-    void setSourcePicture(BitmapImageRep bitmap, const QVariantMap& properties = {}, const QString& path = {});
+    // `reduced`, when given, is the picture's reduced copy (see reducedSourceCopy).
+    void setSourcePicture(BitmapImageRep bitmap, const QVariantMap& properties = {}, const QString& path = {},
+        std::shared_ptr<const BitmapImageRep> reduced = nullptr);
     bool hasSource() const { return m_srcImageRep != nullptr; }
     const BitmapImageRep* srcImageRep() const { return m_srcImageRep.get(); }
     std::shared_ptr<const BitmapImageRep> sharedSource() const { return m_srcImageRep; }

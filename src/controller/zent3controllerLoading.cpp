@@ -42,10 +42,7 @@ bool zent3controller::loadRepByName(const QString& path)
         return false;
     }
     const QVariantMap properties = decoded->properties;
-    std::shared_ptr<const BitmapImageRep> reduced = std::move(decoded->reduced);
-    setSourcePicture(std::move(decoded->bitmap), properties, path);
-    if (reduced)
-        m_previewSource = { std::move(reduced), m_srcImageRep };
+    setSourcePicture(std::move(decoded->bitmap), properties, path, std::move(decoded->reduced));
     m_imagePath = path;
     m_leftPanel.selRect()->setPreRotatedAngleDegs(0);
     didChangeValueForKey(key::rotationField);

@@ -342,7 +342,8 @@ std::optional<RenderRequest> zent3controller::makePreviewRequest(Rect rect)
         rect.y += rect.height;
         rect.height = -rect.height;
     }
-    if (!clipToPicture(rect, m_leftPanel.pictureSize()))
+    // A crop small enough to render in place needs no stand-in.
+    if (!clipToPicture(rect, m_leftPanel.pictureSize()) || !rendersAsynchronously(rect))
         return std::nullopt;
     const PixelRect pixels = pixelRectFor(rect, m_srcImageRep->pixelsHigh());
     if (pixels.width <= 0 || pixels.height <= 0)

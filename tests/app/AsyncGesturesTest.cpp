@@ -50,6 +50,7 @@ TEST(AsyncGestures, DraggingTheFramePreviewsTheOutputAndTheReleaseRendersItInFul
     ASSERT_NE(output, nullptr);
     ASSERT_TRUE(session.controller.outPict());
     const Rect before = session.frame();
+    const float scale = session.controller.leftPanel().scale();
 
     // Press inside the frame and move it in small steps, as a hand does, letting the window
     // run between the steps.
@@ -74,6 +75,7 @@ TEST(AsyncGestures, DraggingTheFramePreviewsTheOutputAndTheReleaseRendersItInFul
     session.settle();
     QCoreApplication::processEvents();
     EXPECT_FALSE(output->showsPreview());
+    EXPECT_EQ(session.controller.leftPanel().scale(), scale);
     const Rect after = session.frame();
     EXPECT_NE(after.x, before.x);
     ASSERT_TRUE(session.controller.outPict());
