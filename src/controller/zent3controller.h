@@ -139,8 +139,8 @@ public:
     // Asks for a preview of the frame as it is now (ignored unless renders are asynchronous
     // and the reduced copy is ready).
     void previewOutput(Rect rect);
-    // The longer side of the reduced copy previews are rendered from, and of the previews.
-    static constexpr int kPreviewLongSide = RotationThumbnails::kReducedLongSide;
+    // The longer side of the previews (an output panel's size; they are made from the reduced copy).
+    static constexpr int kPreviewLongSide = 1024;
     bool outputFileSavedLabelIsHidden() const { return m_outputFileSavedLabelHidden; }
     void outputFileSavedLabelHidden(bool hidden);
     void setOutputDecorator(OutputDecorator* decorator) { m_decorator = decorator; }
