@@ -13,20 +13,34 @@
 #include <QThread>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 using namespace quillum;
 
 namespace {
 
+QGuiApplication*& ownApplication()
+{
+    static QGuiApplication* app = nullptr;
+    return app;
+}
+
+// One for the rest of the run unless a test before made one; deleted after the last test,
+// so the font libraries it started are shut down too.
 void guiApplication()
 {
     static int argc = 1;
     static char name[] = "test";
     static char* argv[] = { name, nullptr };
     if (!QCoreApplication::instance())
-        new QGuiApplication(argc, argv); // lives for the rest of the run
+        ownApplication() = new QGuiApplication(argc, argv);
 }
+
+struct ApplicationEnvironment : ::testing::Environment {
+    void TearDown() override { delete std::exchange(ownApplication(), nullptr); }
+};
+const bool environmentRegistered = (::testing::AddGlobalTestEnvironment(new ApplicationEnvironment), true);
 
 BitmapImageRep photo(int w, int h)
 {
