@@ -406,9 +406,16 @@ void BM_saveLosslessCrop(benchmark::State& state)
     }
 }
 
-// The whole gesture: save the crop and step to the next photo, after looking at it a second.
-void BM_saveAndAdvance(benchmark::State& state)
+void ensureGuiApplication();
+
+// The whole gesture: save the crop and step to the next photo, after looking at it a second;
+// the file written first (the command line) or while the next photo shows (the window, where
+// the outcome arrives through the event loop). Timed until the next photo is shown, or until
+// the write's outcome is taken (`untilConfirmed`).
+void BM_saveAndAdvance(benchmark::State& state, bool whileAdvancing, bool untilConfirmed)
 {
+    if (whileAdvancing)
+        ensureGuiApplication();
     const std::filesystem::path folder = fivePhotoFolder();
     const std::filesystem::path saved = std::filesystem::path(g_photoPath).parent_path() / "saved";
     std::filesystem::create_directories(saved);
@@ -417,6 +424,7 @@ void BM_saveAndAdvance(benchmark::State& state)
     controller.leftPanel().setScrollViewFrameSize({ 1200, 800 });
     controller.setPlaySoundOnSave(false);
     controller.setAdvanceToNextOnCrop(true);
+    controller.setWriteWhileAdvancing(whileAdvancing);
     controller.setCurrentSaveWithMetadata(false);
     controller.setCurrentOutputPath(QString::fromStdString(saved.string()));
     controller.applicationOpenFile(QString::fromStdString((folder / "photo-0.jpg").string()));
@@ -430,9 +438,13 @@ void BM_saveAndAdvance(benchmark::State& state)
         std::filesystem::create_directories(saved);
         const int before = controller.currentPicIndex();
         const auto start = std::chrono::steady_clock::now();
-        if (!controller.saveCrop() || controller.currentPicIndex() == before)
+        bool saved = controller.saveCrop();
+        const auto shown = std::chrono::steady_clock::now();
+        saved = controller.finishPendingSave() && saved;
+        const auto confirmed = std::chrono::steady_clock::now();
+        if (!saved || controller.currentPicIndex() == before)
             state.SkipWithError("the save did not write or advance");
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(std::chrono::duration<double>((untilConfirmed ? confirmed : shown) - start).count());
     }
 }
 
@@ -625,12 +637,21 @@ void registerBenchmarks()
     configure(benchmark::RegisterBenchmark("save/jpeg-1920-q90-plain", BM_saveJpeg, false));
     configure(benchmark::RegisterBenchmark("save/jpeg-1920-q90-metadata", BM_saveJpeg, true));
     configure(benchmark::RegisterBenchmark("save/lossless-crop-24mp", BM_saveLosslessCrop));
-    benchmark::RegisterBenchmark("save/save-and-advance", BM_saveAndAdvance)
-        ->Unit(benchmark::kMillisecond)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Repetitions(3)
-        ->ReportAggregatesOnly(true);
+    const struct {
+        const char* name;
+        bool whileAdvancing, untilConfirmed;
+    } saveGestures[] = {
+        { "save/save-and-advance/written-first", false, false },
+        { "save/save-and-advance/while-advancing", true, false },
+        { "save/save-and-advance/while-advancing-until-confirmed", true, true },
+    };
+    for (const auto& g : saveGestures)
+        benchmark::RegisterBenchmark(g.name, BM_saveAndAdvance, g.whileAdvancing, g.untilConfirmed)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(3)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true);
     configure(benchmark::RegisterBenchmark("rotate/quarter", BM_rotate, 90.0f));
     configure(benchmark::RegisterBenchmark("rotate/30-degrees", BM_rotate, 30.0f));
     configure(benchmark::RegisterBenchmark("cropframe/1e6-drag-steps", BM_dragSteps));

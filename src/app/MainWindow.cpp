@@ -250,6 +250,8 @@ MainWindow::MainWindow(zent3controller& controller, QWidget* parent)
     m_controller.setRotationThumbnailPixelRatio(devicePixelRatioF());
     // Large renders run on the render worker: the window never waits for one.
     m_controller.setRenderMode(zent3controller::RenderMode::Large);
+    // A save that advances encodes while the next picture is made ready.
+    m_controller.setWriteWhileAdvancing(true);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize size = initialSize(screen ? screen->availableGeometry().size() : QSize());
     resize(size);
@@ -315,6 +317,7 @@ MainWindow::~MainWindow()
     // A render still running must not report its end to this window's busy indicator.
     m_controller.discardPendingRender();
     m_controller.setRenderMode(zent3controller::RenderMode::Synchronous);
+    m_controller.setWriteWhileAdvancing(false); // a write still running is waited for
 }
 
 void MainWindow::setBusy(bool busy)

@@ -108,6 +108,8 @@ void zent3controller::onFinishLaunch(const Notification&)
 
 void zent3controller::onQuit(const Notification&)
 {
+    // A file being written is waited for (and its name counted on before the settings go).
+    finishPendingSave();
     // Quitting never waits for a picture nobody will see.
     cancelDecoding();
     removeTemporaryFolder();

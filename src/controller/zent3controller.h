@@ -14,6 +14,7 @@
 #include "controller/MenuModel.h"
 #include "controller/RenderWorker.h"
 #include "controller/RotationThumbnails.h"
+#include "controller/SaveJob.h"
 #include "cropframe/PkCenterImageView.h"
 #include "cropframe/PkCroppingImageView.h"
 #include "decorations/DecorationDrawing.h"
@@ -22,6 +23,8 @@
 #include "decorations/PkResizerScreen.h"
 #include "imaging/Effects.h"
 #include "imaging/OutputSize.h"
+#include "imaging/WorkingBitmap.h"
+#include "output/LosslessSave.h"
 #include "presets/PresetLibrary.h"
 #include "platform/BitmapImageRep.h"
 #include "platform/ImageEncoder.h"
@@ -768,6 +771,8 @@ public:
     // After a save or a drag-out: advances the name's counter (nothing under rule 2) and
     // shows the saved-file label.
     void incrementCurrentFileName();
+    // The counter alone, without the label.
+    void countOnOutputFileName();
     void changeDraggedFileName(const QString& base);
     // An unset output folder becomes the home folder.
     void changeOutputFileName(const QString& base);
@@ -801,6 +806,17 @@ public:
     void setPlaySoundOnSave(bool on) { m_playSoundOnSave = on; }
     bool advanceToNextOnCrop() const { return m_advanceToNextOnCrop; }
     void setAdvanceToNextOnCrop(bool on) { m_advanceToNextOnCrop = on; }
+    // When a save advances, the file is encoded on another thread while the next picture is
+    // made ready (the window); off, it is written first (the command line, most tests). The
+    // results are the same either way.
+    // saveCrop then returns once the next picture is shown; the write's outcome is taken
+    // when it arrives through the event loop, or by the next command that needs it.
+    void setWriteWhileAdvancing(bool on);
+    bool writeWhileAdvancing() const { return m_writeWhileAdvancing; }
+    bool saveIsPending() const { return m_pendingSave.has_value(); }
+    // Waits for a write still running and takes its outcome; false when it failed (the
+    // user is then back on its photo, told why).
+    bool finishPendingSave();
     int currentJpegQuality() const { return m_currentJpegQuality; }
     void setCurrentJpegQuality(int q) { m_currentJpegQuality = std::clamp(q, 0, 100); }
     bool currentSaveWithMetadata() const { return m_currentSaveWithMetadata; }
@@ -1089,6 +1105,33 @@ private:
     bool saveOutputReady();
     // `whyNotLossless`: as writeCropLosslessWhenPossible's `whyNot`, when that option is on.
     [[nodiscard]] Status writeOutput(const QString& path, ImageFileType type, QString* whyNotLossless = nullptr) const;
+    EncodeOptions currentEncodeOptions() const;
+    SaveJob saveJobFor(
+        const QString& path, ImageFileType type, const EncodeOptions& options, bool losslessWhenPossible) const;
+    LosslessSaveState losslessSaveState(
+        ImageFileType type, const EncodeOptions& options, JpegLayout* layout = nullptr) const;
+    PixelRect clippedCut() const;
+    bool saveCropWhileAdvancing(const QString& path);
+    void noteSavedFile(const QString& path, const QString& whyNotLossless);
+    bool m_writeWhileAdvancing = false;
+    // A write running while the next picture shows, and what its failure puts back.
+    struct PendingSave {
+        std::unique_ptr<SaveWriter> writer;
+        QString path;
+        int index = -1;
+        QString sourcePath;
+        EditSnapshot edit;
+        QString name;
+        Rect lastSavedRect;
+        bool labelHidden = true;
+        QStringList recentImages;
+        std::uint64_t labelHides = 0;
+        std::uint64_t nameFieldSets = 0;
+    };
+    std::optional<PendingSave> m_pendingSave;
+    // Counted so a save confirmed after the advance can tell what the advance changed.
+    std::uint64_t m_savedLabelHides = 0;
+    std::uint64_t m_nameFieldSets = 0;
     void presetSavePanel(UiServices::SavePanel& panel) const;
     void takeSavePanelChoices(const UiServices::SavePanel& panel);
     bool mayReplace(const QString& path, const QString& confirmed);

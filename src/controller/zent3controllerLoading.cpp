@@ -164,7 +164,7 @@ bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)
 
 void zent3controller::showPastedPicture(BitmapImageRep picture)
 {
-    if (picture.isNull())
+    if (picture.isNull() || !finishPendingSave())
         return;
     startMyTimer();
     loadRepByImageObject(std::move(picture));

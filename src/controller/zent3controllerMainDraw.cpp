@@ -140,6 +140,7 @@ void zent3controller::renderOutput(Rect rect)
     if (m_dontShowCropFlag)
         return;
     // The note about the last save no longer describes what is shown.
+    ++m_savedLabelHides;
     outputFileSavedLabelHidden(true);
     if (!m_srcImageRep)
         return;

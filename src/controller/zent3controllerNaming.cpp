@@ -81,6 +81,7 @@ void zent3controller::setOutputFileNameFieldText(const QString& base)
     // Rule 1 keeps the running name, so the drag file keeps its name too.
     if (outputFileRuleFromValue(m_outputFileRule) == OutputFileRule::RunningName)
         return;
+    ++m_nameFieldSets;
     setCurrentOutputFileName(outputFileNameForShownPicture(m_outputFileRule, m_currentOutputFileName, base));
     changeOutputFileName(m_currentOutputFileName);
     changeDraggedFileName(m_currentOutputFileName);
@@ -97,13 +98,18 @@ void zent3controller::incrementCurrentFileName()
 {
     if (!outputFileRuleCounts(m_outputFileRule))
         return;
-    setCurrentOutputFileName(quillum::incrementCurrentFileName(m_currentOutputFileName));
-    changeOutputFileName(m_currentOutputFileName);
-    changeDraggedFileName(m_currentOutputFileName);
+    countOnOutputFileName();
     // Showing the saved-file label records the frame as saved; the label setter does not
     // record it, so it is done here.
     m_lastSavedRect = m_leftPanel.selRect() ? m_leftPanel.selRect()->frame() : Rect {};
     outputFileSavedLabelHidden(false);
+}
+
+void zent3controller::countOnOutputFileName()
+{
+    setCurrentOutputFileName(quillum::incrementCurrentFileName(m_currentOutputFileName));
+    changeOutputFileName(m_currentOutputFileName);
+    changeDraggedFileName(m_currentOutputFileName);
 }
 
 void zent3controller::changeDraggedFileName(const QString& base)

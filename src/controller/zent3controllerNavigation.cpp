@@ -26,6 +26,8 @@ QString absoluteClean(const QString& path)
 
 bool zent3controller::adoptList(const QString& home, QStringList list, const QString& chosen)
 {
+    if (!finishPendingSave())
+        return false;
     // An empty result keeps the previous list so the buttons still mean what they show, and
     // says why nothing changed.
     if (list.isEmpty()) {
@@ -106,6 +108,9 @@ void zent3controller::createListWithDialogue()
 
 void zent3controller::goNextPic(const Sender&)
 {
+    // A write still running for the photo shown decides where "next" is.
+    if (!finishPendingSave())
+        return;
     if (m_pics.isEmpty() || m_currentPicIndex + 1 >= m_pics.size())
         return;
     ++m_currentPicIndex;
@@ -116,6 +121,8 @@ void zent3controller::goNextPic(const Sender&)
 
 void zent3controller::goPrevPic(const Sender&)
 {
+    if (!finishPendingSave())
+        return;
     if (m_pics.isEmpty() || m_currentPicIndex <= 0)
         return;
     --m_currentPicIndex;
@@ -126,6 +133,8 @@ void zent3controller::goPrevPic(const Sender&)
 
 void zent3controller::goFirstPic(const Sender&)
 {
+    if (!finishPendingSave())
+        return;
     if (m_pics.isEmpty())
         return;
     m_currentPicIndex = 0;
@@ -136,6 +145,8 @@ void zent3controller::goFirstPic(const Sender&)
 
 void zent3controller::goLastPic(const Sender&)
 {
+    if (!finishPendingSave())
+        return;
     if (m_pics.isEmpty())
         return;
     m_currentPicIndex = int(m_pics.size() - 1);
@@ -165,6 +176,8 @@ void zent3controller::displayFileCounter()
 
 void zent3controller::closeImage(const Sender&)
 {
+    if (!finishPendingSave())
+        return;
     setSourcePicture(BitmapImageRep {}, {}, {});
     // A render still running for the closed picture is never shown.
     discardPendingRender();

@@ -4,6 +4,7 @@
 
 #include "zent3controller.h"
 
+#include "controller/SaveJob.h"
 #include "imaging/WorkingBitmap.h"
 #include "output/LosslessSave.h"
 #include "output/OutputNaming.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -37,9 +39,16 @@ bool zent3controller::saveOutputReady()
     return m_outPict && double(m_outPict->pixelsWide()) * double(m_outPict->pixelsHigh()) >= 1.0;
 }
 
-// The output with the current encoding options. The output folder is made again if it was
-// removed since it was chosen; a failure to make it is the result.
+// The output with the current encoding options.
 Status zent3controller::writeOutput(const QString& path, ImageFileType type, QString* whyNotLossless) const
+{
+    const SaveOutcome outcome = runSaveJob(saveJobFor(path, type, currentEncodeOptions(), m_losslessWhenPossible));
+    if (whyNotLossless)
+        *whyNotLossless = outcome.whyNotLossless;
+    return outcome.written;
+}
+
+EncodeOptions zent3controller::currentEncodeOptions() const
 {
     EncodeOptions options;
     options.jpegQuality = m_currentJpegQuality;
@@ -47,11 +56,7 @@ Status zent3controller::writeOutput(const QString& path, ImageFileType type, QSt
     options.metadataSourcePath = m_sourcePath; // empty for a picture without a file
     options.landscape = m_currentSavingLandscape;
     options.keepAlpha = !m_noTransparencyChannel;
-    if (Status folder = makeFolderPath(QFileInfo(path).absolutePath()); !folder)
-        return folder;
-    if (m_losslessWhenPossible)
-        return writeCropLosslessWhenPossible(path, type, options, whyNotLossless);
-    return writeWorkingBitmap(*m_outPict, path, type, options);
+    return options;
 }
 
 void zent3controller::setLosslessWhenPossible(bool on)
@@ -65,8 +70,51 @@ void zent3controller::setLosslessWhenPossible(bool on)
 Status zent3controller::writeCropLosslessWhenPossible(
     const QString& path, ImageFileType type, const EncodeOptions& options, QString* whyNot) const
 {
-    if (!m_outPict)
-        return StagedFile(path).failure(QStringLiteral("there is no picture to save"));
+    const SaveOutcome outcome = runSaveJob(saveJobFor(path, type, options, true));
+    if (whyNot)
+        *whyNot = outcome.whyNotLossless;
+    return outcome.written;
+}
+
+// Everything the write needs, copied now: the output and the decision to copy the source's
+// blocks are those of the state the save was asked in.
+SaveJob zent3controller::saveJobFor(
+    const QString& path, ImageFileType type, const EncodeOptions& options, bool losslessWhenPossible) const
+{
+    SaveJob job;
+    job.path = path;
+    job.type = type;
+    job.options = options;
+    job.output = m_outPict;
+    if (!losslessWhenPossible || !m_outPict)
+        return job;
+    JpegLayout layout;
+    const LosslessSaveState state = losslessSaveState(type, options, &layout);
+    job.whyNotLossless = whyNotLossless(state);
+    if (!job.whyNotLossless.isEmpty())
+        return job;
+    const PixelRect cut = clippedCut();
+    job.lossless = true;
+    job.sourcePath = m_sourcePath;
+    job.losslessRect = snapToMcuGrid(
+        { int(cut.x), int(cut.top), int(cut.width), int(cut.height) }, layout.mcuWidth, layout.mcuHeight);
+    return job;
+}
+
+// The rectangle the render cut: the frame clipped to the picture, rows top first.
+PixelRect zent3controller::clippedCut() const
+{
+    const ZentCropBorder* frame = m_leftPanel.selRect();
+    Rect r = frame ? frame->frame() : Rect {};
+    const Size S = m_leftPanel.pictureSize();
+    const double left = std::max(r.x, 0.0), bottom = std::max(r.y, 0.0);
+    r = { left, bottom, std::min(r.x + r.width, S.width) - left, std::min(r.y + r.height, S.height) - bottom };
+    return m_srcImageRep ? pixelRectFor(r, m_srcImageRep->pixelsHigh()) : PixelRect {};
+}
+
+LosslessSaveState zent3controller::losslessSaveState(
+    ImageFileType type, const EncodeOptions& options, JpegLayout* layoutOut) const
+{
     LosslessSaveState state;
     state.outputType = type;
     state.sourceHasFile = m_srcImageRep && !m_sourcePath.isEmpty();
@@ -86,13 +134,8 @@ Status zent3controller::writeCropLosslessWhenPossible(
     const ZentCropBorder* frame = m_leftPanel.selRect();
     state.pictureTurned = mirroredAtOpening || (frame && std::fmod(double(frame->preRotatedAngleDegs()), 360.0) != 0.0);
     state.frameTurned = frame && frame->cropAngle() != 0.0;
-    // The rectangle the render cut: the frame clipped to the picture, rows top first.
-    Rect r = frame ? frame->frame() : Rect {};
-    const Size S = m_leftPanel.pictureSize();
-    const double left = std::max(r.x, 0.0), bottom = std::max(r.y, 0.0);
-    r = { left, bottom, std::min(r.x + r.width, S.width) - left, std::min(r.y + r.height, S.height) - bottom };
-    const PixelRect cut = m_srcImageRep ? pixelRectFor(r, m_srcImageRep->pixelsHigh()) : PixelRect {};
-    state.scaled = m_outPict->pixelsWide() != cut.width || m_outPict->pixelsHigh() != cut.height;
+    const PixelRect cut = clippedCut();
+    state.scaled = !m_outPict || m_outPict->pixelsWide() != cut.width || m_outPict->pixelsHigh() != cut.height;
     state.autoLevels = m_autoLevelsIsOn;
     state.pictureCorrection = m_pictureCorrectionIsOn;
     state.mirrored = m_flipVertical || m_flipHorizontal;
@@ -101,32 +144,10 @@ Status zent3controller::writeCropLosslessWhenPossible(
     state.sharpened = m_sharpenLevel > 0;
     state.decorated
         = m_decorator && (m_decorations.captionsOn || m_decorations.bordersOn || m_decorations.logo.drawLogo);
-    state.landscapeTurn = options.landscape && m_outPict->pixelsWide() < m_outPict->pixelsHigh();
-
-    QString reason = whyNotLossless(state);
-    if (reason.isEmpty()) {
-        const JpegRect rect = snapToMcuGrid(
-            { int(cut.x), int(cut.top), int(cut.width), int(cut.height) }, layout.mcuWidth, layout.mcuHeight);
-        Result<QByteArray> jpeg = [&]() -> Result<QByteArray> {
-            try {
-                return cropJpegLosslessly(m_sourcePath, rect, { options.withMetadata, m_outPict->colorProfile() });
-            } catch (const std::bad_alloc&) {
-                return Error(QStringLiteral("out of memory"));
-            }
-        }();
-        if (jpeg) {
-            if (whyNot)
-                whyNot->clear();
-            return writeCroppedJpeg(
-                *jpeg, path, options.withMetadata ? options.metadataSourcePath : QString(), rect.width, rect.height);
-        }
-        // The file changed or is damaged past its header: the decoded picture still saves.
-        qWarning("Quillum: %s", qPrintable(jpeg.error()));
-        reason = QStringLiteral("the photo's JPEG data cannot be copied");
-    }
-    if (whyNot)
-        *whyNot = reason;
-    return writeWorkingBitmap(*m_outPict, path, type, options);
+    state.landscapeTurn = options.landscape && m_outPict && m_outPict->pixelsWide() < m_outPict->pixelsHigh();
+    if (layoutOut)
+        *layoutOut = layout;
+    return state;
 }
 
 void zent3controller::presetSavePanel(UiServices::SavePanel& panel) const
@@ -200,6 +221,8 @@ bool zent3controller::mayReplace(const QString& path, const QString& confirmed)
 
 bool zent3controller::saveCrop(const Sender&)
 {
+    if (!finishPendingSave())
+        return false;
     if (m_uiServices)
         m_uiServices->commitEditing();
     if (!saveOutputReady())
@@ -235,6 +258,8 @@ bool zent3controller::saveCrop(const Sender&)
     const QString path = outputFilePath(currentOutputPath(), currentOutputFileName(), currentOutputFileType());
     if (!mayReplace(path, confirmed))
         return false;
+    if (m_advanceToNextOnCrop && m_writeWhileAdvancing && !m_pics.isEmpty() && m_currentPicIndex + 1 < m_pics.size())
+        return saveCropWhileAdvancing(path);
     // A failed write stops here: no label, no new name, no sound, no advance.
     if (!saveCropToPath(path))
         return false;
@@ -247,6 +272,91 @@ bool zent3controller::saveCrop(const Sender&)
     return true;
 }
 
+// The file is encoded on another thread while the next picture is shown. What a confirmed
+// write changes (label, name, sound) waits for it; a failed write takes the user back to the
+// photo, its crop and the name as they were, then says why.
+bool zent3controller::saveCropWhileAdvancing(const QString& path)
+{
+    PendingSave pending;
+    pending.index = m_currentPicIndex;
+    pending.sourcePath = m_sourcePath;
+    pending.edit = editSnapshot();
+    pending.name = m_currentOutputFileName;
+    pending.lastSavedRect = m_lastSavedRect;
+    pending.labelHidden = m_outputFileSavedLabelHidden;
+    pending.recentImages = m_recentImages;
+    pending.labelHides = m_savedLabelHides;
+    pending.nameFieldSets = m_nameFieldSets;
+    pending.path = path;
+    std::weak_ptr<int> alive = m_aliveToken;
+    QCoreApplication* app = QCoreApplication::instance();
+    pending.writer = std::make_unique<SaveWriter>(
+        saveJobFor(path, m_currentOutputFileType, currentEncodeOptions(), m_losslessWhenPossible), [this, alive, app] {
+            // Writer thread: only schedule; the outcome is taken on the main thread.
+            if (app)
+                QMetaObject::invokeMethod(
+                    app,
+                    [this, alive] {
+                        if (alive.lock() && m_pendingSave && m_pendingSave->writer->finished())
+                            finishPendingSave();
+                    },
+                    Qt::QueuedConnection);
+        });
+    goNextPic();
+    m_pendingSave = std::move(pending);
+    // Without an event loop nothing would take the outcome later; a write that ended while
+    // the advance waited (its call arrived before there was anything to take) is taken now.
+    if (!app || m_pendingSave->writer->finished())
+        return finishPendingSave();
+    return true;
+}
+
+bool zent3controller::finishPendingSave()
+{
+    if (!m_pendingSave)
+        return true;
+    PendingSave pending = std::move(*m_pendingSave);
+    m_pendingSave.reset();
+    const SaveOutcome outcome = pending.writer->wait();
+    pending.writer.reset();
+
+    if (!outcome.written) {
+        m_currentPicIndex = pending.index;
+        displayFileCounter();
+        if (showListPicture() && m_sourcePath == pending.sourcePath)
+            restoreEditSnapshot(pending.edit);
+        verifyButtons();
+        setRecentImages(pending.recentImages);
+        setCurrentOutputFileName(pending.name);
+        changeOutputFileName(pending.name);
+        changeDraggedFileName(pending.name);
+        m_lastSavedRect = pending.lastSavedRect;
+        outputFileSavedLabelHidden(pending.labelHidden);
+        if (m_uiServices)
+            m_uiServices->runAlert(
+                QStringLiteral("The crop was not saved"), outcome.written.error(), { QStringLiteral("OK") });
+        return false;
+    }
+    noteSavedFile(pending.path, outcome.whyNotLossless);
+    // As when the advance came after the save: its render hid the label and its picture's
+    // name replaced the counted one, unless the picture could not be shown. A name typed
+    // since is the user's.
+    if (m_savedLabelHides == pending.labelHides)
+        outputFileSavedLabelHidden(false);
+    if (m_nameFieldSets == pending.nameFieldSets && outputFileRuleCounts(m_outputFileRule)
+        && m_currentOutputFileName == pending.name)
+        countOnOutputFileName();
+    m_firstTimeSaving = false;
+    return true;
+}
+
+void zent3controller::setWriteWhileAdvancing(bool on)
+{
+    if (!on)
+        finishPendingSave();
+    m_writeWhileAdvancing = on;
+}
+
 bool zent3controller::saveCropWithDialogue(const Sender& sender)
 {
     m_firstTimeSaving = true;
@@ -255,7 +365,7 @@ bool zent3controller::saveCropWithDialogue(const Sender& sender)
 
 bool zent3controller::saveCropWithSpecialDialogue(const Sender&)
 {
-    if (!m_uiServices)
+    if (!m_uiServices || !finishPendingSave())
         return false;
     m_uiServices->commitEditing();
     if (!saveOutputReady())
@@ -285,6 +395,15 @@ bool zent3controller::saveCropToPath(const QString& path)
             m_uiServices->runAlert(QStringLiteral("The crop was not saved"), written.error(), { QStringLiteral("OK") });
         return false;
     }
+    noteSavedFile(path, whyNotLossless);
+    outputFileSavedLabelHidden(false);
+    m_lastSavedRect = m_leftPanel.selRect()->frame();
+    return true;
+}
+
+// What a confirmed write leaves: the label's text, the recent folder and the sound.
+void zent3controller::noteSavedFile(const QString& path, const QString& whyNotLossless)
+{
     m_lastSavedPath = path;
     const QString name = QFileInfo(path).fileName();
     m_savedLabelText = !m_losslessWhenPossible ? QStringLiteral("Saved %1").arg(name)
@@ -292,15 +411,14 @@ bool zent3controller::saveCropToPath(const QString& path)
                                                : QStringLiteral("Saved %1 normally: %2").arg(name, whyNotLossless);
     didChangeValueForKey(key::savedLabelText);
     noteRecentOutputFolder(QFileInfo(path).absolutePath());
-    outputFileSavedLabelHidden(false);
-    m_lastSavedRect = m_leftPanel.selRect()->frame();
     if (m_playSoundOnSave && m_uiServices)
         m_uiServices->playSound(QStringLiteral("smena_shutter"));
-    return true;
 }
 
 QString zent3controller::writeDragFile()
 {
+    if (!finishPendingSave())
+        return {};
     finishPendingRender();
     if (m_uiServices)
         m_uiServices->commitEditing();

@@ -116,3 +116,49 @@ TEST(AsyncGestures, TheNextPhotoArrivesWithItsTitlePictureAndOutputTogether)
     ASSERT_TRUE(session.controller.outPict());
     EXPECT_EQ(session.controller.outPict()->pixelsWide(), int(session.frame().width));
 }
+
+// Ctrl+S with "advance" on: the file is the first photo's crop, the window shows the second
+// photo with the name counted on; a write that fails leaves the window on the photo, its
+// crop and its name, with the reason said.
+TEST(AsyncGestures, SaveAndAdvanceShowsTheNextPhotoOnlyAfterAConfirmedWrite)
+{
+    WindowSession session({ "1.jpg", "2.jpg" });
+    writePhoto(session.picture("1.jpg"), 4000, 3000, QColor(200, 60, 40));
+    writePhoto(session.picture("2.jpg"), 4000, 3000, QColor(40, 80, 210));
+    ASSERT_TRUE(session.open(session.pictures.path()));
+    ASSERT_TRUE(session.controller.writeWhileAdvancing());
+    session.controller.setAdvanceToNextOnCrop(true);
+    session.controller.setFirstTimeSaving(false);
+    session.controller.setOutputFileRule(1); // a running name
+    session.controller.setCurrentOutputFileName(QStringLiteral("walk-0001"));
+    session.controller.setCurrentOutputPath(session.out.path());
+    session.cropView().setFocus();
+
+    // A failed write first: the output folder lies under a plain file.
+    QFile blocker(session.output(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    session.controller.setCurrentOutputPath(blocker.fileName() + QStringLiteral("/inside"));
+    session.controller.leftPanel().selRect()->setFrame({ 500, 400, 2400, 1600 });
+    session.controller.redrawOutput();
+    session.settle();
+    session.press(QKeySequence::Save);
+    ASSERT_EQ(session.window.alerts.size(), 1);
+    EXPECT_TRUE(session.window.alerts[0].startsWith(QStringLiteral("The crop was not saved | ")));
+    EXPECT_TRUE(session.window.windowTitle().startsWith(QStringLiteral("1.jpg")));
+    EXPECT_EQ(session.controller.fileCounter(), QStringLiteral("1/2"));
+    EXPECT_EQ(session.frame(), (Rect { 500, 400, 2400, 1600 }));
+    EXPECT_EQ(session.nameField()->text(), QStringLiteral("walk-0001"));
+
+    session.controller.setCurrentOutputPath(session.out.path());
+    session.press(QKeySequence::Save);
+    const QString saved = session.output(QStringLiteral("walk-0001.jpg"));
+    const QImage file(saved);
+    ASSERT_FALSE(file.isNull());
+    EXPECT_EQ(file.size(), QSize(2400, 1600));
+    EXPECT_GT(middleColour(file).red(), 150) << "the first photo's crop";
+    EXPECT_TRUE(session.window.windowTitle().startsWith(QStringLiteral("2.jpg")));
+    EXPECT_EQ(session.controller.fileCounter(), QStringLiteral("2/2"));
+    EXPECT_EQ(session.nameField()->text(), QStringLiteral("walk-0002"));
+    EXPECT_EQ(session.window.alerts.size(), 1) << "no more questions";
+}

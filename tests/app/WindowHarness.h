@@ -184,12 +184,13 @@ struct WindowSession {
         settle();
         return true;
     }
-    // Lets a render running on the worker arrive, as a user waits to see the output.
+    // Lets a render running on the worker and a file being written arrive, as a user waits
+    // to see the output and hear the shutter.
     void settle() const
     {
         QElapsedTimer t;
         t.start();
-        while (controller.renderIsPending() && t.elapsed() < 20000)
+        while ((controller.renderIsPending() || controller.saveIsPending()) && t.elapsed() < 20000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     // Presses a key combination the way the keyboard does, to the focused widget.

@@ -1,12 +1,17 @@
 // Renders on the worker against the same renders run in place: pixels, status line and
-// announcements; bursts, saves and closes while a render runs; previews while the frame moves.
+// announcements; bursts, saves and closes while a render runs; previews while the frame moves;
+// a save written while the next photo shows.
 
 #include "controller/zent3controller.h"
 #include "platform/ImageDecoder.h"
+#include "platform/UiServices.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -15,6 +20,8 @@
 #include <functional>
 #include <utility>
 #include <vector>
+
+#include "TestSupport.h"
 
 using namespace quillum;
 
@@ -268,4 +275,66 @@ TEST(AsyncRender, APreviewFollowsTheMovingFrameButNeverReachesTheOutputOrAFile)
     Result<DecodedBitmap> saved = decodeImageFile(path);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->bitmap.pixelsWide(), sync.c.outPict()->pixelsWide());
+}
+
+// A save that advances returns with the next photo shown; the shutter and the counted name
+// wait for the write, whose outcome arrives through the event loop. A failed write is taken
+// before the next command acts: back on its photo and crop, told why.
+TEST(AsyncRender, ASaveWhileAdvancingCountsOnlyAConfirmedWrite)
+{
+    guiApplication();
+    struct Ui : UiServices {
+        QStringList sounds, alerts;
+        void playSound(const QString& name) override { sounds << name; }
+        AlertButton runAlert(const QString& title, const QString&, const QStringList&) override
+        {
+            alerts << title;
+            return AlertButton::First;
+        }
+    } ui;
+    QTemporaryDir pictures, out;
+    for (const char* name : { "a.jpg", "b.jpg", "c.jpg" })
+        QFile::copy(test::samplePath("coffee.jpg"), pictures.filePath(QString::fromLatin1(name)));
+    NotificationCenter center;
+    zent3controller c { center };
+    c.setUiServices(&ui);
+    c.awakeFromNib();
+    c.leftPanel().setScrollViewFrameSize({ 600, 400 });
+    c.setAdvanceToNextOnCrop(true);
+    c.setWriteWhileAdvancing(true);
+    c.setFirstTimeSaving(false);
+    c.setOutputFileRule(1);
+    c.setCurrentOutputFileName(QStringLiteral("walk-0001"));
+    c.setCurrentOutputPath(out.path());
+    c.applicationOpenFile(pictures.filePath(QStringLiteral("a.jpg")));
+    const auto shown = [&] { return QFileInfo(c.sourcePath()).fileName(); };
+
+    ASSERT_TRUE(c.saveCrop());
+    EXPECT_EQ(shown(), QStringLiteral("b.jpg"));
+    // A write that ended during the advance is taken at once; one still running counts nothing.
+    EXPECT_EQ(ui.sounds.isEmpty(), c.saveIsPending());
+    EXPECT_EQ(c.currentOutputFileName() == QStringLiteral("walk-0001"), c.saveIsPending());
+    QElapsedTimer t;
+    t.start();
+    while (c.saveIsPending() && t.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(ui.sounds.size(), 1);
+    EXPECT_EQ(c.currentOutputFileName(), QStringLiteral("walk-0002"));
+    EXPECT_FALSE(QImage(QDir(out.path()).filePath(QStringLiteral("walk-0001.jpg"))).isNull());
+
+    QFile blocker(out.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    c.setCurrentOutputPath(blocker.fileName() + QStringLiteral("/inside"));
+    c.leftPanel().selRect()->setFrame({ 10, 10, 200, 150 });
+    EXPECT_FALSE(c.saveCrop() && !c.saveIsPending());
+    if (c.saveIsPending()) {
+        EXPECT_EQ(shown(), QStringLiteral("c.jpg"));
+        c.goFirstPic(); // takes the outcome first, and goes nowhere
+    }
+    EXPECT_EQ(shown(), QStringLiteral("b.jpg")) << "back on the photo whose crop was not saved";
+    EXPECT_EQ(c.leftPanel().selRect()->frame(), (Rect { 10, 10, 200, 150 }));
+    EXPECT_EQ(ui.alerts, QStringList { QStringLiteral("The crop was not saved") });
+    EXPECT_EQ(c.currentOutputFileName(), QStringLiteral("walk-0002"));
+    EXPECT_EQ(ui.sounds.size(), 1);
 }

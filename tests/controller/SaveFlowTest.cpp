@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include "TestSupport.h"
 
 using namespace quillum;
@@ -209,5 +211,94 @@ TEST(SaveFlow, AReadOnlyFileIsAskedAboutAsSuch)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll() != "existing", r.replaced);
         EXPECT_EQ(QFile::permissions(path) & 0x7077, mode) << "a replaced file keeps its permissions";
+    }
+}
+
+// A save that advances, written before the advance or while it runs: the same files, names,
+// label, sounds and alerts either way. A failed write comes back to the photo and its crop.
+TEST(SaveFlow, WritingWhileAdvancingEndsAsWritingFirst)
+{
+    struct Outcome {
+        bool saved = false;
+        std::string source, counter, name, label, lastSaved; // file names, not paths
+        bool labelHidden = true, firstTime = true;
+        Rect frame;
+        std::vector<std::string> files, sounds, alerts, recent;
+    };
+    const struct {
+        const char* name;
+        int rule;
+        bool fails, lossless;
+    } rows[] = {
+        { "counted per picture", 0, false, false },
+        { "running name", 1, false, false },
+        { "source name", 2, false, false },
+        { "lossless", 1, false, true },
+        { "failed, counted per picture", 0, true, false },
+        { "failed, running name", 1, true, false },
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::optional<Outcome> first;
+        for (const bool whileAdvancing : { false, true }) {
+            SCOPED_TRACE(whileAdvancing ? "while advancing" : "written first");
+            Session s;
+            s.c.setAdvanceToNextOnCrop(true);
+            s.c.setWriteWhileAdvancing(whileAdvancing);
+            s.c.setOutputFileRule(r.rule);
+            s.c.setLosslessWhenPossible(r.lossless);
+            ASSERT_TRUE(s.c.saveCrop()); // the first save of the run, through the panel
+            s.c.goFirstPic();
+            QFile::remove(s.c.lastSavedPath()); // no replace question to answer
+            if (r.fails) {
+                QFile blocker(s.out.filePath(QStringLiteral("not-a-folder")));
+                ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+                s.c.setCurrentOutputPath(blocker.fileName() + QStringLiteral("/inside"));
+            }
+            s.c.leftPanel().selRect()->setFrame({ 12, 10, 160, 120 });
+            Outcome o;
+            const auto names = [](const QStringList& list) {
+                std::vector<std::string> out;
+                for (const QString& item : list)
+                    out.push_back(QFileInfo(item).fileName().toStdString());
+                return out;
+            };
+            o.saved = s.c.saveCrop();
+            o.saved = s.c.finishPendingSave() && o.saved; // as the next command does
+            o.source = QFileInfo(s.c.sourcePath()).fileName().toStdString();
+            o.counter = s.c.fileCounter().toStdString();
+            o.name = s.c.currentOutputFileName().toStdString();
+            o.label = s.c.savedLabelText().toStdString();
+            o.lastSaved = QFileInfo(s.c.lastSavedPath()).fileName().toStdString();
+            o.labelHidden = s.c.outputFileSavedLabelIsHidden();
+            o.firstTime = s.c.firstTimeSaving();
+            o.frame = s.c.leftPanel().selRect()->frame();
+            o.files = names(QDir(s.out.path()).entryList(QDir::Files, QDir::Name));
+            o.sounds = names(s.ui.sounds);
+            o.alerts = names(s.ui.alerts);
+            o.recent = names(s.c.recentImages());
+            EXPECT_EQ(o.saved, !r.fails);
+            EXPECT_EQ(o.source, r.fails ? "a.jpg" : "b.jpg");
+            if (r.fails) {
+                EXPECT_EQ(o.frame, (Rect { 12, 10, 160, 120 })) << "the crop as it was";
+            }
+            if (!first) {
+                first = o;
+                continue;
+            }
+            EXPECT_EQ(o.saved, first->saved);
+            EXPECT_EQ(o.source, first->source);
+            EXPECT_EQ(o.counter, first->counter);
+            EXPECT_EQ(o.name, first->name);
+            EXPECT_EQ(o.label, first->label);
+            EXPECT_EQ(o.lastSaved, first->lastSaved);
+            EXPECT_EQ(o.labelHidden, first->labelHidden);
+            EXPECT_EQ(o.firstTime, first->firstTime);
+            EXPECT_EQ(o.frame, first->frame);
+            EXPECT_EQ(o.files, first->files);
+            EXPECT_EQ(o.sounds, first->sounds);
+            EXPECT_EQ(o.alerts, first->alerts);
+            EXPECT_EQ(o.recent, first->recent);
+        }
     }
 }
