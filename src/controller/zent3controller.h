@@ -609,6 +609,8 @@ public:
     // failure says why through the UI and changes nothing.
     bool loadRepByName(const QString& path);
     void preLoadRepByName(const QString& path) { m_lookAhead.preLoadRepByName(path); }
+    void readAheadAfterRender(const QString& path);
+    void startDeferredReadAhead();
     // Stops the decodes running in the background without waiting for them (quitting
     // does, and the window's Escape may); a picture asked for later is decoded afresh.
     void cancelDecoding() { m_lookAhead.cancel(); }
@@ -1113,6 +1115,7 @@ private:
     PixelRect clippedCut() const;
     bool saveCropWhileAdvancing(const QString& path);
     void noteSavedFile(const QString& path, const QString& whyNotLossless);
+    QString m_deferredReadAhead; // the next file, read once the shown picture's output arrives
     bool m_writeWhileAdvancing = false;
     // A write running while the next picture shows, and what its failure puts back.
     struct PendingSave {

@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace quillum {
 
 bool zent3controller::loadRepByName(const QString& path)
@@ -142,7 +144,7 @@ bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)
     // The look-ahead always reads the entry after the current one, whichever way the user
     // travels.
     if (lookAhead && m_lookAheadEnabled && m_currentPicIndex >= 0 && m_currentPicIndex + 1 < m_pics.size())
-        preLoadRepByName(m_pics[m_currentPicIndex + 1]);
+        readAheadAfterRender(m_pics[m_currentPicIndex + 1]);
     timerAction();
     showMainTitle();
     setOutputFileNameFieldText(QFileInfo(path).completeBaseName());
@@ -155,11 +157,32 @@ bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)
     const Rect frame = m_leftPanel.selRect()->frame();
     mainDrawProcedure(frame);
     previewOutputNow(frame);
+    if (!renderIsPending())
+        startDeferredReadAhead();
     m_leftPanel.setLastManualRect(frame);
     showImageInFullScreenAsCrop(srcImageRep(), false);
     timerAction();
     updateMoveSliderMaxima();
     return true;
+}
+
+// With renders on the worker the next file is read once this picture's output has arrived:
+// until then its render has both cores, and the picture before it has been let go, so three
+// full-size pictures are never held at once.
+void zent3controller::readAheadAfterRender(const QString& path)
+{
+    if (m_renderMode == RenderMode::Synchronous) {
+        preLoadRepByName(path);
+        return;
+    }
+    m_deferredReadAhead = path;
+}
+
+void zent3controller::startDeferredReadAhead()
+{
+    if (m_deferredReadAhead.isEmpty())
+        return;
+    preLoadRepByName(std::exchange(m_deferredReadAhead, QString()));
 }
 
 void zent3controller::showPastedPicture(BitmapImageRep picture)

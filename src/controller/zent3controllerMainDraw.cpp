@@ -257,6 +257,7 @@ void zent3controller::collectRender(std::uint64_t generation)
     m_startDate = std::chrono::steady_clock::now()
         - std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(result->seconds));
     applyRenderResult(*result);
+    startDeferredReadAhead();
 }
 
 void zent3controller::finishPendingRender()
@@ -280,6 +281,7 @@ void zent3controller::finishPendingRender()
                 std::chrono::duration<double>(result->seconds));
         applyRenderResult(*result);
     }
+    startDeferredReadAhead();
 }
 
 void zent3controller::discardPendingRender()

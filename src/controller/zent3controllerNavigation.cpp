@@ -178,6 +178,7 @@ void zent3controller::closeImage(const Sender&)
 {
     if (!finishPendingSave())
         return;
+    m_deferredReadAhead.clear();
     setSourcePicture(BitmapImageRep {}, {}, {});
     // A render still running for the closed picture is never shown.
     discardPendingRender();

@@ -338,3 +338,29 @@ TEST(AsyncRender, ASaveWhileAdvancingCountsOnlyAConfirmedWrite)
     EXPECT_EQ(c.currentOutputFileName(), QStringLiteral("walk-0002"));
     EXPECT_EQ(ui.sounds.size(), 1);
 }
+
+// With renders on the worker, the next file is read once the shown picture's output has
+// arrived, never while three full-size pictures would be held.
+TEST(AsyncRender, TheNextFileIsReadOnceTheOutputHasArrived)
+{
+    guiApplication();
+    QTemporaryDir pictures;
+    for (const char* name : { "a.jpg", "b.jpg", "c.jpg" })
+        QFile::copy(test::samplePath("coffee.jpg"), pictures.filePath(QString::fromLatin1(name)));
+    for (const auto mode : { zent3controller::RenderMode::Synchronous, zent3controller::RenderMode::Always }) {
+        NotificationCenter center;
+        zent3controller c { center };
+        c.setRenderMode(mode);
+        c.leftPanel().setScrollViewFrameSize({ 600, 400 });
+        c.applicationOpenFile(pictures.filePath(QStringLiteral("a.jpg")));
+        c.goNextPic();
+        const QString next = pictures.filePath(QStringLiteral("c.jpg"));
+        if (c.renderIsPending()) {
+            EXPECT_TRUE(c.lookAheadPath().isEmpty());
+        } else {
+            EXPECT_EQ(c.lookAheadPath(), next);
+        }
+        EXPECT_TRUE(c.outPict()) << "waits for the render";
+        EXPECT_EQ(c.lookAheadPath(), next);
+    }
+}
