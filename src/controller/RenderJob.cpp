@@ -4,10 +4,12 @@
 #include "imaging/WorkingBitmap.h"
 #include "platform/vimage.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <new>
 #include <optional>
+#include <vector>
 
 namespace quillum {
 namespace {
@@ -70,6 +72,41 @@ RenderResult failed(RenderResult r, const QString& reason)
     return r;
 }
 
+// `in` shrunk to w × h (no larger than it) by averaging the pixels each new one covers.
+std::shared_ptr<BitmapImageRep> boxScaled(const BitmapImageRep& in, int w, int h)
+{
+    auto out = std::make_shared<BitmapImageRep>(BitmapImageRep::makeARGB(w, h));
+    if (out->isNull())
+        return nullptr;
+    out->setColorProfile(in.colorProfile());
+    const long long W = in.pixelsWide(), H = in.pixelsHigh();
+    std::vector<int> columns(std::size_t(w) + 1);
+    for (int x = 0; x <= w; ++x)
+        columns[std::size_t(x)] = int(x * W / w);
+    std::vector<std::uint32_t> sums(std::size_t(w) * 4);
+    for (int y = 0; y < h; ++y) {
+        const int top = int(y * H / h), bottom = std::max(top + 1, int((y + 1) * H / h));
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int sy = top; sy < bottom; ++sy) {
+            const std::uint8_t* s = in.bitmapData() + std::size_t(sy) * in.bytesPerRow();
+            for (int x = 0; x < w; ++x) {
+                std::uint32_t* t = &sums[std::size_t(x) * 4];
+                for (int sx = columns[std::size_t(x)]; sx < columns[std::size_t(x) + 1]; ++sx)
+                    for (int c = 0; c < 4; ++c)
+                        t[c] += s[4 * sx + c];
+            }
+        }
+        std::uint8_t* d = out->bitmapData() + std::size_t(y) * out->bytesPerRow();
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t n
+                = std::uint32_t(columns[std::size_t(x) + 1] - columns[std::size_t(x)]) * std::uint32_t(bottom - top);
+            for (int c = 0; c < 4; ++c)
+                d[4 * x + c] = std::uint8_t((sums[std::size_t(x) * 4 + c] + n / 2) / n);
+        }
+    }
+    return out;
+}
+
 RenderResult render(const RenderRequest& rq, const RenderCancel* cancel)
 {
     RenderResult r;
@@ -95,13 +132,22 @@ RenderResult render(const RenderRequest& rq, const RenderCancel* cancel)
         work = convertedCrop(source, rq.rect);
         if (!work)
             return failed(r, QStringLiteral("the crop could not be converted"));
+        // A preview is made small first (a box average is plenty for a picture that is
+        // replaced in a moment); its levels and effects then work on few pixels.
+        const bool smallFirst = rq.isPreview() && size.scales && size.width <= work->pixelsWide()
+            && size.height <= work->pixelsHigh();
+        if (smallFirst) {
+            work = boxScaled(*work, size.width, size.height);
+            if (!work)
+                return failed(r, QStringLiteral("there is not enough memory for the output size"));
+        }
         if (rq.autoLevelsIsOn) {
             if (Status levels = applyAutoLevels(*work, r.histoVals, rq.autoLevelsIsLocked); !levels)
                 return failed(r, levels.error());
         }
         if (cancelled(cancel))
             return abandoned();
-        if (size.scales) {
+        if (size.scales && !smallFirst) {
             auto scaled = std::make_shared<BitmapImageRep>(BitmapImageRep::makeARGB(size.width, size.height));
             if (scaled->isNull())
                 return failed(r, QStringLiteral("there is not enough memory for the output size"));

@@ -56,6 +56,7 @@ public:
     [[nodiscard]] static Set setFor(const BitmapImageRep& picture, double pixelRatio = 1.0);
     // The screen's device pixels to the point for the sets started from now on (1 to 4).
     void setPixelRatio(double ratio);
+    double pixelRatio() const { return m_pixelRatio; }
 
     // Test seam: each worker started after this runs `hook` on its own thread just before
     // it publishes, so a test can hold an older worker until a newer one has finished.

@@ -155,8 +155,9 @@ bool zent3controller::showPictureAtPath(const QString& path, bool lookAhead)
     adjustCroppingFrameLocation();
     m_lastSavedRect = {};
     const Rect frame = m_leftPanel.selRect()->frame();
-    mainDrawProcedure(frame);
+    // The preview first, while it has the cores to itself; the full render follows it.
     previewOutputNow(frame);
+    mainDrawProcedure(frame);
     if (!renderIsPending())
         startDeferredReadAhead();
     m_leftPanel.setLastManualRect(frame);

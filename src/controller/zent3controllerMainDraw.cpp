@@ -353,7 +353,12 @@ std::optional<RenderRequest> zent3controller::makePreviewRequest(Rect rect)
         return std::nullopt;
     RenderRequest request = makeRenderRequest(rect);
     const OutputSize shown = outputSizeFor(int(pixels.width), int(pixels.height), request.sizeSettings);
-    const double f = std::min(1.0, double(kPreviewLongSide) / std::max(shown.width, shown.height));
+    // No larger than the output panel shows it when fitted: a smaller preview comes sooner.
+    double f = std::min(1.0, double(kPreviewLongSide) / std::max(shown.width, shown.height));
+    const Size panel = m_rightPanel.scrollViewFrameSize();
+    const double ratio = m_thumbnails.pixelRatio();
+    if (keepRightFitToView() && panel.width >= 1.0 && panel.height >= 1.0)
+        f = std::min({ f, panel.width * ratio / shown.width, panel.height * ratio / shown.height });
     request.previewWidth = std::max(1, int(std::lround(shown.width * f)));
     request.previewHeight = std::max(1, int(std::lround(shown.height * f)));
     request.previewShownWidth = shown.width;
@@ -373,12 +378,10 @@ void zent3controller::previewOutput(Rect rect)
         submitRender(++m_renderGeneration, std::move(*request));
 }
 
-// A picture just shown gets its preview at once, in the same turn as its title and picture,
-// while the full render runs on the worker.
+// A picture just shown gets its preview at once, in the same turn as its title and picture;
+// its full render, on the worker, comes after.
 void zent3controller::previewOutputNow(Rect rect)
 {
-    if (!renderIsPending())
-        return;
     std::optional<RenderRequest> request = makePreviewRequest(rect);
     if (!request)
         return;

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <array>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -73,6 +74,20 @@ QByteArray pixels(const std::shared_ptr<const BitmapImageRep>& b)
     if (!b)
         return {};
     return QByteArray(reinterpret_cast<const char*>(b->bitmapData()), qsizetype(b->bytesPerRow()) * b->pixelsHigh());
+}
+
+std::array<double, 4> meanArgb(const BitmapImageRep& b)
+{
+    std::array<double, 4> sum {};
+    for (int y = 0; y < b.pixelsHigh(); ++y) {
+        const std::uint8_t* p = b.bitmapData() + std::size_t(y) * b.bytesPerRow();
+        for (int x = 0; x < b.pixelsWide(); ++x)
+            for (int c = 0; c < 4; ++c)
+                sum[std::size_t(c)] += p[4 * x + c];
+    }
+    for (double& v : sum)
+        v /= double(b.pixelsWide()) * b.pixelsHigh();
+    return sum;
 }
 
 QString withoutTime(QString label)
@@ -241,6 +256,7 @@ TEST(AsyncRender, APreviewFollowsTheMovingFrameButNeverReachesTheOutputOrAFile)
     s.c.drawRotationThumbsToButtons(); // also makes the reduced copy previews come from
     s.c.leftPanel().selRect()->setFrame({ 100, 100, 2400, 1600 });
     s.c.setAutoLevelsIsOn(true);
+    s.c.rightPanel().setScrollViewFrameSize({ 500, 300 }); // the output panel, fitted
     s.settle();
     const QByteArray before = pixels(s.c.outPict());
     const QString label = s.c.operationTimeLabel();
@@ -257,8 +273,13 @@ TEST(AsyncRender, APreviewFollowsTheMovingFrameButNeverReachesTheOutputOrAFile)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     ASSERT_TRUE(s.c.outputPreview());
-    EXPECT_LE(std::max(s.c.outputPreview()->pixelsWide(), s.c.outputPreview()->pixelsHigh()),
-        zent3controller::kPreviewLongSide);
+    // No larger than the panel shows it, and the colours of the output it stands for.
+    const BitmapImageRep& preview = *s.c.outputPreview();
+    EXPECT_LE(preview.pixelsWide(), 500);
+    EXPECT_LE(preview.pixelsHigh(), 300);
+    const std::array<double, 4> shown = meanArgb(preview), full = meanArgb(*s.c.outPict());
+    for (int c = 0; c < 4; ++c)
+        EXPECT_NEAR(shown[c], full[c], 4.0) << "channel " << c;
     EXPECT_EQ(pixels(s.c.outPict()), before);
     EXPECT_EQ(s.c.operationTimeLabel(), label);
     // The gesture's end renders the output in full; the file is that render.
