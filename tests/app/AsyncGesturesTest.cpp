@@ -117,14 +117,14 @@ TEST(AsyncGestures, TheNextPhotoArrivesWithItsTitlePictureAndOutputTogether)
     EXPECT_EQ(session.controller.outPict()->pixelsWide(), int(session.frame().width));
 }
 
-// Ctrl+S with "advance" on: the file is the first photo's crop, the window shows the second
-// photo with the name counted on; a write that fails leaves the window on the photo, its
-// crop and its name, with the reason said.
+// Ctrl+S with "advance" on, on 6 MP photos whose crops render on the worker: the file is
+// the first photo's crop, the window shows the second photo with the name counted on; a
+// write that fails leaves the window on the photo, its crop and its name, with the reason.
 TEST(AsyncGestures, SaveAndAdvanceShowsTheNextPhotoOnlyAfterAConfirmedWrite)
 {
     WindowSession session({ "1.jpg", "2.jpg" });
-    writePhoto(session.picture("1.jpg"), 4000, 3000, QColor(200, 60, 40));
-    writePhoto(session.picture("2.jpg"), 4000, 3000, QColor(40, 80, 210));
+    writePhoto(session.picture("1.jpg"), 3000, 2000, QColor(200, 60, 40));
+    writePhoto(session.picture("2.jpg"), 3000, 2000, QColor(40, 80, 210));
     ASSERT_TRUE(session.open(session.pictures.path()));
     ASSERT_TRUE(session.controller.writeWhileAdvancing());
     session.controller.setAdvanceToNextOnCrop(true);
