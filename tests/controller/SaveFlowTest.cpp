@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <optional>
+#include <tuple>
 
 #include "TestSupport.h"
 
@@ -224,6 +225,11 @@ TEST(SaveFlow, WritingWhileAdvancingEndsAsWritingFirst)
         bool labelHidden = true, firstTime = true;
         Rect frame;
         std::vector<std::string> files, sounds, alerts, recent;
+        auto tied() const
+        {
+            return std::tie(saved, source, counter, name, label, lastSaved, labelHidden, firstTime, frame.x, frame.y,
+                frame.width, frame.height, files, sounds, alerts, recent);
+        }
     };
     const struct {
         const char* name;
@@ -286,19 +292,7 @@ TEST(SaveFlow, WritingWhileAdvancingEndsAsWritingFirst)
                 first = o;
                 continue;
             }
-            EXPECT_EQ(o.saved, first->saved);
-            EXPECT_EQ(o.source, first->source);
-            EXPECT_EQ(o.counter, first->counter);
-            EXPECT_EQ(o.name, first->name);
-            EXPECT_EQ(o.label, first->label);
-            EXPECT_EQ(o.lastSaved, first->lastSaved);
-            EXPECT_EQ(o.labelHidden, first->labelHidden);
-            EXPECT_EQ(o.firstTime, first->firstTime);
-            EXPECT_EQ(o.frame, first->frame);
-            EXPECT_EQ(o.files, first->files);
-            EXPECT_EQ(o.sounds, first->sounds);
-            EXPECT_EQ(o.alerts, first->alerts);
-            EXPECT_EQ(o.recent, first->recent);
+            EXPECT_EQ(o.tied(), first->tied());
         }
     }
 }
